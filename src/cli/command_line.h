@@ -1,0 +1,9 @@
+#pragma once
+
+namespace vesko {
+
+// The unattended export and import. Returns the exit status, or -1 when there are no
+// arguments and the window should open.
+int RunCommandLine(int argc, char** argv);
+
+} // namespace vesko

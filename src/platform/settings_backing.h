@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+
+namespace vesko {
+
+// The per-user settings store: one SQLite file,
+// $XDG_CONFIG_HOME/vesko-backup/settings.sqlite (XDG_CONFIG_HOME defaults to ~/.config),
+// created on the first write and readable by its owner only. One table:
+//   settings (id INTEGER PRIMARY KEY AUTOINCREMENT, application TEXT NOT NULL,
+//             section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,
+//             UNIQUE (application, section, key))
+// Every failure throws vesko::Error with a description. A missing file or section reads as
+// empty. A file that is not a database is never overwritten.
+class SettingsStore {
+public:
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+
+    // The store at the default per-user path.
+    SettingsStore();
+    explicit SettingsStore(std::string path);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    static std::string DefaultPath();
+    const std::string& Path() const { return path_; }
+
+    std::string GetSetting(const std::string& application, const std::string& section,
+                           const std::string& key);
+    // Replaces the value of an existing key in place (its position in GetAllSettings stays).
+    void SaveSetting(const std::string& application, const std::string& section,
+                     const std::string& key, const std::string& value);
+    // The section's entries in creation order.
+    Entries GetAllSettings(const std::string& application, const std::string& section);
+    void DeleteSetting(const std::string& application, const std::string& section,
+                       const std::string& key);
+
+    // All or nothing: writes between Begin and Commit are undone by Rollback, or by the
+    // destructor of a Transaction that was not committed.
+    class Transaction {
+    public:
+        explicit Transaction(SettingsStore& store);
+        ~Transaction();
+        void Commit();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+    private:
+        SettingsStore& store_;
+        bool open_ = false;
+    };
+
+private:
+    friend class Transaction;
+    sqlite3* OpenForRead();  // nullptr when there is no file yet
+    sqlite3* OpenForWrite(); // creates the file and the table when missing
+    void Exec(const char* sql);
+
+    std::string path_;
+    sqlite3* db_ = nullptr;
+    bool inTransaction_ = false;
+};
+
+} // namespace vesko

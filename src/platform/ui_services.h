@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vesko {
+
+inline constexpr const char* kAppTitle = "Zeltan's Vesko Backup";
+// A line break inside a message is one carriage return.
+inline constexpr char CR = '\r';
+
+enum class Icon { None, Information, Question, Exclamation, Critical };
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+// What the procedures need from the window toolkit besides the form's fields: the modal
+// message box, the beep, the busy pointer, and the progress window of a long run.
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+
+    // A box given no title carries the application title.
+    Answer MsgBox(const std::string& text, const std::string& title, Icon icon,
+                  Buttons buttons = Buttons::Ok)
+    {
+        return ShowMessage(text, title.empty() ? std::string(kAppTitle) : title, icon,
+                           buttons);
+    }
+    virtual void Beep() = 0;
+    virtual void SetBusy(bool on) = 0;
+
+    // The modal progress window that sits over the main window during an export's copy
+    // phase and while the archiver runs. ProgressPoll keeps the windows painted and answers
+    // whether the person pressed Cancel; callers poll it often, implementations throttle.
+    virtual void ProgressBegin(const std::string& title) = 0;
+    virtual void ProgressStep(const std::string& step) = 0;
+    virtual void ProgressFolder(const std::string& path) = 0;
+    virtual void ProgressCounts(std::uint64_t examined, std::uint64_t copied,
+                                std::uint64_t bytes) = 0;
+    virtual void ProgressOutput(const std::string& line) = 0;
+    virtual bool ProgressPoll() = 0;
+    virtual void ProgressEnd() = 0;
+
+protected:
+    virtual Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
+                               Buttons buttons) = 0;
+};
+
+// Shows the trap's box for a caught failure: beep, critical icon, OK, the description.
+inline void ShowTrap(UiServices& ui, const std::string& title, const std::string& description)
+{
+    ui.Beep();
+    ui.MsgBox(description, title, Icon::Critical);
+}
+
+} // namespace vesko
