@@ -1,10 +1,118 @@
 #include "cli/command_line.h"
 
-namespace vesko {
+#include "cli/cli_form.h"
+#include "cli/cli_options.h"
+#include "cli/cli_ui.h"
+#include "export/export_run.h"
+#include "import/import_run.h"
+#include "platform/dates.h"
+#include "platform/host.h"
+#include "platform/settings_backing.h"
+#include "settings/registry_settings.h"
+#include "settings/settings_tab.h"
 
-int RunCommandLine(int argc, char**)
+#include <chrono>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace vesko
 {
-    return argc > 1 ? 2 : -1;
+
+namespace
+{
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+int UsageError(const std::string& reason)
+{
+    std::cerr << "vesko-backup: " << reason << "\n" << cli::UsageText();
+    return kUsage;
+}
+
+// The cut-off day as the date field holds it. "last" is the day of the recorded export,
+// whole, so nothing modified during that day is missed; false when none is recorded.
+bool CutOffDay(SettingsStore& store, const std::string& since, std::string& day)
+{
+    if (since != "last") {
+        day = since;
+        return true;
+    }
+    TimePoint last;
+    if (!ParseStoredDate(
+            store.GetSetting(kSettingsApplication, kSettingsSection, "LastExport"), last))
+        return false;
+    day = DateFieldText(last);
+    return true;
+}
+
+int Run(const cli::CliOptions& options)
+{
+    SettingsStore store;
+    cli::CliForm form;
+    cli::CliUi ui(std::cout, std::cerr, options.keepTemp ? Answer::No : Answer::Yes);
+    Host host { form, ui, store, nullptr };
+
+    // As the window loads: the date field starts as today, then the stored settings.
+    form.SetDateText(DateFieldText(std::chrono::system_clock::now()));
+    RefreshLabels(host);
+    if (ui.BoxCount() > 0)
+        return kFailure; // the refresh told why; a run on half-loaded settings does harm
+
+    if (options.command == cli::CliOptions::Command::Export) {
+        if (options.since) {
+            std::string day;
+            if (!CutOffDay(store, *options.since, day))
+                return UsageError("--since last: no export has been recorded yet");
+            form.SetDateText(day);
+        }
+        return cmdExport_Click(host) ? kSuccess : kFailure;
+    }
+
+    if (options.name)
+        form.SetText(MainForm::Field::txtImportName, *options.name);
+    if (options.folder)
+        form.SetText(MainForm::Field::txtImportFolder, *options.folder);
+    return cmdImport_Click(host) ? kSuccess : kFailure;
+}
+
+} // namespace
+
+int RunCommandLine(int argc, char** argv)
+{
+    if (argc <= 1)
+        return -1;
+
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    cli::CliOptions options;
+    std::string error;
+    if (!cli::ParseCommandLine(args, options, error))
+        return UsageError(error);
+
+    switch (options.command) {
+    case cli::CliOptions::Command::Window:
+        return -1;
+    case cli::CliOptions::Command::Help:
+        std::cout << cli::UsageText();
+        return kSuccess;
+    case cli::CliOptions::Command::Version:
+        std::cout << "vesko-backup " << VESKO_VERSION << "\n";
+        return kSuccess;
+    case cli::CliOptions::Command::Export:
+    case cli::CliOptions::Command::Import:
+        break;
+    }
+
+    try {
+        return Run(options);
+    } catch (const std::exception& e) {
+        // Outside every procedure's own trap: the store could not be opened, say.
+        std::cerr << "Error: " << e.what() << "\n";
+        return kFailure;
+    }
 }
 
 } // namespace vesko

@@ -1,0 +1,136 @@
+#include "cli/cli_options.h"
+
+#include <chrono>
+#include <cstddef>
+
+namespace vesko::cli
+{
+
+namespace
+{
+
+bool AllDigits(const std::string& text, std::size_t from, std::size_t count)
+{
+    for (std::size_t i = from; i < from + count; ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    return true;
+}
+
+// Splits "--option=value"; a bare "--option" leaves value empty and attached false.
+void SplitOption(const std::string& arg, std::string& option, std::string& value, bool& attached)
+{
+    const auto eq = arg.find('=');
+    attached = arg.rfind("--", 0) == 0 && eq != std::string::npos;
+    option = attached ? arg.substr(0, eq) : arg;
+    value = attached ? arg.substr(eq + 1) : std::string();
+}
+
+} // namespace
+
+bool IsDateFieldDay(const std::string& text)
+{
+    if (text.size() != 10 || text[2] != '-' || text[5] != '-' || !AllDigits(text, 0, 2)
+        || !AllDigits(text, 3, 2) || !AllDigits(text, 6, 4))
+        return false;
+    const std::chrono::year_month_day day { std::chrono::year(std::stoi(text.substr(6, 4))),
+        std::chrono::month(std::stoul(text.substr(0, 2))),
+        std::chrono::day(std::stoul(text.substr(3, 2))) };
+    return day.ok();
+}
+
+bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options, std::string& error)
+{
+    options = CliOptions {};
+    if (args.empty())
+        return true;
+
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h") {
+        options.command = CliOptions::Command::Help;
+    } else if (command == "--version") {
+        options.command = CliOptions::Command::Version;
+    } else if (command == "export") {
+        options.command = CliOptions::Command::Export;
+    } else if (command == "import") {
+        options.command = CliOptions::Command::Import;
+    } else {
+        error = (command.rfind('-', 0) == 0 ? "unknown option '" : "unknown command '") + command
+            + "'";
+        return false;
+    }
+
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string option, value;
+        bool attached = false;
+        SplitOption(args[i], option, value, attached);
+
+        // --help anywhere asks for the usage.
+        if (option == "--help" || option == "-h") {
+            options.command = CliOptions::Command::Help;
+            return true;
+        }
+        if (options.command == CliOptions::Command::Help
+            || options.command == CliOptions::Command::Version) {
+            error = "'" + command + "' takes no arguments";
+            return false;
+        }
+
+        const bool isExport = options.command == CliOptions::Command::Export;
+        const bool takesValue
+            = isExport ? option == "--since" : option == "--name" || option == "--folder";
+        const bool isFlag = isExport && option == "--keep-temp";
+        if (!takesValue && !isFlag) {
+            error = (args[i].rfind('-', 0) == 0 ? "unknown option '" : "unexpected argument '")
+                + args[i] + "' for " + command;
+            return false;
+        }
+        if (isFlag) {
+            if (attached) {
+                error = option + " takes no value";
+                return false;
+            }
+            options.keepTemp = true;
+            continue;
+        }
+        if (!attached) {
+            if (i + 1 >= args.size()) {
+                error = option + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (option == "--since") {
+            if (value != "last" && !IsDateFieldDay(value)) {
+                error = "--since wants a day as MM-DD-YYYY or 'last', not '" + value + "'";
+                return false;
+            }
+            options.since = value;
+        } else if (option == "--name") {
+            options.name = value;
+        } else {
+            options.folder = value;
+        }
+    }
+    return true;
+}
+
+std::string UsageText()
+{
+    return "Usage: vesko-backup                 open the window\n"
+           "       vesko-backup export [--since MM-DD-YYYY | --since last] [--keep-temp]\n"
+           "       vesko-backup import [--name NAME] [--folder DIR]\n"
+           "       vesko-backup --help | --version\n"
+           "\n"
+           "export  archives the files of the source list modified after the start of the\n"
+           "        given day (default: today; 'last': the day of the last recorded export)\n"
+           "        with the stored settings, then removes the temporary folder unless\n"
+           "        --keep-temp is given.\n"
+           "import  extracts the stored Import Name archive (or NAME) into the stored\n"
+           "        Archive folder (or DIR), where it lies.\n"
+           "\n"
+           "Messages go to standard error, the archiver's output to standard output.\n"
+           "Exit status: 0 success, 1 failure, 2 usage error.\n";
+}
+
+} // namespace vesko::cli

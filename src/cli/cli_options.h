@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vesko::cli
+{
+
+struct CliOptions {
+    enum class Command { Window, Help, Version, Export, Import };
+    Command command = Command::Window;
+    // export: the cut-off day as MM-DD-YYYY, or "last"; none means today.
+    std::optional<std::string> since;
+    bool keepTemp = false;
+    // import: replace the stored Import Name and Archive folder for this run.
+    std::optional<std::string> name;
+    std::optional<std::string> folder;
+};
+
+// Reads the arguments after the program name. Returns false with a one-line reason when
+// they are not a valid command line.
+bool ParseCommandLine(
+    const std::vector<std::string>& args, CliOptions& options, std::string& error);
+
+// True when text is a real calendar day written as MM-DD-YYYY.
+bool IsDateFieldDay(const std::string& text);
+
+std::string UsageText();
+
+} // namespace vesko::cli

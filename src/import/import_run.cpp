@@ -1,0 +1,147 @@
+#include "import/import_run.h"
+
+#include "platform/filesystem.h"
+#include "platform/host.h"
+#include "platform/main_form.h"
+#include "platform/path_rules.h"
+#include "platform/process.h"
+#include "platform/ui_services.h"
+#include "settings/registry_settings.h"
+#include "settings/settings_tab.h"
+
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace vesko
+{
+
+namespace
+{
+
+using Field = MainForm::Field;
+
+const char* const kArchiveExtension = ".arj";
+
+// The archive's name as typed, completed with the extension unless it already holds it
+// somewhere (so "old.arjx" stays as it is, and "WEEK12.ARJ" does not count).
+std::string ArchiveFileName(const std::string& typed)
+{
+    if (typed.find(kArchiveExtension) == std::string::npos)
+        return typed + kArchiveExtension;
+    return typed;
+}
+
+// The archive's volumes as one pattern: the folder, the name cut before its extension, ".*".
+std::string ArchivePattern(const std::string& folder, const std::string& fileName)
+{
+    return folder + fileName.substr(0, fileName.find(kArchiveExtension)) + ".*";
+}
+
+// Switches the busy pointer and the progress window off at every ending, the trap included.
+class RunIndicators
+{
+public:
+    explicit RunIndicators(UiServices& ui)
+        : ui_(ui)
+    {
+    }
+    ~RunIndicators() { Finish(); }
+    RunIndicators(const RunIndicators&) = delete;
+    RunIndicators& operator=(const RunIndicators&) = delete;
+
+    void Busy()
+    {
+        ui_.SetBusy(true);
+        busy_ = true;
+    }
+    void BeginProgress(const std::string& title)
+    {
+        ui_.ProgressBegin(title);
+        progress_ = true;
+    }
+    void EndProgress()
+    {
+        if (progress_) {
+            progress_ = false;
+            ui_.ProgressEnd();
+        }
+    }
+    void Finish()
+    {
+        EndProgress();
+        if (busy_) {
+            busy_ = false;
+            ui_.SetBusy(false);
+        }
+    }
+
+private:
+    UiServices& ui_;
+    bool busy_ = false;
+    bool progress_ = false;
+};
+
+} // namespace
+
+bool cmdImport_Click(Host& host)
+{
+    MainForm& form = host.form;
+    UiServices& ui = host.ui;
+    RunIndicators indicators(ui);
+    try {
+        CheckPathEndings(host);
+        const std::string typedName = form.Text(Field::txtImportName);
+        const std::string program = form.Text(Field::txtArjFolder) + "arj";
+
+        if (typedName.empty()) {
+            ui.Beep();
+            ui.MsgBox("Please enter a file name.", "Entry Required", Icon::Information);
+            return false;
+        }
+
+        if (!paths::EndsWithSeparator(form.Text(Field::txtImportFolder)))
+            form.SetText(
+                Field::txtImportFolder, form.Text(Field::txtImportFolder) + paths::kSeparator);
+        const std::string folder = form.Text(Field::txtImportFolder);
+
+        const std::string fileName = ArchiveFileName(typedName);
+        const std::string archivePath = folder + fileName;
+        if (!FileSystem().FileExists(archivePath)) {
+            ui.Beep();
+            ui.MsgBox(std::string("The archive file can't be found. Check to make ")
+                    + "sure the file exists and the path is correct in the " + "settings section.",
+                "Archive Not Found", Icon::Exclamation);
+            return false;
+        }
+        const std::string pattern = ArchivePattern(folder, fileName);
+
+        indicators.Busy();
+        // The archive itself, not the pattern: given its volumes one by one as separate
+        // archives, the archiver cuts every file that spans two volumes short and still
+        // exits with 0. With -v it follows .a01, .a02, ... on its own.
+        const std::vector<std::string> argv = { program, "x", "-v", "-y", archivePath, folder };
+        indicators.BeginProgress("Archive Import");
+        ui.ProgressStep("Extracting " + pattern + " into " + folder);
+        const ProcessOutcome outcome = RunProcess(argv, ui);
+        indicators.Finish();
+
+        if (!outcome.Succeeded()) {
+            ui.Beep();
+            ui.MsgBox(std::string("Archive restore failed.") + CR + CR + outcome.Describe(),
+                "Import Failed", Icon::Exclamation);
+            return false;
+        }
+
+        CreateDatFile(host, "Import", outcome.startedAt);
+        ui.Beep();
+        ui.MsgBox("Archive restored successfully.", "Archive Import", Icon::Information);
+        return true;
+    } catch (const std::exception& e) {
+        indicators.Finish();
+        ShowTrap(ui, "Import Error", e.what());
+        return false;
+    }
+}
+
+} // namespace vesko
