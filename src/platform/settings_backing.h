@@ -41,8 +41,8 @@ public:
     void DeleteSetting(const std::string& application, const std::string& section,
                        const std::string& key);
 
-    // All or nothing: writes between Begin and Commit are undone by Rollback, or by the
-    // destructor of a Transaction that was not committed.
+    // All or nothing: a Transaction's writes are undone by its destructor unless it was
+    // committed. One at a time per store object.
     class Transaction {
     public:
         explicit Transaction(SettingsStore& store);
@@ -58,13 +58,19 @@ public:
 
 private:
     friend class Transaction;
-    sqlite3* OpenForRead();  // nullptr when there is no file yet
-    sqlite3* OpenForWrite(); // creates the file and the table when missing
-    void Exec(const char* sql);
+    // A fresh connection to the file; nullptr when there is no file and create is false.
+    // Creating makes the missing folders (0700) and the file (0600).
+    sqlite3* Connect(bool create);
+    // The open transaction's connection, or a fresh one for a single operation. Reading
+    // never creates the file (nullptr when there is none yet); writing creates the folder,
+    // the file and the table when they are missing.
+    sqlite3* OpenForRead();
+    sqlite3* OpenForWrite();
+    // Closes a connection that OpenFor... gave, unless it belongs to the open transaction.
+    void Release(sqlite3* db);
 
     std::string path_;
-    sqlite3* db_ = nullptr;
-    bool inTransaction_ = false;
+    sqlite3* db_ = nullptr; // held only while a Transaction is open
 };
 
 } // namespace vesko

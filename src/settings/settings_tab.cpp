@@ -1,0 +1,121 @@
+#include "settings/settings_tab.h"
+
+#include "platform/host.h"
+#include "platform/main_form.h"
+#include "platform/path_rules.h"
+#include "platform/settings_backing.h"
+#include "platform/ui_services.h"
+#include "settings/registry_settings.h"
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace vesko {
+
+namespace {
+
+using Field = MainForm::Field;
+
+// Every key that begins with these nine characters is an item of the stored source list,
+// whatever follows them, including entries written by other tools.
+constexpr std::string_view kSourceKeyPrefix = "SourceDir";
+
+bool IsSourceKey(const std::string& key)
+{
+    return key.compare(0, kSourceKeyPrefix.size(), kSourceKeyPrefix) == 0;
+}
+
+std::string Stored(Host& host, const std::string& key)
+{
+    return host.store.GetSetting(kSettingsApplication, kSettingsSection, key);
+}
+
+} // namespace
+
+void RefreshLabels(Host& host)
+{
+    try {
+        MainForm& form = host.form;
+        form.SetText(Field::txtArcFolder, Stored(host, "ArcFolder"));
+        form.SetText(Field::txtArjFolder, Stored(host, "ArjFolder"));
+        form.SetText(Field::txtDestinDir, Stored(host, "DestinDir"));
+        form.SetText(Field::txtExportArj, Stored(host, "ExportArj"));
+        form.SetText(Field::txtImportArj, Stored(host, "ImportArj"));
+
+        const std::string lastExport = Stored(host, "LastExport");
+        const std::string lastImport = Stored(host, "LastImport");
+        const std::string disksSpan = Stored(host, "DisksSpan");
+        form.SetSpanValue(disksSpan == "yes" ? 1 : 0);
+
+        form.ClearSources();
+        for (const auto& [key, value] :
+            host.store.GetAllSettings(kSettingsApplication, kSettingsSection))
+            if (IsSourceKey(key))
+                form.AppendSource(value);
+
+        form.SetCaption(
+            MainForm::Label::lblImport, "Date of last import:   " + LongDateForDisplay(lastImport));
+        form.SetCaption(
+            MainForm::Label::lblExport, "Date of last export:   " + LongDateForDisplay(lastExport));
+
+        CheckPathEndings(host);
+
+        form.SetText(Field::txtImportFolder, form.Text(Field::txtArcFolder));
+        form.SetText(Field::txtImportName, form.Text(Field::txtImportArj));
+    } catch (const std::exception& e) {
+        ShowTrap(host.ui, "Refresh Labels Error", e.what());
+    }
+}
+
+void CheckPathEndings(Host& host)
+{
+    for (Field field : { Field::txtArcFolder, Field::txtArjFolder, Field::txtDestinDir }) {
+        const std::string text = host.form.Text(field);
+        if (!paths::EndsWithSeparator(text))
+            host.form.SetText(field, text + paths::kSeparator);
+    }
+}
+
+void cmdApply_Click(Host& host)
+{
+    try {
+        MainForm& form = host.form;
+        SettingsStore& store = host.store;
+        // All or nothing: a failure part-way must not leave the stored source list empty or
+        // half written.
+        SettingsStore::Transaction transaction(store);
+
+        for (const auto& entry : store.GetAllSettings(kSettingsApplication, kSettingsSection))
+            if (IsSourceKey(entry.first))
+                store.DeleteSetting(kSettingsApplication, kSettingsSection, entry.first);
+
+        SaveRegistrySetting(host, "ArcFolder", form.Text(Field::txtArcFolder));
+        SaveRegistrySetting(host, "ArjFolder", form.Text(Field::txtArjFolder));
+        SaveRegistrySetting(host, "DestinDir", form.Text(Field::txtDestinDir));
+        SaveRegistrySetting(host, "DisksSpan", form.SpanValue() == 1 ? "yes" : "no");
+        SaveRegistrySetting(host, "ExportArj", form.Text(Field::txtExportArj));
+        SaveRegistrySetting(host, "ImportArj", form.Text(Field::txtImportArj));
+
+        const int count = form.SourceCount();
+        for (int i = 0; i < count; ++i) {
+            const std::string item = form.SourceItem(i);
+            if (!item.empty())
+                store.SaveSetting(kSettingsApplication, kSettingsSection,
+                    std::string(kSourceKeyPrefix) + std::to_string(i), item);
+        }
+
+        transaction.Commit();
+    } catch (const std::exception& e) {
+        ShowTrap(host.ui, "Apply Changes Error", e.what());
+        return;
+    }
+    RefreshLabels(host);
+}
+
+void cmdReset_Click(Host& host)
+{
+    RefreshLabels(host);
+}
+
+} // namespace vesko
