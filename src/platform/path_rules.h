@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-namespace vesko::paths {
+namespace vesko::paths
+{
 
 inline constexpr char kSeparator = '/';
 
@@ -24,5 +26,9 @@ std::string RelativePath(const std::string& fullPath);
 // The mount table that DriveExists() reads; /proc/self/mounts unless a test feeds its own.
 void SetMountTablePath(const std::string& path);
 const std::string& MountTablePath();
+
+// The removable-media volumes mounted now: every mount folder of the mount table that is a
+// drive of its own (/media/<user>/<name>, /run/media/<user>/<name>, /mnt/<name>), sorted.
+std::vector<std::string> RemovableVolumes();
 
 } // namespace vesko::paths

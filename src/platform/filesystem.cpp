@@ -1,0 +1,378 @@
+#include "platform/filesystem.h"
+
+#include "platform/error.h"
+#include "platform/path_rules.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <random>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vesko
+{
+
+namespace
+{
+
+[[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason)
+{
+    throw Error(std::string(what) + " \"" + path + "\": " + reason);
+}
+
+[[noreturn]] void Fail(const char* what, const std::string& path, int err)
+{
+    Fail(what, path, std::strerror(err));
+}
+
+// The path without trailing '/' (but "/" stays the root), so that lstat() looks at the
+// entry itself: a trailing '/' would make the kernel follow a link.
+std::string Trimmed(const std::string& path)
+{
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
+    return p;
+}
+
+std::string Child(const std::string& folder, const char* name)
+{
+    return folder == "/" ? "/" + std::string(name) : folder + "/" + name;
+}
+
+FileTime ToFileTime(const timespec& ts)
+{
+    return FileTime(std::chrono::duration_cast<FileTime::duration>(
+        std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
+}
+
+class Fd
+{
+public:
+    explicit Fd(int fd = -1)
+        : fd_(fd)
+    {
+    }
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    void reset(int fd)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+    int release()
+    {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+class DirStream
+{
+public:
+    explicit DirStream(const std::string& path)
+    {
+        // O_NOFOLLOW: a link swapped in for the folder after it was looked at is not read.
+        int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            Fail("Cannot read folder", path, errno == ELOOP ? ENOTDIR : errno);
+        dir_ = ::fdopendir(fd);
+        if (!dir_) {
+            int err = errno;
+            ::close(fd);
+            Fail("Cannot read folder", path, err);
+        }
+    }
+    ~DirStream() { ::closedir(dir_); }
+    DirStream(const DirStream&) = delete;
+    DirStream& operator=(const DirStream&) = delete;
+    DIR* get() const { return dir_; }
+
+private:
+    DIR* dir_ = nullptr;
+};
+
+// Calls visit(name, d_type) for every entry but "." and "..".
+template <typename Visit> void ReadEntries(const std::string& path, Visit visit)
+{
+    DirStream dir(path);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry) {
+            if (errno != 0)
+                Fail("Cannot read folder", path, errno);
+            return;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        visit(dir.get(), name, entry->d_type);
+    }
+}
+
+bool LStat(const std::string& path, struct stat& st)
+{
+    return ::lstat(Trimmed(path).c_str(), &st) == 0;
+}
+
+// Fills the destination from the source: the kernel's in-kernel copy where it can,
+// sendfile or plain reads and writes where it cannot.
+void CopyBytes(int in, int out, const std::string& source, const std::string& destination)
+{
+    bool kernelCopy = true;
+    bool sendFile = true;
+    for (;;) {
+        if (kernelCopy) {
+            ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            if (n > 0)
+                continue;
+            if (n == 0)
+                return;
+            if (errno == EINTR)
+                continue;
+            if (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP
+                || errno == EPERM) {
+                kernelCopy = false;
+                continue;
+            }
+        } else if (sendFile) {
+            ssize_t n = ::sendfile(out, in, nullptr, 1 << 30);
+            if (n > 0)
+                continue;
+            if (n == 0)
+                return;
+            if (errno == EINTR)
+                continue;
+            if (errno == ENOSYS || errno == EINVAL) {
+                sendFile = false;
+                continue;
+            }
+        } else {
+            char buffer[1 << 16];
+            ssize_t n = ::read(in, buffer, sizeof buffer);
+            if (n == 0)
+                return;
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                Fail("Cannot read file", source, errno);
+            }
+            for (ssize_t done = 0; done < n;) {
+                ssize_t w = ::write(out, buffer + done, static_cast<size_t>(n - done));
+                if (w < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    Fail("Cannot write file", destination, errno);
+                }
+                done += w;
+            }
+            continue;
+        }
+        // A failed copy_file_range or sendfile: tell which side refused.
+        int err = errno;
+        if (err == ENOSPC || err == EDQUOT || err == EFBIG || err == EROFS || err == ETXTBSY)
+            Fail("Cannot write file", destination, err);
+        Fail("Cannot read file", source, err);
+    }
+}
+
+std::string TemporaryNameBeside(const std::string& destination)
+{
+    static std::mt19937_64 random { std::random_device {}() };
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string name = destination + ".vesko-";
+    for (int i = 0; i < 8; ++i)
+        name += digits[random() % 36];
+    return name;
+}
+
+} // namespace
+
+File::File(std::string path, std::string name, FileTime modified, std::uintmax_t size)
+    : path_(std::move(path))
+    , name_(std::move(name))
+    , modified_(modified)
+    , size_(size)
+{
+}
+
+Folder::Folder(std::string path)
+    : path_(Trimmed(path))
+{
+}
+
+std::vector<Folder> Folder::SubFolders() const
+{
+    std::vector<std::string> names;
+    ReadEntries(path_, [&](DIR* dir, const char* name, unsigned char type) {
+        if (type == DT_UNKNOWN) {
+            struct stat st {
+            };
+            if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                return; // gone since the listing was read
+            if (!S_ISDIR(st.st_mode))
+                return;
+        } else if (type != DT_DIR) {
+            return;
+        }
+        names.emplace_back(name);
+    });
+    std::sort(names.begin(), names.end());
+    std::vector<Folder> folders;
+    folders.reserve(names.size());
+    for (const std::string& name : names)
+        folders.emplace_back(Child(path_, name.c_str()));
+    return folders;
+}
+
+std::vector<File> Folder::Files() const
+{
+    std::vector<File> files;
+    ReadEntries(path_, [&](DIR* dir, const char* name, unsigned char type) {
+        if (type != DT_REG && type != DT_UNKNOWN)
+            return;
+        struct stat st {
+        };
+        if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                return; // gone since the listing was read
+            Fail("Cannot read file", Child(path_, name), errno);
+        }
+        if (!S_ISREG(st.st_mode))
+            return;
+        files.emplace_back(Child(path_, name), name, ToFileTime(st.st_mtim),
+            static_cast<std::uintmax_t>(st.st_size));
+    });
+    std::sort(files.begin(), files.end(),
+        [](const File& a, const File& b) { return a.Name() < b.Name(); });
+    return files;
+}
+
+Folder FileSystem::GetFolder(const std::string& path) const
+{
+    struct stat st {
+    };
+    if (!LStat(path, st))
+        Fail("Cannot find folder", path, errno);
+    if (!S_ISDIR(st.st_mode))
+        Fail("Cannot find folder", path,
+            S_ISLNK(st.st_mode) ? "It is a symbolic link" : "Not a directory");
+    return Folder(path);
+}
+
+bool FileSystem::FolderExists(const std::string& path) const
+{
+    struct stat st {
+    };
+    return LStat(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool FileSystem::FileExists(const std::string& path) const
+{
+    struct stat st {
+    };
+    return !path.empty() && path.back() != '/' && LStat(path, st) && S_ISREG(st.st_mode);
+}
+
+void FileSystem::MakeDir(const std::string& path, mode_t mode) const
+{
+    const std::string p = Trimmed(path);
+    if (::mkdir(p.c_str(), mode) != 0)
+        Fail("Cannot create folder", p, errno);
+    // The default follows the umask like any new folder; a mode asked for is set exactly,
+    // so a private folder stays private whatever the umask.
+    if (mode != 0777 && ::chmod(p.c_str(), mode) != 0)
+        Fail("Cannot set the permissions of folder", p, errno);
+}
+
+void FileSystem::RemoveDir(const std::string& path) const
+{
+    const std::string p = Trimmed(path);
+    if (::rmdir(p.c_str()) != 0)
+        Fail("Cannot remove folder", p, errno);
+}
+
+void FileSystem::KillFiles(const std::string& path) const
+{
+    if (::unlink(path.c_str()) != 0)
+        Fail("Cannot delete file", path, errno);
+}
+
+void FileSystem::FileCopy(const std::string& source, const std::string& destination) const
+{
+    // O_NOFOLLOW and O_NONBLOCK: a link or a FIFO put where a file was is refused at once
+    // instead of being followed or waited on.
+    Fd in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (in.get() < 0) {
+        if (errno == ELOOP)
+            Fail("Cannot read file", source, "It is a symbolic link");
+        Fail("Cannot read file", source, errno);
+    }
+    struct stat st {
+    };
+    if (::fstat(in.get(), &st) != 0)
+        Fail("Cannot read file", source, errno);
+    if (!S_ISREG(st.st_mode))
+        Fail("Cannot read file", source,
+            S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "Not a regular file");
+    ::fcntl(in.get(), F_SETFL, 0);
+
+    // A fresh destination is written in place. An existing one is replaced by renaming a
+    // finished copy over it, so a read-only or linked destination is never written
+    // through and a failed copy leaves the old file as it was.
+    std::string target = destination;
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    Fd out(::open(target.c_str(), flags, 0600));
+    bool replacing = false;
+    if (out.get() < 0 && errno == EEXIST) {
+        struct stat existing {
+        };
+        if (::lstat(destination.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+            Fail("Cannot write file", destination, EISDIR);
+        replacing = true;
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            target = TemporaryNameBeside(destination);
+            Fd candidate(::open(target.c_str(), flags, 0600));
+            if (candidate.get() >= 0 || errno != EEXIST) {
+                out.reset(candidate.release());
+                break;
+            }
+        }
+    }
+    if (out.get() < 0)
+        Fail("Cannot write file", destination, errno);
+
+    try {
+        CopyBytes(in.get(), out.get(), source, destination);
+        if (::fchmod(out.get(), st.st_mode & 0777) != 0)
+            Fail("Cannot set the permissions of file", destination, errno);
+        const timespec times[2] = { st.st_atim, st.st_mtim };
+        if (::futimens(out.get(), times) != 0)
+            Fail("Cannot set the modification time of file", destination, errno);
+        if (::close(out.release()) != 0)
+            Fail("Cannot write file", destination, errno);
+        if (replacing && ::rename(target.c_str(), destination.c_str()) != 0)
+            Fail("Cannot replace file", destination, errno);
+    } catch (...) {
+        ::unlink(target.c_str());
+        throw;
+    }
+}
+
+} // namespace vesko
