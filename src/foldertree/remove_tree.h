@@ -2,7 +2,8 @@
 
 #include <string>
 
-namespace vesko {
+namespace vesko
+{
 
 struct Host;
 

@@ -1,0 +1,75 @@
+#include "foldertree/temp_tree.h"
+
+#include "platform/path_rules.h"
+
+#include <sys/stat.h>
+
+namespace vesko::foldertree
+{
+
+std::string NormalisedPath(const std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (char c : path)
+        if (c != paths::kSeparator || out.empty() || out.back() != paths::kSeparator)
+            out.push_back(c);
+    if (out.size() > 1 && out.back() == paths::kSeparator)
+        out.pop_back();
+    return out;
+}
+
+TempTree::TempTree(const std::string& fieldText)
+    : text_(fieldText)
+    , bare_(NormalisedPath(fieldText))
+{
+    if (!paths::EndsWithSeparator(text_))
+        text_.push_back(paths::kSeparator);
+    // "/" as the temporary folder holds every path; "" keeps the prefix test below simple.
+    if (bare_ == "/")
+        bare_.clear();
+}
+
+bool TempTree::Holds(const std::string& path) const
+{
+    const std::string p = NormalisedPath(path);
+    if (p == bare_)
+        return true;
+    return p.size() > bare_.size() && p.compare(0, bare_.size(), bare_) == 0
+        && p[bare_.size()] == paths::kSeparator;
+}
+
+std::vector<Folder> TempTree::SubFoldersToWalk(const Folder& folder) const
+{
+    std::vector<Folder> subs = folder.SubFolders();
+    // The parent is outside the temporary folder, so only a child can be the folder itself.
+    std::erase_if(subs, [this](const Folder& sub) { return NormalisedPath(sub.Path()) == bare_; });
+    return subs;
+}
+
+void TempTree::MakeMirror(const FileSystem& fs, std::string relative) const
+{
+    while (paths::EndsWithSeparator(relative))
+        relative.pop_back();
+    if (relative.empty()) {
+        // The mirror of "/" is the temporary folder itself; it holds copies of the user's
+        // files, so it is private when it has to be made here.
+        fs.MakeDir(text_, S_IRWXU);
+        return;
+    }
+    std::vector<std::string::size_type> ends; // where each level of relative ends
+    for (auto pos = relative.find(paths::kSeparator); pos != std::string::npos;
+         pos = relative.find(paths::kSeparator, pos + 1))
+        if (pos > 0 && relative[pos - 1] != paths::kSeparator)
+            ends.push_back(pos);
+    ends.push_back(relative.size());
+
+    // The deepest level is missing (the caller asked); usually its parent is there.
+    std::size_t first = ends.size() - 1;
+    while (first > 0 && !fs.FolderExists(text_ + relative.substr(0, ends[first - 1])))
+        --first;
+    for (std::size_t i = first; i < ends.size(); ++i)
+        fs.MakeDir(text_ + relative.substr(0, ends[i]));
+}
+
+} // namespace vesko::foldertree

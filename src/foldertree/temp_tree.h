@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/filesystem.h"
+
+#include <string>
+#include <vector>
+
+namespace vesko::foldertree
+{
+
+// The temporary folder as the walks of a source see it: the place the mirrors go, and the
+// one folder they must not enter. When it lies inside a source (the home folder, say),
+// walking it would copy the temporary tree into itself, deeper on every level.
+class TempTree
+{
+public:
+    // fieldText: the Temp Folder text. Mirrors are formed by concatenation, so a text
+    // without its closing '/' is given one; otherwise the mirrors would land beside the
+    // temporary folder instead of inside it.
+    explicit TempTree(const std::string& fieldText);
+
+    // The temporary folder text, ending with '/'.
+    const std::string& Text() const { return text_; }
+    // True for the temporary folder itself and every path below it.
+    bool Holds(const std::string& path) const;
+    // The subfolders a walk of a source enters, in listing order: all but the temporary
+    // folder (everything below it is left out with it).
+    std::vector<Folder> SubFoldersToWalk(const Folder& folder) const;
+    // Creates the missing mirror folder Text() + relative. The mirror of a source's own
+    // folder lacks the levels above it (home/ann/ for /home/ann/docs, and again after
+    // pruning has taken them away), so those are made first, top down, never above the
+    // temporary folder itself.
+    void MakeMirror(const FileSystem& fs, std::string relative) const;
+
+private:
+    std::string text_;
+    std::string bare_; // without repeated or trailing '/'
+};
+
+// A path without repeated '/' and without a trailing '/' ("/" stays "/").
+std::string NormalisedPath(const std::string& path);
+
+} // namespace vesko::foldertree
