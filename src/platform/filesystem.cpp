@@ -133,15 +133,25 @@ bool LStat(const std::string& path, struct stat& st)
 
 // Fills the destination from the source: the kernel's in-kernel copy where it can,
 // sendfile or plain reads and writes where it cannot.
-void CopyBytes(int in, int out, const std::string& source, const std::string& destination)
+void CopyBytes(
+    int in, int out, off_t size, const std::string& source, const std::string& destination)
 {
+    off_t copied = 0;
     bool kernelCopy = true;
     bool sendFile = true;
     for (;;) {
         if (kernelCopy) {
             ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-            if (n > 0)
+            if (n > 0) {
+                copied += n;
                 continue;
+            }
+            // Some file systems answer 0 at once for a file that has bytes; let the
+            // plain reads find out whether it is really empty.
+            if (n == 0 && copied == 0 && size > 0) {
+                kernelCopy = false;
+                continue;
+            }
             if (n == 0)
                 return;
             if (errno == EINTR)
@@ -359,7 +369,7 @@ void FileSystem::FileCopy(const std::string& source, const std::string& destinat
         Fail("Cannot write file", destination, errno);
 
     try {
-        CopyBytes(in.get(), out.get(), source, destination);
+        CopyBytes(in.get(), out.get(), st.st_size, source, destination);
         if (::fchmod(out.get(), st.st_mode & 0777) != 0)
             Fail("Cannot set the permissions of file", destination, errno);
         const timespec times[2] = { st.st_atim, st.st_mtim };

@@ -52,7 +52,8 @@ public:
     bool FileExists(const std::string& path) const;
     // drive: what DriveOf() gives for a path.
     bool DriveExists(const std::string& drive) const;
-    // Creates one folder; its parent must exist. Error when it cannot be made.
+    // Creates one folder; its parent must exist. Error when it cannot be made. The default
+    // mode is narrowed by the umask like any new folder's; any other mode is set exactly.
     void MakeDir(const std::string& path, mode_t mode = 0777) const;
     // Removes one empty folder (trailing '/' allowed). Error when not empty or refused.
     void RemoveDir(const std::string& path) const;
