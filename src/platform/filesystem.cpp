@@ -234,8 +234,11 @@ std::vector<Folder> Folder::SubFolders() const
         if (type == DT_UNKNOWN) {
             struct stat st {
             };
-            if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                return; // gone since the listing was read
+            if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == ENOENT)
+                    return; // gone since the listing was read
+                Fail("Cannot read folder", Child(path_, name), errno);
+            }
             if (!S_ISDIR(st.st_mode))
                 return;
         } else if (type != DT_DIR) {
