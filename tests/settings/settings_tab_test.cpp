@@ -165,6 +165,8 @@ TEST_F(SettingsTabTest, ResetAndARecordedRunDiscardUnappliedEdits)
 
     form.SetText(Field::txtArcFolder, "/elsewhere/");
     form.AppendSource("/c/");
+    // The label's long date is the locale's; read it as a US English user would.
+    ScopedEnv usEnglish("LC_ALL", "en_US.UTF-8");
     CreateDatFile(host, "Export", LocalTime(2026, 12, 6, 17, 30, 12));
     EXPECT_EQ(Get("LastExport"), "2026-12-06 17:30:12");
     EXPECT_EQ(form.Caption(Label::lblExport), "Date of last export:   Sunday, December 6, 2026");
