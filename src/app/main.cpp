@@ -1,7 +1,23 @@
+#include "app/frm_main.h"
 #include "cli/command_line.h"
+
+#include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
-    int status = vesko::RunCommandLine(argc, argv);
-    return status < 0 ? 0 : status;
+    // The unattended export and import need no display: they run before any window exists.
+    const int status = vesko::RunCommandLine(argc, argv);
+    if (status >= 0)
+        return status;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vesko-backup"));
+    QApplication::setApplicationVersion(QStringLiteral(VESKO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vesko-backup"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vesko-backup.svg")));
+
+    vesko::frmMain form;
+    form.show();
+    return QApplication::exec();
 }

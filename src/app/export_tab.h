@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace vesko {
+
+class DateField;
+
+// The Export tab: the cut-off date, the Export button, the dates of the last export and
+// import, and the hidden status field of the export run.
+class ExportTab : public QWidget {
+public:
+    explicit ExportTab(QWidget* parent = nullptr);
+
+    QLabel* lblImport;
+    QLabel* lblExport;
+    QLabel* lblNewDate;
+    DateField* fpDateTime1;
+    QLabel* lblFPctl;
+    QPushButton* cmdExport;
+    QLineEdit* ExportStatus;
+};
+
+} // namespace vesko

@@ -1,0 +1,328 @@
+#include "app/frm_main.h"
+
+#include "app/date_field.h"
+#include "app/export_tab.h"
+#include "app/form_layout.h"
+#include "app/import_tab.h"
+#include "app/settings_tab.h"
+#include "dialogs/make_folder_dialog.h"
+#include "export/export_run.h"
+#include "import/import_run.h"
+#include "platform/dates.h"
+#include "platform/folder_dialog.h"
+#include "settings/settings_tab.h"
+#include "settings/source_list.h"
+
+#include <chrono>
+#include <exception>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFile>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+
+// The icon lives in the library's resources, which a static library must register itself.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(vesko_backup);
+}
+
+namespace vesko {
+
+frmMain::frmMain(QWidget* parent)
+    : QWidget(parent)
+    , ui_(this)
+    , host_ { *this, ui_, store_, nullptr }
+{
+    InitResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/vesko-backup.svg")));
+    setFont(FormFont());
+    setFixedSize(404, 248);
+
+    vaTabPro1_ = Place(new QTabWidget(this), "vaTabPro1", Twips(120, 120, 5775, 3495));
+    exportTab_ = new ExportTab;
+    importTab_ = new ImportTab;
+    settingsTab_ = new SettingsTab;
+    vaTabPro1_->addTab(exportTab_, QStringLiteral("&Export"));
+    vaTabPro1_->addTab(importTab_, QStringLiteral("&Import"));
+    vaTabPro1_->addTab(settingsTab_, QStringLiteral("&Settings"));
+    vaTabPro1_->setCurrentWidget(settingsTab_);
+
+    list1_ = Place(new QListWidget(this), "List1", Twips(5160, 120, 615, 255));
+    list1_->setVisible(false);
+
+    // The keyboard focus order of the window, the tab control first.
+    SettingsTab* s = settingsTab_;
+    QWidget* order[] = {
+        vaTabPro1_,
+        exportTab_->fpDateTime1,
+        exportTab_->cmdExport,
+        importTab_->txtImportName,
+        importTab_->txtImportFolder,
+        importTab_->cmdImport,
+        s->txtArcFolder,
+        s->cmdDirList[0],
+        s->txtArjFolder,
+        s->cmdDirList[1],
+        s->txtDestinDir,
+        s->cmdDirList[2],
+        s->txtExportArj,
+        s->cmdDirList[3],
+        s->txtImportArj,
+        s->cmdDirList[4],
+        s->fpBoolean1,
+        s->txtSourceDir,
+        s->cmdDirList[5],
+        s->txtSourceDirList,
+        s->cmdAddSource,
+        s->cmdDeleteSource,
+        s->cmdApply,
+        s->cmdReset,
+        exportTab_->ExportStatus,
+        list1_,
+    };
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(exportTab_->cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
+    connect(importTab_->cmdImport, &QPushButton::clicked, this, [this] { cmdImport_Click(); });
+    connect(s->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
+    connect(s->cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+    connect(s->cmdAddSource, &QPushButton::clicked, this, [this] { cmdAddSource_Click(); });
+    connect(s->cmdDeleteSource, &QPushButton::clicked, this, [this] { cmdDeleteSource_Click(); });
+    // One handler for the control array; the button's Index says which one was pressed.
+    for (QPushButton* button : s->cmdDirList)
+        connect(button, &QPushButton::clicked, this,
+            [this, button] { cmdDirList_Click(button->property("Index").toInt()); });
+
+    dialog_ = MakeFolderDialog(host_, this);
+    host_.dialog = dialog_.get();
+
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+template <typename Handler> void frmMain::Run(Handler&& handler)
+{
+    // One handler at a time, as on the one thread of the original design; the progress
+    // window keeps events flowing while a run works.
+    if (running_)
+        return;
+    running_ = true;
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        // The handlers trap their own failures; this only keeps a stray one from ending
+        // the program.
+        ShowTrap(ui_, kAppTitle, e.what());
+    }
+    running_ = false;
+    MirrorList1();
+}
+
+void frmMain::Form_Load()
+{
+    Run([this] {
+        SetDateText(DateFieldText(std::chrono::system_clock::now()));
+        RefreshLabels(host_);
+    });
+}
+
+void frmMain::Form_Unload()
+{
+    if (dialog_)
+        dialog_->Close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    // Not in the middle of a run: its progress window is modal and owns the person's input.
+    if (running_ || ui_.Progress()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::cmdExport_Click()
+{
+    Run([this] { vesko::cmdExport_Click(host_); });
+}
+
+void frmMain::cmdImport_Click()
+{
+    Run([this] { vesko::cmdImport_Click(host_); });
+}
+
+void frmMain::cmdApply_Click()
+{
+    Run([this] { vesko::cmdApply_Click(host_); });
+}
+
+void frmMain::cmdReset_Click()
+{
+    Run([this] { vesko::cmdReset_Click(host_); });
+}
+
+void frmMain::cmdAddSource_Click()
+{
+    Run([this] { vesko::cmdAddSource_Click(host_); });
+}
+
+void frmMain::cmdDeleteSource_Click()
+{
+    Run([this] { vesko::cmdDeleteSource_Click(host_); });
+}
+
+void frmMain::cmdDirList_Click(int Index)
+{
+    Run([this, Index] { vesko::cmdDirList_Click(host_, Index); });
+}
+
+// The working state.
+
+QLineEdit* frmMain::FieldWidget(Field field) const
+{
+    switch (field) {
+    case Field::txtArcFolder:
+        return settingsTab_->txtArcFolder;
+    case Field::txtArjFolder:
+        return settingsTab_->txtArjFolder;
+    case Field::txtDestinDir:
+        return settingsTab_->txtDestinDir;
+    case Field::txtExportArj:
+        return settingsTab_->txtExportArj;
+    case Field::txtImportArj:
+        return settingsTab_->txtImportArj;
+    case Field::txtSourceDir:
+        return settingsTab_->txtSourceDir;
+    case Field::txtImportName:
+        return importTab_->txtImportName;
+    case Field::txtImportFolder:
+        return importTab_->txtImportFolder;
+    case Field::ExportStatus:
+        break;
+    }
+    return exportTab_->ExportStatus;
+}
+
+std::string frmMain::Text(Field field) const
+{
+    return FieldWidget(field)->text().toStdString();
+}
+
+void frmMain::SetText(Field field, const std::string& text)
+{
+    FieldWidget(field)->setText(QString::fromStdString(text));
+}
+
+std::string frmMain::Caption(Label label) const
+{
+    const QLabel* widget
+        = label == Label::lblExport ? exportTab_->lblExport : exportTab_->lblImport;
+    return widget->text().toStdString();
+}
+
+void frmMain::SetCaption(Label label, const std::string& text)
+{
+    QLabel* widget = label == Label::lblExport ? exportTab_->lblExport : exportTab_->lblImport;
+    widget->setText(QString::fromStdString(text));
+}
+
+int frmMain::SpanValue() const
+{
+    return settingsTab_->fpBoolean1->isChecked() ? 1 : 0;
+}
+
+void frmMain::SetSpanValue(int value)
+{
+    settingsTab_->fpBoolean1->setChecked(value != 0);
+}
+
+std::string frmMain::DateText() const
+{
+    return exportTab_->fpDateTime1->date().toString(QStringLiteral("MM-dd-yyyy")).toStdString();
+}
+
+void frmMain::SetDateText(const std::string& text)
+{
+    // Read as the core reads the field (a text that is no date is refused the same way);
+    // the start of that day in local time names the day.
+    const auto start = CutOffFromDateField(text);
+    const auto ms
+        = std::chrono::duration_cast<std::chrono::milliseconds>(start.time_since_epoch()).count();
+    exportTab_->fpDateTime1->setDate(QDateTime::fromMSecsSinceEpoch(ms).date());
+}
+
+int frmMain::SourceCount() const
+{
+    return settingsTab_->txtSourceDirList->count();
+}
+
+std::string frmMain::SourceItem(int index) const
+{
+    const QListWidgetItem* item = settingsTab_->txtSourceDirList->item(index);
+    return item ? item->text().toStdString() : std::string();
+}
+
+void frmMain::AppendSource(const std::string& item)
+{
+    settingsTab_->txtSourceDirList->addItem(QString::fromStdString(item));
+}
+
+void frmMain::RemoveSource(int index)
+{
+    delete settingsTab_->txtSourceDirList->takeItem(index);
+}
+
+void frmMain::ClearSources()
+{
+    settingsTab_->txtSourceDirList->clear();
+}
+
+int frmMain::SelectedSourceCount() const
+{
+    return static_cast<int>(settingsTab_->txtSourceDirList->selectedItems().size());
+}
+
+int frmMain::SelectedSourceIndex() const
+{
+    const QList<QListWidgetItem*> selected = settingsTab_->txtSourceDirList->selectedItems();
+    return selected.isEmpty() ? -1 : settingsTab_->txtSourceDirList->row(selected.first());
+}
+
+void frmMain::RepaintSources()
+{
+    settingsTab_->txtSourceDirList->viewport()->update();
+}
+
+void frmMain::MirrorList1()
+{
+    // The widget shows what the work list holds; the list only grows between clears.
+    const std::vector<std::string>& items = workList_.Items();
+    int shown = list1_->count();
+    if (static_cast<std::size_t>(shown) > items.size()
+        || (shown > 0
+            && list1_->item(shown - 1)->data(Qt::UserRole).toByteArray()
+                != QByteArray::fromStdString(items[shown - 1]))) {
+        list1_->clear();
+        shown = 0;
+    }
+    for (std::size_t i = static_cast<std::size_t>(shown); i < items.size(); ++i) {
+        const QByteArray bytes = QByteArray::fromStdString(items[i]);
+        auto* item = new QListWidgetItem(QFile::decodeName(bytes));
+        item->setData(Qt::UserRole, bytes);
+        list1_->addItem(item);
+    }
+}
+
+} // namespace vesko
