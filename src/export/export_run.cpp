@@ -1,0 +1,131 @@
+#include "export/export_run.h"
+
+#include "export/backup_preparation.h"
+#include "export/export_messages.h"
+#include "export/run_indicators.h"
+#include "foldertree/add_files.h"
+#include "foldertree/remove_tree.h"
+#include "platform/filesystem.h"
+#include "platform/host.h"
+#include "platform/main_form.h"
+#include "platform/ui_services.h"
+#include "settings/settings_tab.h"
+
+#include <exception>
+#include <string>
+
+namespace vesko
+{
+
+namespace msg = export_messages;
+using Field = MainForm::Field;
+using export_steps::RunIndicators;
+
+namespace
+{
+
+// Pruning has taken the empty folders away, but a pruning that failed may have left some:
+// only a file counts.
+bool HoldsAnyFile(const Folder& folder)
+{
+    if (!folder.Files().empty())
+        return true;
+    for (const Folder& sub : folder.SubFolders())
+        if (HoldsAnyFile(sub))
+            return true;
+    return false;
+}
+
+bool RunExport(Host& host, RunIndicators& indicators)
+{
+    MainForm& form = host.form;
+    UiServices& ui = host.ui;
+    const FileSystem fs;
+
+    CheckPathEndings(host);
+    const std::string strDestination = form.Text(Field::txtDestinDir);
+    const std::string strArchiveDir = form.Text(Field::txtArcFolder);
+    const std::string strArchiveFile = form.Text(Field::txtExportArj);
+
+    // Every export builds its tree from nothing, and the cleanup removes only what it built.
+    if (fs.FolderExists(strDestination)) {
+        ui.Beep();
+        ui.MsgBox(msg::TempExistsText(strDestination), msg::kTempExistsTitle, Icon::Exclamation);
+        return false;
+    }
+
+    indicators.Busy();
+    // With no source to prepare, nothing else writes the status field: "Status" or the
+    // previous run's "OK" would start the archiver over a folder that was never made.
+    form.SetText(Field::ExportStatus, "");
+    ExportCopyCounters() = {};
+    indicators.BeginProgress("Export");
+    ui.ProgressStep("Copying changed files");
+
+    bool madeDestination = false;
+    const int count = form.SourceCount();
+    for (int i = 0; i < count; ++i) {
+        const std::string strSource = form.SourceItem(i);
+        if (!strSource.empty())
+            madeDestination |= export_steps::PrepareSource(
+                host, strSource, strArchiveDir, strArchiveFile, strDestination);
+    }
+
+    if (form.Text(Field::ExportStatus).empty()) {
+        indicators.Finish();
+        ui.MsgBox(msg::kCopyErrorText, msg::kExportErrorTitle, Icon::Exclamation);
+        return false;
+    }
+
+    // The archiver, given no file, writes no archive and exits with 1.
+    if (!HoldsAnyFile(fs.GetFolder(strDestination))) {
+        indicators.Finish();
+        ui.Beep();
+        ui.MsgBox(msg::NothingText(form.DateText()), msg::kNothingTitle, Icon::Information);
+        if (madeDestination)
+            RemoveFolders(host, strDestination);
+        return true;
+    }
+
+    ArchiveCopiedFiles(host, strArchiveDir, strArchiveFile, strDestination);
+    if (form.Text(Field::ExportStatus).empty()) {
+        indicators.Finish();
+        ui.MsgBox(msg::kArchiveErrorText, msg::kExportErrorTitle, Icon::Exclamation);
+        return false;
+    }
+
+    indicators.Finish();
+    ui.Beep();
+    ui.MsgBox(msg::kSuccessText, msg::kSuccessTitle, Icon::Information);
+
+    ui.Beep();
+    if (ui.MsgBox(msg::kCleanupQuestion, msg::kCleanupTitle, Icon::Question, Buttons::YesNo)
+        == Answer::No) {
+        ui.Beep();
+        ui.MsgBox(msg::CleanupCancelledText(), msg::kCleanupCancelledTitle, Icon::Information);
+        return true;
+    }
+    // Files first: a folder goes only when empty. Each reports its own failures, and the
+    // run says the cleanup is completed whatever they met.
+    RemoveFiles(host, strDestination);
+    RemoveFolders(host, strDestination);
+    ui.Beep();
+    ui.MsgBox(msg::kCleanupDoneText, "", Icon::None);
+    return true;
+}
+
+} // namespace
+
+bool cmdExport_Click(Host& host)
+{
+    RunIndicators indicators(host.ui);
+    try {
+        return RunExport(host, indicators);
+    } catch (const std::exception& e) {
+        indicators.Finish();
+        ShowTrap(host.ui, msg::kExportErrorTitle, e.what());
+        return false;
+    }
+}
+
+} // namespace vesko
