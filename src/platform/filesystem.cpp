@@ -29,7 +29,7 @@ namespace
     Fail(what, path, std::strerror(err));
 }
 
-// The path without trailing '/' (but "/" stays the root), so that lstat() looks at the
+// The path without trailing '/' (but "/" stays the root), so that the queries look at the
 // entry itself: a trailing '/' would make the kernel follow a link.
 std::string Trimmed(const std::string& path)
 {
@@ -85,10 +85,11 @@ private:
 class DirStream
 {
 public:
-    explicit DirStream(const std::string& path)
+    DirStream(const std::string& path, bool followLink)
     {
-        // O_NOFOLLOW: a link swapped in for the folder after it was looked at is not read.
-        int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // O_NOFOLLOW: a link swapped in for a listed folder after it was looked at is not read.
+        int fd = ::open(path.c_str(),
+            O_RDONLY | O_DIRECTORY | (followLink ? 0 : O_NOFOLLOW) | O_CLOEXEC);
         if (fd < 0)
             Fail("Cannot read folder", path, errno == ELOOP ? ENOTDIR : errno);
         dir_ = ::fdopendir(fd);
@@ -108,9 +109,9 @@ private:
 };
 
 // Calls visit(name, d_type) for every entry but "." and "..".
-template <typename Visit> void ReadEntries(const std::string& path, Visit visit)
+template <typename Visit> void ReadEntries(const std::string& path, bool followLink, Visit visit)
 {
-    DirStream dir(path);
+    DirStream dir(path, followLink);
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir.get());
@@ -126,9 +127,12 @@ template <typename Visit> void ReadEntries(const std::string& path, Visit visit)
     }
 }
 
-bool LStat(const std::string& path, struct stat& st)
+// The paths a person names (a source folder, the archive folder, an archive) may be links
+// themselves, as ~/Documents often is: the queries on a named path follow its last link.
+// The walks never do: their entries come from the listings, which leave links out.
+bool Stat(const std::string& path, struct stat& st)
 {
-    return ::lstat(Trimmed(path).c_str(), &st) == 0;
+    return ::stat(Trimmed(path).c_str(), &st) == 0;
 }
 
 // Fills the destination from the source: the kernel's in-kernel copy where it can,
@@ -222,15 +226,16 @@ File::File(std::string path, std::string name, FileTime modified, std::uintmax_t
 {
 }
 
-Folder::Folder(std::string path)
+Folder::Folder(std::string path, bool named)
     : path_(Trimmed(path))
+    , named_(named)
 {
 }
 
 std::vector<Folder> Folder::SubFolders() const
 {
     std::vector<std::string> names;
-    ReadEntries(path_, [&](DIR* dir, const char* name, unsigned char type) {
+    ReadEntries(path_, named_, [&](DIR* dir, const char* name, unsigned char type) {
         if (type == DT_UNKNOWN) {
             struct stat st {
             };
@@ -257,7 +262,7 @@ std::vector<Folder> Folder::SubFolders() const
 std::vector<File> Folder::Files() const
 {
     std::vector<File> files;
-    ReadEntries(path_, [&](DIR* dir, const char* name, unsigned char type) {
+    ReadEntries(path_, named_, [&](DIR* dir, const char* name, unsigned char type) {
         if (type != DT_REG && type != DT_UNKNOWN)
             return;
         struct stat st {
@@ -281,26 +286,25 @@ Folder FileSystem::GetFolder(const std::string& path) const
 {
     struct stat st {
     };
-    if (!LStat(path, st))
+    if (!Stat(path, st))
         Fail("Cannot find folder", path, errno);
     if (!S_ISDIR(st.st_mode))
-        Fail("Cannot find folder", path,
-            S_ISLNK(st.st_mode) ? "It is a symbolic link" : "Not a directory");
-    return Folder(path);
+        Fail("Cannot find folder", path, "Not a directory");
+    return Folder(path, true);
 }
 
 bool FileSystem::FolderExists(const std::string& path) const
 {
     struct stat st {
     };
-    return LStat(path, st) && S_ISDIR(st.st_mode);
+    return Stat(path, st) && S_ISDIR(st.st_mode);
 }
 
 bool FileSystem::FileExists(const std::string& path) const
 {
     struct stat st {
     };
-    return !path.empty() && path.back() != '/' && LStat(path, st) && S_ISREG(st.st_mode);
+    return !path.empty() && path.back() != '/' && Stat(path, st) && S_ISREG(st.st_mode);
 }
 
 void FileSystem::MakeDir(const std::string& path, mode_t mode) const

@@ -31,7 +31,9 @@ private:
 
 class Folder {
 public:
-    explicit Folder(std::string path);
+    // named: a folder the person named, whose own path may be a link (GetFolder); the
+    // folders of a listing are never reached through one.
+    explicit Folder(std::string path, bool named = false);
     // Full path without a trailing '/', except for the root "/".
     const std::string& Path() const { return path_; }
     // Snapshots read when called, sorted by name (byte order). Throw Error when the
@@ -41,6 +43,7 @@ public:
 
 private:
     std::string path_;
+    bool named_ = false;
 };
 
 class FileSystem {
