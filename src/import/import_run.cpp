@@ -13,11 +13,9 @@
 #include <string>
 #include <vector>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 using Field = MainForm::Field;
 
@@ -39,8 +37,7 @@ std::string ArchivePattern(const std::string& folder, const std::string& fileNam
 }
 
 // Switches the busy pointer and the progress window off at every ending, the trap included.
-class RunIndicators
-{
+class RunIndicators {
 public:
     explicit RunIndicators(UiServices& ui)
         : ui_(ui)
@@ -122,7 +119,7 @@ bool cmdImport_Click(Host& host)
         // exits with 0. With -v it follows .a01, .a02, ... on its own.
         const std::vector<std::string> argv = { program, "x", "-v", "-y", archivePath, folder };
         indicators.BeginProgress("Archive Import");
-        ui.ProgressStep("Extracting " + pattern + " into " + folder);
+        ui.ProgressStep("Extracting " + pattern + ": " + JoinCommandLine(argv));
         const ProcessOutcome outcome = RunProcess(argv, ui);
         indicators.Finish();
 

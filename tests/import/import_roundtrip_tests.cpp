@@ -7,10 +7,8 @@
 #include <gmock/gmock.h>
 #include <random>
 
-namespace vesko::test
-{
-namespace
-{
+namespace vesko::test {
+namespace {
 
 std::string RandomBytes(std::size_t size, unsigned seed)
 {
@@ -21,8 +19,7 @@ std::string RandomBytes(std::size_t size, unsigned seed)
     return bytes;
 }
 
-class ImportRoundTrip : public ImportTest
-{
+class ImportRoundTrip : public ImportTest {
 protected:
     // Runs the program's own export of the source tree into the archive folder.
     void Export(bool span)

@@ -3,17 +3,14 @@
 #include "import_fixture.h"
 
 #include <chrono>
-namespace vesko::test
-{
-namespace
-{
+namespace vesko::test {
+namespace {
 
 const char* const kNotFound = "box:Archive Not Found|The archive file can't be found. Check to "
                               "make sure the file exists and the path is correct in the "
                               "settings section.";
 
-class ImportRules : public ImportTest
-{
+class ImportRules : public ImportTest {
 protected:
     void SetUp() override
     {
@@ -43,7 +40,7 @@ TEST_F(ImportRules, NameWithAndWithoutExtensionNameTheSameArchive)
         SetImport(folder, name);
         ASSERT_TRUE(cmdImport_Click(host)) << name;
         EXPECT_EQ(PathArgs(), (Lines { folder + "week12.arj", folder })) << name;
-        EXPECT_TRUE(Contains(ui.Steps().back(), folder + "week12.* ")) << name;
+        EXPECT_TRUE(Contains(ui.Steps().back(), folder + "week12.*: ")) << name;
     }
 }
 
@@ -67,7 +64,7 @@ TEST_F(ImportRules, ExtensionIsFoundCaseSensitivelyAnywhereInTheName)
     SetImport(folder, "old.arjx");
     ASSERT_TRUE(cmdImport_Click(host));
     EXPECT_EQ(PathArgs().at(0), folder + "old.arjx");
-    EXPECT_TRUE(Contains(ui.Steps().back(), folder + "old.* "));
+    EXPECT_TRUE(Contains(ui.Steps().back(), folder + "old.*: "));
 }
 
 TEST_F(ImportRules, FolderHoldingTheExtensionIsUsedWhole)
@@ -77,7 +74,7 @@ TEST_F(ImportRules, FolderHoldingTheExtensionIsUsedWhole)
     SetImport(arjFolder, "week12");
     ASSERT_TRUE(cmdImport_Click(host));
     EXPECT_EQ(PathArgs(), (Lines { arjFolder + "week12.arj", arjFolder }));
-    EXPECT_TRUE(Contains(ui.Steps().back(), arjFolder + "week12.* "));
+    EXPECT_TRUE(Contains(ui.Steps().back(), arjFolder + "week12.*: "));
 }
 
 TEST_F(ImportRules, FolderGetsItsSeparatorInTheField)
