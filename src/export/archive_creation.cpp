@@ -43,8 +43,10 @@ void ArchiveCopiedFiles(Host& host, const std::string& strArchiveDir,
     UiServices& ui = host.ui;
     try {
         host.form.SetText(Field::ExportStatus, "");
-        // The archiver adds ".arj" itself.
-        const std::string archiveName = strArchiveDir + strArchiveFile;
+        // The archiver adds ".arj" only to a name without a dot: it is given the very name
+        // that the preparation found free, so that an Export Name such as week.12 can
+        // neither miss that check nor have an earlier archive silently updated.
+        const std::string archiveName = strArchiveDir + strArchiveFile + ".arj";
         const std::vector<std::string> argv
             = ArchiverArguments(host.form, archiveName, strDestination);
         ui.ProgressStep("Archiving: " + JoinCommandLine(argv));

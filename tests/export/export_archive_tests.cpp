@@ -141,12 +141,27 @@ TEST_F(ExportTest, ArchiverIsGivenItsArgumentsOneByOne)
     Apply({ { src }, temp, arc, "week 12", arjFolder, true });
     ASSERT_TRUE(Export()) << LogText();
     EXPECT_EQ(ReadFile(record),
-        arjFolder + "arj\na\n-r\n-v1440\n-y\n" + arc + "week 12\n" + temp + "*\n");
+        arjFolder + "arj\na\n-r\n-v1440\n-y\n" + arc + "week 12.arj\n" + temp + "*\n");
     EXPECT_THAT(ui.Steps(), ::testing::Contains(StartsWith("Archiving: " + arjFolder + "arj a")));
 
     Apply({ { src }, temp, arc, "week 12", arjFolder, false });
     ASSERT_TRUE(Export()) << LogText();
-    EXPECT_EQ(ReadFile(record), arjFolder + "arj\na\n-r\n-y\n" + arc + "week 12\n" + temp + "*\n");
+    EXPECT_EQ(
+        ReadFile(record), arjFolder + "arj\na\n-r\n-y\n" + arc + "week 12.arj\n" + temp + "*\n");
+}
+
+TEST_F(ExportTest, ExportNameWithADotIsWrittenAsCheckedAndNeverUpdatedLater)
+{
+    const std::vector<std::string> changed = { Put(src + "/f.txt", "f\n", After()) };
+    Apply({ { src }, temp, arc, "week.12" });
+    ui.Answer(Answer::Yes);
+    ASSERT_TRUE(Export()) << LogText();
+    ExpectArchiveHolds(arc + "week.12.arj", changed);
+    EXPECT_FALSE(fs::exists(arc + "week.12"));
+
+    ui.Clear();
+    EXPECT_FALSE(Export());
+    EXPECT_THAT(ui.Log(), ::testing::Contains(StartsWith("box:Archive Exists|")));
 }
 
 TEST_F(ExportTest, NothingModifiedAfterTheCutOffWritesNoArchive)
