@@ -1,0 +1,65 @@
+#include "dialogs/drive_list.h"
+
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "platform/path_rules.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace vesko {
+
+namespace {
+
+std::string WithoutTrailingSeparators(std::string path)
+{
+    while (path.size() > 1 && path.back() == paths::kSeparator)
+        path.pop_back();
+    return path;
+}
+
+std::string HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return WithoutTrailingSeparators(home);
+    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
+        return WithoutTrailingSeparators(user->pw_dir);
+    return "";
+}
+
+std::string LastName(const std::string& path)
+{
+    const auto slash = path.rfind(paths::kSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+std::vector<DriveEntry> ReadDrives()
+{
+    std::vector<DriveEntry> drives { { "/", "Root (/)" } };
+    // A home that is not an absolute folder of its own adds nothing a person could open.
+    if (const std::string home = HomeFolder(); home.size() > 1 && home.front() == '/')
+        drives.push_back({ home, "Home (" + home + ")" });
+    for (const std::string& volume : paths::RemovableVolumes())
+        drives.push_back({ volume, LastName(volume) + " (" + volume + ")" });
+    return drives;
+}
+
+void CheckDriveReadable(const std::string& drive)
+{
+    // opendir() follows a home folder that is a link, as the person expects.
+    DIR* dir = ::opendir(drive.c_str());
+    if (!dir)
+        throw Error("Cannot read folder \"" + drive + "\": " + std::strerror(errno));
+    ::closedir(dir);
+    if (paths::DriveOf(drive) == drive && drive != "/" && !FileSystem().DriveExists(drive))
+        throw Error("Cannot read folder \"" + drive + "\": no volume is mounted there");
+}
+
+} // namespace vesko

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QLineEdit;
+class QModelIndex;
+class QPushButton;
+class QTreeView;
+
+namespace vesko
+{
+
+struct Host;
+
+// The folder selection window. It lives from one opening to its closing; the remembered
+// drive position outlives it in the controller, which hands it in by reference.
+class frmListBox : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* kCaption = "Folder Selection";
+
+    frmListBox(Host& host, int& rememberedDrive, QWidget* parent);
+
+    void Form_Load();
+    void Drive1_Change();
+    void cmdAdd_Click();
+    void cmdCancel_Click();
+
+    // Dir1's current folder as a full path (bytes), "" before any drive was shown.
+    const std::string& Dir1Path() const { return dir1Path_; }
+    // Makes a folder of the tree the current one, as a double-click does.
+    void Dir1_DblClick(const QModelIndex& index);
+
+    QLabel* Label1 = nullptr;
+    QComboBox* Drive1 = nullptr;
+    QTreeView* Dir1 = nullptr;
+    QLabel* lblCurrentFolder = nullptr; // the line under Dir1 that names its current folder
+    QPushButton* cmdAdd = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLineEdit* Text1 = nullptr;
+
+Q_SIGNALS:
+    // The window closed (Cancel, close box, a delivery to a field); it deletes itself.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::string SelectedDrive() const;
+    int FallbackPosition() const;
+    // Shows the drive's folder tree with the drive as the current folder; Error when the
+    // drive cannot be read.
+    void SetDir1FromDrive(const std::string& drive);
+    void ShowTree(const std::string& root);
+    void SetCurrentFolder(const std::string& path);
+
+    Host& host_;
+    int& rememberedDrive_;
+    QFileSystemModel* model_ = nullptr;
+    std::string dir1Path_;
+};
+
+} // namespace vesko

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "dialogs/folder_dialog_controller.h"
+#include "dialogs/frm_list_box.h"
+#include "platform/host.h"
+#include "platform/path_rules.h"
+#include "platform/settings_backing.h"
+#include "support/memory_form.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace vesko::test {
+
+inline constexpr const char* kShortHelp
+    = "Double-click on a folder to select it and then press the Add button.";
+inline constexpr const char* kLongHelp = "Double-click on a folder to select it and then press "
+                                         "the Add button to have it included in the backup list.";
+
+// The real dialog over a home folder of its own and a mount table of its own; the person
+// is the recording one.
+class FolderDialogTest : public ::testing::Test {
+protected:
+    FolderDialogTest()
+    {
+        App();
+        MakeDirs(home + "/Docs/Letters");
+        MakeDirs(home + "/Music");
+        MakeDirs(home + "/.cache");
+        WriteFile(mounts, "/dev/sda1 / ext4 rw 0 0\n");
+        paths::SetMountTablePath(mounts);
+    }
+    ~FolderDialogTest() override
+    {
+        paths::SetMountTablePath("/proc/self/mounts");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    static QApplication& App()
+    {
+        static int argc = 1;
+        static char name[] = "dialogs_tests";
+        static char* argv[] = { name, nullptr };
+        static QApplication app(argc, argv);
+        return app;
+    }
+
+    // What a browse button does.
+    frmListBox* Open(int index)
+    {
+        dialog.Show();
+        dialog.SetHelpText(index < 5 ? kShortHelp : kLongHelp);
+        dialog.SetTargetIndex(std::to_string(index));
+        return dialog.Window();
+    }
+    QModelIndex Node(const std::string& path)
+    {
+        auto* model = qobject_cast<QFileSystemModel*>(dialog.Window()->Dir1->model());
+        return model->index(QString::fromStdString(path));
+    }
+    void DoubleClick(const std::string& path)
+    {
+        Q_EMIT dialog.Window()->Dir1->doubleClicked(Node(path));
+    }
+    void Add() { dialog.Window()->cmdAdd->click(); }
+
+    TempDir temp;
+    const std::string home = temp / "home";
+    const std::string mounts = temp / "mounts";
+    ScopedEnv homeEnv { "HOME", home };
+    RecordingUi ui;
+    MemoryForm form;
+    SettingsStore store { temp / "settings.sqlite" };
+    Host host { form, ui, store, nullptr };
+    FolderDialogController dialog { host, nullptr };
+};
+
+} // namespace vesko::test
