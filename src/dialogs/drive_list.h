@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace vesko
-{
+namespace vesko {
 
 // One entry of the dialog's drive list: the folder it opens and how a person reads it.
 struct DriveEntry {

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 
 namespace vesko {
 
@@ -26,11 +27,7 @@ void FolderDialogController::Show()
         // The closed window deletes itself later; from now on the dialog counts as closed.
         QObject::connect(window, &frmListBox::Closed, window, [this] { window_ = nullptr; });
         window->Form_Load();
-        if (mainWindow_) {
-            QRect frame = window->frameGeometry();
-            frame.moveCenter(mainWindow_->frameGeometry().center());
-            window->move(frame.topLeft());
-        }
+        PlaceBeside(*window);
     }
     window_->show();
     window_->raise();
@@ -53,6 +50,23 @@ void FolderDialogController::Close()
 {
     if (window_)
         window_->close();
+}
+
+void FolderDialogController::PlaceBeside(QWidget& window) const
+{
+    if (!mainWindow_ || !mainWindow_->isVisible())
+        return;
+    // Beside the main window rather than over it, so that the source list can be seen
+    // growing while folders are added; over its middle when the screen has no room.
+    const QRect main = mainWindow_->frameGeometry();
+    const QRect screen = mainWindow_->screen()->availableGeometry();
+    const int gap = 8;
+    QRect placed(QPoint(main.right() + gap, main.top()), window.frameGeometry().size());
+    if (placed.right() > screen.right())
+        placed.moveRight(main.left() - gap);
+    if (placed.left() < screen.left())
+        placed.moveCenter(main.center());
+    window.move(placed.topLeft());
 }
 
 frmListBox* FolderDialogController::Window() const

@@ -30,6 +30,8 @@ public:
     void SetRememberedDrive(int position) { rememberedDrive_ = position; }
 
 private:
+    void PlaceBeside(QWidget& window) const;
+
     Host& host_;
     QWidget* mainWindow_;
     QPointer<frmListBox> window_;

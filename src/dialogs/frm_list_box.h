@@ -11,15 +11,13 @@ class QModelIndex;
 class QPushButton;
 class QTreeView;
 
-namespace vesko
-{
+namespace vesko {
 
 struct Host;
 
 // The folder selection window. It lives from one opening to its closing; the remembered
 // drive position outlives it in the controller, which hands it in by reference.
-class frmListBox : public QWidget
-{
+class frmListBox : public QWidget {
     Q_OBJECT
 
 public:

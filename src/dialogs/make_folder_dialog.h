@@ -6,8 +6,7 @@
 
 class QWidget;
 
-namespace vesko
-{
+namespace vesko {
 
 struct Host;
 

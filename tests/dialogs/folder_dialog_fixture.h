@@ -44,13 +44,15 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // One for the whole program, never destroyed: Qt's own clean-up after main() returns
+    // crashes on an application object that outlived it.
     static QApplication& App()
     {
         static int argc = 1;
         static char name[] = "dialogs_tests";
         static char* argv[] = { name, nullptr };
-        static QApplication app(argc, argv);
-        return app;
+        static QApplication* app = new QApplication(argc, argv);
+        return *app;
     }
 
     // What a browse button does.
