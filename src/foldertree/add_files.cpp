@@ -13,11 +13,9 @@
 #include <exception>
 #include <optional>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 using Field = MainForm::Field;
 

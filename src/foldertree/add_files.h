@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vesko
-{
+namespace vesko {
 
 struct Host;
 

@@ -10,11 +10,9 @@
 
 #include <exception>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 using Field = MainForm::Field;
 

@@ -7,28 +7,35 @@
 
 #include <exception>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
-void RemoveIfEmpty(const FileSystem& fs, const Folder& folder)
+// subFoldersLeft: what pruning below the folder left of its subfolders, which spares
+// reading the folder once more.
+bool RemoveIfEmpty(const FileSystem& fs, const Folder& folder, std::size_t subFoldersLeft)
 {
-    if (folder.SubFolders().empty() && folder.Files().empty())
-        fs.RemoveDir(folder.Path());
+    if (subFoldersLeft != 0 || !folder.Files().empty())
+        return false;
+    fs.RemoveDir(folder.Path());
+    return true;
 }
 
 // Bottom up: a folder is examined only after everything below it was pruned, so a chain
 // of folders without a file goes in one call and the way to every copied file stays.
-void PruneSubFolders(const FileSystem& fs, UiServices& ui, const Folder& folder)
+// Answers how many of the folder's subfolders are left.
+std::size_t PruneSubFolders(const FileSystem& fs, UiServices& ui, const Folder& folder)
 {
     ui.ProgressPoll();
     const std::vector<Folder> subs = folder.SubFolders();
-    for (const Folder& sub : subs)
-        PruneSubFolders(fs, ui, sub);
-    for (const Folder& sub : subs)
-        RemoveIfEmpty(fs, sub);
+    std::vector<std::size_t> left(subs.size());
+    for (std::size_t i = 0; i < subs.size(); ++i)
+        left[i] = PruneSubFolders(fs, ui, subs[i]);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < subs.size(); ++i)
+        if (!RemoveIfEmpty(fs, subs[i], left[i]))
+            ++kept;
+    return kept;
 }
 
 } // namespace

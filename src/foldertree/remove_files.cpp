@@ -7,11 +7,9 @@
 
 #include <exception>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 void RemoveFile(const FileSystem& fs, const File& file)
 {

@@ -7,11 +7,9 @@
 
 #include <exception>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 void RemoveFolder(const FileSystem& fs, const Folder& folder)
 {

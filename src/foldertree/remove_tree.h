@@ -2,8 +2,7 @@
 
 #include <string>
 
-namespace vesko
-{
+namespace vesko {
 
 struct Host;
 

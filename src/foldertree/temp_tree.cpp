@@ -1,11 +1,11 @@
 #include "foldertree/temp_tree.h"
 
+#include "platform/error.h"
 #include "platform/path_rules.h"
 
 #include <sys/stat.h>
 
-namespace vesko::foldertree
-{
+namespace vesko::foldertree {
 
 std::string NormalisedPath(const std::string& path)
 {
@@ -57,19 +57,19 @@ void TempTree::MakeMirror(const FileSystem& fs, std::string relative) const
         fs.MakeDir(text_, S_IRWXU);
         return;
     }
-    std::vector<std::string::size_type> ends; // where each level of relative ends
-    for (auto pos = relative.find(paths::kSeparator); pos != std::string::npos;
-         pos = relative.find(paths::kSeparator, pos + 1))
-        if (pos > 0 && relative[pos - 1] != paths::kSeparator)
-            ends.push_back(pos);
-    ends.push_back(relative.size());
-
-    // The deepest level is missing (the caller asked); usually its parent is there.
-    std::size_t first = ends.size() - 1;
-    while (first > 0 && !fs.FolderExists(text_ + relative.substr(0, ends[first - 1])))
-        --first;
-    for (std::size_t i = first; i < ends.size(); ++i)
-        fs.MakeDir(text_ + relative.substr(0, ends[i]));
+    const std::string path = text_ + relative;
+    // Usually the parent is there (the work list puts every folder after its parent), so
+    // the levels above are looked at only when making the folder failed.
+    const auto cut = relative.find_last_of(paths::kSeparator);
+    try {
+        fs.MakeDir(path);
+        return;
+    } catch (const Error&) {
+        if (cut == std::string::npos || fs.FolderExists(text_ + relative.substr(0, cut)))
+            throw;
+    }
+    MakeMirror(fs, relative.substr(0, cut));
+    fs.MakeDir(path);
 }
 
 } // namespace vesko::foldertree

@@ -5,14 +5,12 @@
 #include <string>
 #include <vector>
 
-namespace vesko::foldertree
-{
+namespace vesko::foldertree {
 
 // The temporary folder as the walks of a source see it: the place the mirrors go, and the
 // one folder they must not enter. When it lies inside a source (the home folder, say),
 // walking it would copy the temporary tree into itself, deeper on every level.
-class TempTree
-{
+class TempTree {
 public:
     // fieldText: the Temp Folder text. Mirrors are formed by concatenation, so a text
     // without its closing '/' is given one; otherwise the mirrors would land beside the

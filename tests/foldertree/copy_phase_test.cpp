@@ -6,16 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace vesko::test
-{
-namespace
-{
+namespace vesko::test {
+namespace {
 
 using Field = MainForm::Field;
 using Strings = std::vector<std::string>;
 
-class CopyPhase : public TreeTest
-{
+class CopyPhase : public TreeTest {
 protected:
     // R with A and B; A holds A1 and A2, A1 holds A1x, B holds B1.
     void MakeLetterTree()

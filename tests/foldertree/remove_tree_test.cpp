@@ -3,10 +3,8 @@
 
 #include <unistd.h>
 
-namespace vesko::test
-{
-namespace
-{
+namespace vesko::test {
+namespace {
 
 using RemoveTree = TreeTest;
 

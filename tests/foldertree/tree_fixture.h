@@ -14,13 +14,11 @@
 #include <sys/stat.h>
 #include <vector>
 
-namespace vesko::test
-{
+namespace vesko::test {
 
 // A source tree and a temporary folder (made private, as the export makes it) side by side
 // in a fresh folder, with the person faked and the window in memory.
-class TreeTest : public ::testing::Test
-{
+class TreeTest : public ::testing::Test {
 protected:
     TreeTest()
     {
@@ -34,8 +32,7 @@ protected:
 
     static bool IsDir(const std::string& path)
     {
-        struct stat st {
-        };
+        struct stat st { };
         return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
 
