@@ -65,6 +65,9 @@ void MakeFolders(Host& host, const std::string& source)
         // The whole list, earlier sources and exports included: their mirrors may have been
         // pruned or cleaned up since.
         for (std::size_t i = 0; i < list.Count(); ++i) {
+            // An entry of an earlier export may lie in this export's temporary folder.
+            if (temp.Holds(list.Item(i)))
+                continue;
             const std::string relative = paths::RelativePath(list.Item(i));
             if (!fs.FolderExists(temp.Text() + relative))
                 temp.MakeMirror(fs, relative);
