@@ -222,7 +222,10 @@ std::string frmMain::Text(Field field) const
 
 void frmMain::SetText(Field field, const std::string& text)
 {
-    FieldWidget(field)->setText(QString::fromStdString(text));
+    QLineEdit* edit = FieldWidget(field);
+    edit->setText(QString::fromStdString(text));
+    // A field filled by the program shows the start of its text, as a typed one does.
+    edit->setCursorPosition(0);
 }
 
 std::string frmMain::Caption(Label label) const

@@ -36,6 +36,7 @@ TEST_F(MainWindowTest, EveryFieldOfTheWorkingStateIsItsWidget)
         const std::string text = std::string("/home/z\xc3\xa9lie/") + name + "/";
         w.SetText(field, text);
         EXPECT_EQ(Find<QLineEdit>(name)->text(), QString::fromStdString(text));
+        EXPECT_EQ(Find<QLineEdit>(name)->cursorPosition(), 0); // shows the start of a path
         Find<QLineEdit>(name)->setText(QStringLiteral("typed"));
         EXPECT_EQ(w.Text(field), "typed");
     }
