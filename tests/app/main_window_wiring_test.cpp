@@ -185,3 +185,69 @@ TEST_F(MainWindowTest, BrowseButtonOpensTheFolderDialogAndClosingTheWindowCloses
 
 } // namespace
 } // namespace vesko::test
+
+namespace vesko::test {
+namespace {
+
+// Notes whether a window of the given name was shown.
+class ShowWatcher : public QObject {
+public:
+    explicit ShowWatcher(const char* name)
+        : name_(QString::fromLatin1(name))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~ShowWatcher() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool Shown() const { return shown_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == name_)
+            shown_ = true;
+        return false;
+    }
+
+private:
+    QString name_;
+    bool shown_ = false;
+};
+
+TEST_F(MainWindowTest, ExportRunsEndToEndUnderTheProgressWindow)
+{
+    WriteFile(temp / "src/notes.txt", "kept");
+    WriteFile(temp / "src/sub/README", "no dot");
+    frmMain& w = Window();
+    w.show();
+    w.SetText(Field::txtArjFolder, "/usr/bin/");
+    w.SetText(Field::txtArcFolder, temp / "arc/");
+    w.SetText(Field::txtDestinDir, temp / "tmp-tree/");
+    w.SetText(Field::txtExportArj, "weekly");
+    w.AppendSource(temp / "src/");
+    w.SetDateText("01-01-2000");
+
+    // The progress window comes up while the run works, and is gone when it ends.
+    ShowWatcher progress("frmProgress");
+    BoxAnswerer person({ QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Ok });
+    Find<QPushButton>("cmdExport")->click();
+
+    std::vector<QString> titles;
+    for (const SeenBox& box : person.Seen())
+        titles.push_back(box.title);
+    EXPECT_EQ(titles,
+        (std::vector<QString> { QStringLiteral("Vesko Backup"),
+            QStringLiteral("Cleanup Temporary Directory"),
+            QStringLiteral("Zeltan's Vesko Backup") }));
+    EXPECT_TRUE(progress.Shown());
+    EXPECT_EQ(w.Ui().Progress(), nullptr);
+    EXPECT_FALSE(w.Ui().Busy());
+    EXPECT_EQ(ReadFile(temp / "arc/weekly.arj").empty(), false);
+    EXPECT_EQ(w.Text(Field::ExportStatus), "OK");
+    // The export recorded its date and the window was reloaded.
+    EXPECT_NE(Find<QLabel>("lblExport")->text(), QStringLiteral("Date of last export:   "));
+    // The work list saw the source's folders.
+    EXPECT_GE(Find<QListWidget>("List1")->count(), 2);
+}
+
+} // namespace
+} // namespace vesko::test
