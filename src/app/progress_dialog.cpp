@@ -23,6 +23,10 @@ ProgressDialog::ProgressDialog(QWidget* parent)
     QFont bold = step_->font();
     bold.setBold(true);
     step_->setFont(bold);
+    // The archiver's command line can be long: it wraps instead of widening the window.
+    step_->setWordWrap(true);
+    step_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    step_->setTextFormat(Qt::PlainText);
     folder_ = new QLabel(this);
     folder_->setObjectName(QStringLiteral("lblFolder"));
     folder_->setMinimumWidth(100);

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
@@ -70,6 +72,12 @@ Answer QtUiServices::ShowMessage(
     } else {
         box.setDefaultButton(box.addButton(QMessageBox::Ok));
     }
+    // A narrow box would cut its title short in the title bar ("Cleanup... irectory").
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int titleWidth = box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + 120;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
     if (buttons == Buttons::YesNo)
         return box.clickedButton() == yes ? Answer::Yes : Answer::No;
@@ -121,6 +129,11 @@ void QtUiServices::ProgressBegin(const std::string& title)
         folderPending_ = countsPending_ = false;
     }
     progress_->setWindowTitle(QString::fromStdString(title));
+    if (!progress_->isVisible() && mainWindow_) {
+        // Over the middle of the main window, whatever the last run left.
+        const QRect over = mainWindow_->frameGeometry();
+        progress_->move(over.center() - QPoint(progress_->width() / 2, progress_->height() / 2));
+    }
     progress_->show();
     progress_->raise();
     progress_->activateWindow();
