@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -29,6 +30,8 @@ private:
     std::uintmax_t size_;
 };
 
+struct FolderListing;
+
 class Folder {
 public:
     // named: a folder the person named, whose own path may be a link (GetFolder); the
@@ -37,13 +40,15 @@ public:
     // Full path without a trailing '/', except for the root "/".
     const std::string& Path() const { return path_; }
     // Snapshots read when called, sorted by name (byte order). Throw Error when the
-    // folder cannot be read.
+    // folder cannot be read. One reading of the folder serves one call of each: a walk that
+    // asks for the files and then the subfolders reads the folder once.
     std::vector<Folder> SubFolders() const;
     std::vector<File> Files() const;
 
 private:
     std::string path_;
     bool named_ = false;
+    mutable std::shared_ptr<FolderListing> listing_;
 };
 
 class FileSystem {
