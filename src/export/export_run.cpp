@@ -2,7 +2,7 @@
 
 #include "export/backup_preparation.h"
 #include "export/export_messages.h"
-#include "export/run_indicators.h"
+#include "platform/run_indicators.h"
 #include "foldertree/add_files.h"
 #include "foldertree/remove_tree.h"
 #include "platform/filesystem.h"
@@ -19,7 +19,6 @@ namespace vesko
 
 namespace msg = export_messages;
 using Field = MainForm::Field;
-using export_steps::RunIndicators;
 
 namespace
 {

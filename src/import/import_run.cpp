@@ -5,6 +5,7 @@
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
 #include "platform/process.h"
+#include "platform/run_indicators.h"
 #include "platform/ui_services.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
@@ -35,49 +36,6 @@ std::string ArchivePattern(const std::string& folder, const std::string& fileNam
 {
     return folder + fileName.substr(0, fileName.find(kArchiveExtension)) + ".*";
 }
-
-// Switches the busy pointer and the progress window off at every ending, the trap included.
-class RunIndicators {
-public:
-    explicit RunIndicators(UiServices& ui)
-        : ui_(ui)
-    {
-    }
-    ~RunIndicators() { Finish(); }
-    RunIndicators(const RunIndicators&) = delete;
-    RunIndicators& operator=(const RunIndicators&) = delete;
-
-    void Busy()
-    {
-        ui_.SetBusy(true);
-        busy_ = true;
-    }
-    void BeginProgress(const std::string& title)
-    {
-        ui_.ProgressBegin(title);
-        progress_ = true;
-    }
-    void EndProgress()
-    {
-        if (progress_) {
-            progress_ = false;
-            ui_.ProgressEnd();
-        }
-    }
-    void Finish()
-    {
-        EndProgress();
-        if (busy_) {
-            busy_ = false;
-            ui_.SetBusy(false);
-        }
-    }
-
-private:
-    UiServices& ui_;
-    bool busy_ = false;
-    bool progress_ = false;
-};
 
 } // namespace
 

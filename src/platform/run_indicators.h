@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vesko::export_steps
+namespace vesko
 {
 
 // The busy pointer and the progress window of one run: switched off at every ending, the
@@ -55,4 +55,4 @@ private:
     bool progress_ = false;
 };
 
-} // namespace vesko::export_steps
+} // namespace vesko
