@@ -9,7 +9,7 @@
 #include "foldertree/make_folders.h"
 #include "foldertree/remove_empties.h"
 #include "platform/host.h"
-#include "platform/main_form.h"
+#include "platform/memory_form.h"
 #include "platform/settings_backing.h"
 #include "platform/ui_services.h"
 
@@ -40,37 +40,6 @@ using Label = vesko::MainForm::Label;
 // The cut-off day, as the date field shows it and as find reads it.
 constexpr const char* kDateField = "06-15-2020";
 constexpr const char* kFindDay = "2020-06-15";
-
-// The main window's working state, enough for the copy phase.
-class QuietForm : public vesko::MainForm {
-public:
-    std::string Text(Field field) const override
-    {
-        auto it = texts_.find(field);
-        return it == texts_.end() ? std::string() : it->second;
-    }
-    void SetText(Field field, const std::string& text) override { texts_[field] = text; }
-    std::string Caption(Label) const override { return {}; }
-    void SetCaption(Label, const std::string&) override { }
-    int SpanValue() const override { return 0; }
-    void SetSpanValue(int) override { }
-    std::string DateText() const override { return date_; }
-    void SetDateText(const std::string& text) override { date_ = text; }
-    int SourceCount() const override { return 0; }
-    std::string SourceItem(int) const override { return {}; }
-    void AppendSource(const std::string&) override { }
-    void RemoveSource(int) override { }
-    void ClearSources() override { }
-    int SelectedSourceCount() const override { return 0; }
-    int SelectedSourceIndex() const override { return -1; }
-    void RepaintSources() override { }
-    vesko::WorkList& List1() override { return list1_; }
-
-private:
-    std::map<Field, std::string> texts_;
-    std::string date_;
-    vesko::WorkList list1_;
-};
 
 // No person: boxes go to stderr so that a failure is not silent.
 class QuietUi : public vesko::UiServices {
@@ -166,7 +135,7 @@ struct PhaseResult {
 PhaseResult RunCopyPhase(const std::string& source, const std::string& temp)
 {
     Check(::mkdir(temp.c_str(), 0700) == 0, "cannot create " + temp);
-    QuietForm form;
+    vesko::MemoryForm form;
     QuietUi ui;
     vesko::SettingsStore store(temp + ".unused-settings");
     vesko::Host host { form, ui, store };

@@ -1,12 +1,12 @@
 #include "cli/command_line.h"
 
-#include "cli/cli_form.h"
 #include "cli/cli_options.h"
 #include "cli/cli_ui.h"
 #include "export/export_run.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
 #include "platform/host.h"
+#include "platform/memory_form.h"
 #include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
@@ -52,7 +52,7 @@ bool CutOffDay(SettingsStore& store, const std::string& since, std::string& day)
 int Run(const cli::CliOptions& options)
 {
     SettingsStore store;
-    cli::CliForm form;
+    MemoryForm form;
     cli::CliUi ui(std::cout, std::cerr, options.keepTemp ? Answer::No : Answer::Yes);
     Host host { form, ui, store, nullptr };
 

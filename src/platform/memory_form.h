@@ -3,18 +3,15 @@
 #include "platform/main_form.h"
 
 #include <map>
-#include <string>
 #include <vector>
 
-namespace vesko::cli
-{
+namespace vesko {
 
-// The main window's working state without a window, for the unattended runs: it starts
-// with the window's design values and is loaded by the same refresh.
-class CliForm : public MainForm
-{
+// The main window's working state without a window: the unattended runs, the benchmark and
+// the tests use it. It starts with frmMain's design values and is loaded by the same refresh.
+class MemoryForm : public MainForm {
 public:
-    CliForm();
+    MemoryForm();
 
     std::string Text(Field field) const override;
     void SetText(Field field, const std::string& text) override { texts_[field] = text; }
@@ -35,8 +32,17 @@ public:
     }
     int SelectedSourceCount() const override { return selected_ >= 0 ? 1 : 0; }
     int SelectedSourceIndex() const override { return selected_; }
-    void RepaintSources() override { }
+    void RepaintSources() override { ++repaints_; }
     WorkList& List1() override { return list1_; }
+
+    void Select(int index) { selected_ = index; }
+    const std::vector<std::string>& Sources() const { return sources_; }
+    void SetSources(const std::vector<std::string>& items)
+    {
+        sources_ = items;
+        selected_ = -1;
+    }
+    int Repaints() const { return repaints_; }
 
 private:
     std::map<Field, std::string> texts_;
@@ -45,7 +51,8 @@ private:
     std::string date_;
     std::vector<std::string> sources_;
     int selected_ = -1;
+    int repaints_ = 0;
     WorkList list1_;
 };
 
-} // namespace vesko::cli
+} // namespace vesko

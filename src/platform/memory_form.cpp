@@ -1,6 +1,6 @@
-#include "support/memory_form.h"
+#include "platform/memory_form.h"
 
-namespace vesko::test {
+namespace vesko {
 
 MemoryForm::MemoryForm()
 {
@@ -31,4 +31,4 @@ void MemoryForm::RemoveSource(int index)
         --selected_;
 }
 
-} // namespace vesko::test
+} // namespace vesko
