@@ -1,5 +1,6 @@
 #include "dialogs/frm_list_box.h"
 
+#include "app/form_layout.h"
 #include "dialogs/drive_list.h"
 #include "platform/error.h"
 #include "platform/host.h"
@@ -40,12 +41,6 @@ std::string ToPath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-// Design positions in twips; a pixel is 15 twips.
-QRect FromTwips(int left, int top, int width, int height)
-{
-    return { left / 15, top / 15, width / 15, height / 15 };
-}
-
 // The current folder is drawn in bold, so that the tree itself shows which one it is.
 class CurrentFolderDelegate : public QStyledItemDelegate {
 public:
@@ -81,19 +76,6 @@ int TargetIndex(const QString& text)
     return value;
 }
 
-// The main window's small sans-serif face, sized in pixels so that the texts fit the pixel
-// layout whatever the screen's dots per inch.
-QFont DialogFont()
-{
-    QFont font;
-    font.setFamilies({ QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-        QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
-        QStringLiteral("DejaVu Sans") });
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
-
 } // namespace
 
 frmListBox::frmListBox(Host& host, int& rememberedDrive, QWidget* parent)
@@ -105,20 +87,20 @@ frmListBox::frmListBox(Host& host, int& rememberedDrive, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(4680 / 15, 3495 / 15);
-    setFont(DialogFont());
+    setFont(FormFont());
 
     Label1 = new QLabel(QString::fromUtf8(kLongHelp), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Two lines of the long help text, which the design height clips by a few pixels.
-    Label1->setGeometry(FromTwips(240, 120, 3975, 375));
+    Label1->setGeometry(Twips(240, 120, 3975, 375));
     Label1->resize(
         Label1->width(), std::max(Label1->height(), Label1->heightForWidth(Label1->width())));
 
     Drive1 = new QComboBox(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(FromTwips(240, 720, 3135, 315));
+    Drive1->setGeometry(Twips(240, 720, 3135, 315));
     for (const DriveEntry& drive : ReadDrives())
         Drive1->addItem(QString::fromUtf8(drive.label), QByteArray::fromStdString(drive.path));
     // A new drive list starts on the drive of the program's current folder.
@@ -141,23 +123,23 @@ frmListBox::frmListBox(Host& host, int& rememberedDrive, QWidget* parent)
     Dir1->setUniformRowHeights(true);
     Dir1->setItemDelegate(new CurrentFolderDelegate(dir1Path_, Dir1));
     // Leaves room below the tree for the line that names the current folder.
-    Dir1->setGeometry(FromTwips(240, 1200, 3135, 1830));
+    Dir1->setGeometry(Twips(240, 1200, 3135, 1830));
     Dir1->installEventFilter(this);
 
     lblCurrentFolder = new QLabel(this);
     lblCurrentFolder->setObjectName(QStringLiteral("lblCurrentFolder"));
-    lblCurrentFolder->setGeometry(FromTwips(240, 3075, 4215, 270));
+    lblCurrentFolder->setGeometry(Twips(240, 3075, 4215, 270));
 
     cmdAdd = new QPushButton(QStringLiteral("Add"), this);
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdAdd->setGeometry(FromTwips(3600, 1200, 855, 375));
+    cmdAdd->setGeometry(Twips(3600, 1200, 855, 375));
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(FromTwips(3600, 1680, 855, 375));
+    cmdCancel->setGeometry(Twips(3600, 1680, 855, 375));
 
     Text1 = new QLineEdit(QStringLiteral("Text1"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(FromTwips(3720, 2520, 615, 285));
+    Text1->setGeometry(Twips(3720, 2520, 615, 285));
     Text1->setVisible(false);
 
     setTabOrder(Drive1, Dir1);
