@@ -1,18 +1,13 @@
 #pragma once
 
 #include "app/frm_main.h"
+#include "support/qt_app.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <QApplication>
-#include <QCoreApplication>
 
 namespace vesko::test {
-
-// The one application object of the test program, made on first use and destroyed when
-// the tests are over, before the program's exit takes Qt's own globals down.
-QApplication& App();
 
 // A real main window over a settings store of its own (first start: nothing stored).
 class MainWindowTest : public ::testing::Test {

@@ -1,11 +1,9 @@
 // The window's working state on its widgets, and the buttons reaching their handlers.
-#include "app/settings_tab.h"
 #include "app_fixture.h"
 #include "box_answerer.h"
 #include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,25 +18,18 @@ using Field = MainForm::Field;
 TEST_F(MainWindowTest, EveryFieldOfTheWorkingStateIsItsWidget)
 {
     frmMain& w = Window();
-    const std::pair<Field, const char*> fields[] = {
-        { Field::txtArcFolder, "txtArcFolder" },
-        { Field::txtArjFolder, "txtArjFolder" },
-        { Field::txtDestinDir, "txtDestinDir" },
-        { Field::txtExportArj, "txtExportArj" },
-        { Field::txtImportArj, "txtImportArj" },
-        { Field::txtSourceDir, "txtSourceDir" },
-        { Field::txtImportName, "txtImportName" },
-        { Field::txtImportFolder, "txtImportFolder" },
-        { Field::ExportStatus, "ExportStatus" },
-    };
-    for (const auto& [field, name] : fields) {
-        SCOPED_TRACE(name);
-        const std::string text = std::string("/home/z\xc3\xa9lie/") + name + "/";
-        w.SetText(field, text);
-        EXPECT_EQ(Find<QLineEdit>(name)->text(), QString::fromStdString(text));
-        EXPECT_EQ(Find<QLineEdit>(name)->cursorPosition(), 0); // shows the start of a path
-        Find<QLineEdit>(name)->setText(QStringLiteral("typed"));
-        EXPECT_EQ(w.Text(field), "typed");
+    // In the order of the fields' enumeration.
+    const char* names[] = { "txtArcFolder", "txtArjFolder", "txtDestinDir", "txtExportArj",
+        "txtImportArj", "txtSourceDir", "txtImportName", "txtImportFolder", "ExportStatus" };
+    for (int i = 0; i < 9; ++i) {
+        SCOPED_TRACE(names[i]);
+        auto* edit = Find<QLineEdit>(names[i]);
+        const std::string text = std::string("/home/z\xc3\xa9lie/") + names[i] + "/";
+        w.SetText(static_cast<Field>(i), text);
+        EXPECT_EQ(edit->text(), QString::fromStdString(text));
+        EXPECT_EQ(edit->cursorPosition(), 0); // shows the start of a path
+        edit->setText(QStringLiteral("typed"));
+        EXPECT_EQ(w.Text(static_cast<Field>(i)), "typed");
     }
 
     w.SetCaption(MainForm::Label::lblExport, "Date of last export:   x");
@@ -55,13 +46,10 @@ TEST_F(MainWindowTest, SourceListKeepsOrderAndOneSelection)
 {
     frmMain& w = Window();
     auto* list = Find<QListWidget>("txtSourceDirList");
-    w.AppendSource("/b/");
-    w.AppendSource("/a/");
-    w.AppendSource("/a/");
+    for (const char* item : { "/b/", "/a/", "/a/" })
+        w.AppendSource(item);
     ASSERT_EQ(w.SourceCount(), 3);
     EXPECT_EQ(w.SourceItem(0), "/b/");
-    EXPECT_EQ(w.SourceItem(2), "/a/");
-    EXPECT_EQ(w.SelectedSourceCount(), 0);
     EXPECT_EQ(w.SelectedSourceIndex(), -1);
 
     list->item(1)->setSelected(true);
@@ -70,7 +58,6 @@ TEST_F(MainWindowTest, SourceListKeepsOrderAndOneSelection)
     EXPECT_EQ(w.SelectedSourceIndex(), 2);
 
     w.RemoveSource(0);
-    EXPECT_EQ(w.SourceCount(), 2);
     EXPECT_EQ(w.SourceItem(0), "/a/");
     w.ClearSources();
     EXPECT_EQ(list->count(), 0);
@@ -95,7 +82,7 @@ TEST_F(MainWindowTest, WorkListIsMirroredWithItsBytesAfterEachHandler)
     EXPECT_EQ(view->item(0)->text(), QStringLiteral("/other/"));
 }
 
-TEST_F(MainWindowTest, AddAndDeleteButtonsEditTheSourceList)
+TEST_F(MainWindowTest, SettingsButtonsReachTheirHandlers)
 {
     frmMain& w = Window();
     w.show();
@@ -104,60 +91,31 @@ TEST_F(MainWindowTest, AddAndDeleteButtonsEditTheSourceList)
     Find<QPushButton>("cmdAddSource")->click();
     ASSERT_EQ(w.SourceCount(), 1);
     EXPECT_EQ(w.SourceItem(0), "/data/");
-    EXPECT_EQ(w.Text(Field::txtSourceDir), "");
-
-    Find<QPushButton>("cmdDeleteSource")->click();
-    ASSERT_EQ(person.Seen().size(), 1u);
-    EXPECT_EQ(person.Seen()[0].title, QStringLiteral("Selection Required"));
-    EXPECT_EQ(person.Seen()[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(person.Seen()[0].parentName, QStringLiteral("frmMain"));
-    EXPECT_EQ(w.SourceCount(), 1);
 
     Find<QListWidget>("txtSourceDirList")->item(0)->setSelected(true);
     Find<QPushButton>("cmdDeleteSource")->click();
     EXPECT_EQ(w.SourceCount(), 0);
-}
 
-TEST_F(MainWindowTest, ApplyStoresAndResetReloads)
-{
-    frmMain& w = Window();
-    w.show();
-    BoxAnswerer person;
     w.SetText(Field::txtArcFolder, "/backups");
-    w.SetText(Field::txtSourceDir, "/home/me");
-    Find<QPushButton>("cmdAddSource")->click();
     Find<QPushButton>("cmdApply")->click();
     EXPECT_EQ(w.Text(Field::txtArcFolder), "/backups/");
-    EXPECT_EQ(w.Text(Field::txtImportFolder), "/backups/");
-    SettingsStore store;
-    EXPECT_EQ(store.GetSetting(kSettingsApplication, kSettingsSection, "ArcFolder"), "/backups");
-
+    EXPECT_EQ(SettingsStore().GetSetting(kSettingsApplication, kSettingsSection, "ArcFolder"),
+        "/backups");
     w.SetText(Field::txtArcFolder, "/elsewhere/");
-    w.ClearSources();
     Find<QPushButton>("cmdReset")->click();
     EXPECT_EQ(w.Text(Field::txtArcFolder), "/backups/");
-    ASSERT_EQ(w.SourceCount(), 1);
-    EXPECT_EQ(w.SourceItem(0), "/home/me/");
     EXPECT_TRUE(person.Seen().empty());
 }
 
-TEST_F(MainWindowTest, ExportAndImportButtonsRunTheirRuns)
+TEST_F(MainWindowTest, ImportButtonRunsTheImport)
 {
-    frmMain& w = Window();
-    w.show();
+    Window().show();
     BoxAnswerer person;
-    MakeDirs(temp / "tmp-tree");
-    w.SetText(Field::txtDestinDir, temp / "tmp-tree");
-    Find<QPushButton>("cmdExport")->click();
-    ASSERT_FALSE(person.Seen().empty());
-    EXPECT_EQ(person.Seen()[0].title, QStringLiteral("Temporary Folder Exists"));
-    EXPECT_TRUE(person.Seen()[0].text.contains(QString::fromStdString(temp / "tmp-tree/")));
-
-    const std::size_t before = person.Seen().size();
-    w.SetText(Field::txtImportFolder, temp / "no-such-folder");
-    w.SetText(Field::txtImportName, "missing");
+    Window().SetText(Field::txtImportFolder, temp / "no-such-folder");
+    Window().SetText(Field::txtImportName, "missing");
     Find<QPushButton>("cmdImport")->click();
-    EXPECT_GT(person.Seen().size(), before);
+    ASSERT_EQ(person.Seen().size(), 1u);
+    EXPECT_EQ(person.Seen()[0].title, QStringLiteral("Archive Not Found"));
 }
 
 TEST_F(MainWindowTest, BrowseButtonOpensTheFolderDialogAndClosingTheWindowClosesIt)
@@ -166,28 +124,18 @@ TEST_F(MainWindowTest, BrowseButtonOpensTheFolderDialogAndClosingTheWindowCloses
     frmMain& w = Window();
     w.show();
     BoxAnswerer person;
-    ASSERT_NE(w.Dialog(), nullptr);
     Find<QPushButton>("cmdDirList_5")->click();
     auto otherWindows = [&w] {
         int count = 0;
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (top != &w && top->isVisible())
-                ++count;
+            count += top != &w && top->isVisible();
         return count;
     };
-    const int opened = otherWindows();
+    EXPECT_EQ(otherWindows(), 1);
     EXPECT_TRUE(w.close());
-    EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(otherWindows(), 0);
-    EXPECT_EQ(opened, 1);
     EXPECT_TRUE(person.Seen().empty());
 }
-
-} // namespace
-} // namespace vesko::test
-
-namespace vesko::test {
-namespace {
 
 // Notes whether a window of the given name was shown.
 class ShowWatcher : public QObject {
@@ -197,20 +145,17 @@ public:
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
-    ~ShowWatcher() override { QCoreApplication::instance()->removeEventFilter(this); }
-    bool Shown() const { return shown_; }
+    bool shown = false;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched->objectName() == name_)
-            shown_ = true;
+        shown = shown || (event->type() == QEvent::Show && watched->objectName() == name_);
         return false;
     }
 
 private:
     QString name_;
-    bool shown_ = false;
 };
 
 TEST_F(MainWindowTest, ExportRunsEndToEndUnderTheProgressWindow)
@@ -231,17 +176,16 @@ TEST_F(MainWindowTest, ExportRunsEndToEndUnderTheProgressWindow)
     BoxAnswerer person({ QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Ok });
     Find<QPushButton>("cmdExport")->click();
 
-    std::vector<QString> titles;
+    QStringList titles;
     for (const SeenBox& box : person.Seen())
-        titles.push_back(box.title);
+        titles.append(box.title);
     EXPECT_EQ(titles,
-        (std::vector<QString> { QStringLiteral("Vesko Backup"),
-            QStringLiteral("Cleanup Temporary Directory"),
-            QStringLiteral("Zeltan's Vesko Backup") }));
-    EXPECT_TRUE(progress.Shown());
+        QStringLiteral("Vesko Backup|Cleanup Temporary Directory|Zeltan's Vesko Backup")
+            .split(QLatin1Char('|')));
+    EXPECT_TRUE(progress.shown);
     EXPECT_EQ(w.Ui().Progress(), nullptr);
     EXPECT_FALSE(w.Ui().Busy());
-    EXPECT_EQ(ReadFile(temp / "arc/weekly.arj").empty(), false);
+    EXPECT_FALSE(ReadFile(temp / "arc/weekly.arj").empty());
     EXPECT_EQ(w.Text(Field::ExportStatus), "OK");
     // The export recorded its date and the window was reloaded.
     EXPECT_NE(Find<QLabel>("lblExport")->text(), QStringLiteral("Date of last export:   "));

@@ -6,11 +6,11 @@
 #include "platform/path_rules.h"
 #include "platform/settings_backing.h"
 #include "support/memory_form.h"
+#include "support/qt_app.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -19,11 +19,6 @@
 #include <QTreeView>
 
 namespace vesko::test {
-
-inline constexpr const char* kShortHelp
-    = "Double-click on a folder to select it and then press the Add button.";
-inline constexpr const char* kLongHelp = "Double-click on a folder to select it and then press "
-                                         "the Add button to have it included in the backup list.";
 
 // The real dialog over a home folder of its own and a mount table of its own; the person
 // is the recording one.
@@ -44,22 +39,11 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // One for the whole program, never destroyed: Qt's own clean-up after main() returns
-    // crashes on an application object that outlived it.
-    static QApplication& App()
-    {
-        static int argc = 1;
-        static char name[] = "dialogs_tests";
-        static char* argv[] = { name, nullptr };
-        static QApplication* app = new QApplication(argc, argv);
-        return *app;
-    }
-
     // What a browse button does.
     frmListBox* Open(int index)
     {
         dialog.Show();
-        dialog.SetHelpText(index < 5 ? kShortHelp : kLongHelp);
+        dialog.SetHelpText("help " + std::to_string(index));
         dialog.SetTargetIndex(std::to_string(index));
         return dialog.Window();
     }
