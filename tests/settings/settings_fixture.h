@@ -4,6 +4,7 @@
 #include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
 #include "support/memory_form.h"
+#include "support/probes.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
@@ -11,6 +12,9 @@
 #include <string>
 
 namespace vesko::test {
+
+using Entries = SettingsStore::Entries;
+using Strings = std::vector<std::string>;
 
 // A real store file below a temporary XDG_CONFIG_HOME, the in-memory window and the
 // recording person.
@@ -24,7 +28,6 @@ protected:
     Host host { form, ui, store, nullptr };
 
     std::string StorePath() const { return tmp / "config/vesko-backup/settings.sqlite"; }
-
     std::string Get(const std::string& key)
     {
         return store.GetSetting(kSettingsApplication, kSettingsSection, key);
@@ -33,20 +36,16 @@ protected:
     {
         store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
     }
-    SettingsStore::Entries All()
-    {
-        return store.GetAllSettings(kSettingsApplication, kSettingsSection);
-    }
+    Entries All() { return store.GetAllSettings(kSettingsApplication, kSettingsSection); }
 
-    // Runs SQL on the store file with the command line tool, as another program would.
-    void Sql(const std::string& sql)
+    // Runs SQL (no '"', '$' or '`' in it) on the store file with the command line tool, as
+    // another program would.
+    std::string Sql(const std::string& sql)
     {
-        WriteFile(tmp / "statement.sql", sql);
         std::string output;
-        ASSERT_EQ(Shell("sqlite3 -bail '" + StorePath() + "' < '" + (tmp / "statement.sql") + "'",
-                      &output),
-            0)
+        EXPECT_EQ(Shell("sqlite3 -bail '" + StorePath() + "' \"" + sql + "\"", &output), 0)
             << output;
+        return output;
     }
 };
 
