@@ -4,17 +4,12 @@
 #include "platform/path_rules.h"
 #include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <map>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
-#include <vector>
 
 extern char** environ;
 
@@ -22,19 +17,7 @@ namespace vesko::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-::testing::AssertionResult Contains(const std::string& text, const std::string& part)
-{
-    if (text.find(part) != std::string::npos)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "\"" << text << "\" lacks \"" << part << "\"";
-}
+using ::testing::HasSubstr;
 
 class CommandLine : public ::testing::Test {
 protected:
@@ -61,7 +44,7 @@ protected:
     }
 
     // Runs the program with the arguments, without a display, on the temporary store.
-    Outcome Program(const std::vector<std::string>& args)
+    ChildRun Program(const std::vector<std::string>& args)
     {
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
@@ -72,40 +55,9 @@ protected:
                 env.push_back(entry);
         }
         env.push_back("XDG_CONFIG_HOME=" + configHome);
-
         std::vector<std::string> argv = { VESKO_PROGRAM_PATH };
         argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char*> cargv, cenv;
-        for (auto& a : argv)
-            cargv.push_back(a.data());
-        cargv.push_back(nullptr);
-        for (auto& e : env)
-            cenv.push_back(e.data());
-        cenv.push_back(nullptr);
-
-        const std::string outPath = tmp / "stdout", errPath = tmp / "stderr";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(
-            &actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(
-            &actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        pid_t pid = 0;
-        Outcome run;
-        const int rc
-            = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, cargv.data(), cenv.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
-            ADD_FAILURE() << "cannot start " << argv[0] << ": " << std::strerror(rc);
-            return run;
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadFile(outPath);
-        run.err = ReadFile(errPath);
-        return run;
+        return RunChild(argv, &env);
     }
 
     TempDir tmp;
@@ -115,7 +67,7 @@ protected:
     std::string temp = tmp / "temp/";
 };
 
-TEST_F(CommandLine, ExportThenImportSucceed)
+TEST_F(CommandLine, ExportThenImportSucceedAndASecondExportFindsTheArchive)
 {
     WriteFile(src + "/Makefile", "all:\n");
     WriteFile(src + "/docs/read me.txt", "text\n");
@@ -125,26 +77,34 @@ TEST_F(CommandLine, ExportThenImportSucceed)
     SetMTime(src + "/old.txt", LocalTime(1999, 5, 6));
     StoreDefaults();
 
-    const Outcome exported = Program({ "export", "--since", "01-01-2001" });
+    const ChildRun exported = Program({ "export", "--since", "01-01-2001" });
     EXPECT_EQ(exported.status, 0) << exported.err;
-    EXPECT_TRUE(Contains(exported.err, "Vesko Backup: Backup completed successfully.\n"));
-    EXPECT_TRUE(Contains(exported.err, "Zeltan's Vesko Backup: Cleanup operation completed.\n"));
+    EXPECT_THAT(exported.err, HasSubstr("Vesko Backup: Backup completed successfully.\n"));
+    EXPECT_THAT(exported.err, HasSubstr("Zeltan's Vesko Backup: Cleanup operation completed.\n"));
     EXPECT_FALSE(exported.out.empty()); // the archiver's own lines
-    EXPECT_TRUE(fs::exists(arc + "nightly.arj"));
     EXPECT_FALSE(fs::exists(temp)); // the cleanup question was answered Yes
-    EXPECT_NE(Stored("LastExport"), "");
+    const std::string lastExport = Stored("LastExport");
+    EXPECT_NE(lastExport, "");
+    const std::string archive = ReadFile(arc + "nightly.arj");
+
+    const ChildRun again = Program({ "export", "--since", "01-01-2001" });
+    EXPECT_EQ(again.status, 1);
+    EXPECT_THAT(again.err,
+        HasSubstr("Archive Exists: An archive of the same name already exists!  "
+                  "Remove or rename the file and try again.\n"));
+    EXPECT_TRUE(ReadFile(arc + "nightly.arj") == archive);
+    EXPECT_EQ(Stored("LastExport"), lastExport);
 
     // The stored Import Name is wrong; the given one replaces it for this run.
-    const Outcome refused = Program({ "import" });
+    const ChildRun refused = Program({ "import" });
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err,
         "Archive Not Found: The archive file can't be found. Check to make "
-        "sure the file exists and the path is correct in the settings "
-        "section.\n");
+        "sure the file exists and the path is correct in the settings section.\n");
 
-    const Outcome imported = Program({ "import", "--name", "nightly" });
+    const ChildRun imported = Program({ "import", "--name", "nightly" });
     EXPECT_EQ(imported.status, 0) << imported.err;
-    EXPECT_TRUE(Contains(imported.err, "Archive Import: "));
+    EXPECT_THAT(imported.err, HasSubstr("Archive Import: "));
     const std::string restored = arc + paths::RelativePath(temp) + paths::RelativePath(src);
     EXPECT_EQ(ReadFile(restored + "/Makefile"), "all:\n");
     EXPECT_EQ(ReadFile(restored + "/docs/read me.txt"), "text\n");
@@ -160,48 +120,32 @@ TEST_F(CommandLine, SinceLastTakesTheWholeDayAndKeepTempKeepsTheTree)
     SetMTime(src + "/day before.txt", LocalTime(2021, 6, 14, 23, 0, 0));
     StoreDefaults();
 
-    const Outcome none = Program({ "export", "--since", "last" });
+    const ChildRun none = Program({ "export", "--since", "last" });
     EXPECT_EQ(none.status, 2); // no export recorded yet
-    EXPECT_TRUE(Contains(none.err, "Usage:"));
+    EXPECT_THAT(none.err, HasSubstr("Usage:"));
 
     StoreSettings({ { "LastExport", StoredDateText(LocalTime(2021, 6, 15, 18, 0, 0)) } });
-    const Outcome run = Program({ "export", "--since", "last", "--keep-temp" });
+    const ChildRun run = Program({ "export", "--since", "last", "--keep-temp" });
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.err, "Cleanup Cancelled: Cleanup operation cancelled.  Make "));
+    EXPECT_THAT(run.err, HasSubstr("Cleanup Cancelled: Cleanup operation cancelled.  Make "));
     const std::string mirror = temp + paths::RelativePath(src);
     EXPECT_TRUE(fs::exists(mirror + "/same day.txt"));
     EXPECT_FALSE(fs::exists(mirror + "/day before.txt"));
-}
-
-TEST_F(CommandLine, ExistingArchiveFailsTheExport)
-{
-    WriteFile(src + "/file.txt", "x\n");
-    SetMTime(src + "/file.txt", LocalTime(2022, 1, 1, 12));
-    WriteFile(arc + "nightly.arj", "an older archive");
-    StoreDefaults();
-
-    const Outcome run = Program({ "export", "--since", "01-01-2001" });
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err,
-        "Archive Exists: An archive of the same name already exists!  "
-        "Remove or rename the file and try again.\n"));
-    EXPECT_EQ(ReadFile(arc + "nightly.arj"), "an older archive");
-    EXPECT_EQ(Stored("LastExport"), "");
 }
 
 TEST_F(CommandLine, UsageHelpAndVersion)
 {
     for (const std::vector<std::string>& args : { std::vector<std::string> { "export", "--bogus" },
              { "restore" }, { "export", "--since", "13-01-2022" }, { "import", "--name" } }) {
-        const Outcome run = Program(args);
+        const ChildRun run = Program(args);
         EXPECT_EQ(run.status, 2) << args.back();
-        EXPECT_TRUE(Contains(run.err, "Usage: vesko-backup")) << args.back();
+        EXPECT_THAT(run.err, HasSubstr("Usage: vesko-backup")) << args.back();
         EXPECT_EQ(run.out, "");
     }
-    const Outcome help = Program({ "--help" });
+    const ChildRun help = Program({ "--help" });
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(Contains(help.out, "export [--since MM-DD-YYYY | --since last] [--keep-temp]"));
-    const Outcome version = Program({ "--version" });
+    EXPECT_THAT(help.out, HasSubstr("export [--since MM-DD-YYYY | --since last] [--keep-temp]"));
+    const ChildRun version = Program({ "--version" });
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("vesko-backup ") + VESKO_VERSION + "\n");
     EXPECT_FALSE(fs::exists(configHome)); // nothing was stored

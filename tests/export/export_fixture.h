@@ -3,20 +3,24 @@
 #include "export/export_run.h"
 #include "platform/host.h"
 #include "platform/settings_backing.h"
+#include "support/made_files.h"
 #include "support/memory_form.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
 #include <chrono>
 #include <functional>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <string>
 #include <vector>
 
 namespace vesko::test {
 
-// What the Settings tab holds for one export, stored as Apply would store it and put into
-// the window's fields, so that the reload after a recorded export keeps it.
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// What the Settings tab holds for one export.
 struct ExportSettings {
     std::vector<std::string> sources;
     std::string temp; // Temp Folder
@@ -26,7 +30,7 @@ struct ExportSettings {
     bool span = false;
 };
 
-// The recorded person, who may also act while a box is open (hook) or press Cancel.
+// The recorded person, who may also act while a box is open or press Cancel.
 class ScriptedUi : public RecordingUi {
 public:
     std::function<void(const std::string& title)> whileBoxOpen;
@@ -34,8 +38,7 @@ public:
 
     bool ProgressPoll() override
     {
-        const bool cancel = RecordingUi::ProgressPoll();
-        return cancel || (cancelWhen && cancelWhen());
+        return RecordingUi::ProgressPoll() || (cancelWhen && cancelWhen());
     }
 
 protected:
@@ -52,31 +55,34 @@ protected:
 // One export end to end: a real tree, the real store, the real archiver; the person faked.
 class ExportTest : public ::testing::Test {
 protected:
-    ExportTest();
+    ExportTest()
+    {
+        MakeDirs(root / "work");
+        form.SetDateText("06-15-2020");
+    }
 
+    // Stores the settings as Apply would and puts them into the window's fields, so that
+    // the reload after a recorded export keeps them.
     void Apply(const ExportSettings& settings);
-    // A file with its bytes and modification time.
     std::string Put(const std::string& path, const std::string& bytes,
         std::chrono::system_clock::time_point modified);
     // Presses Export; the log is cleared first.
     bool Export();
     std::string LastExport();
-    // Every box and beep of the run, for messages of failed expectations.
-    std::string LogText() const;
-    // The busy pointer and the progress window are off once the run has ended.
-    void ExpectIndicatorsOff() const;
-
+    std::string LogText() const { return ::testing::PrintToString(ui.Log()); }
+    void ExpectIndicatorsOff() const
+    {
+        EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
+        EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
+    }
     // The archive holds exactly these source files, byte for byte and with their
     // modification times (whole seconds, as the archive keeps them).
     void ExpectArchiveHolds(const std::string& archive, const std::vector<std::string>& files);
 
-    // A shell script standing in for the archiver, "arj" in the given folder (ends with '/').
-    void WriteStandIn(const std::string& folder, const std::string& body);
-
-    // The cut-off: the start of 06-15-2020, local time.
-    static std::chrono::system_clock::time_point Before(); // the last second before it
-    static std::chrono::system_clock::time_point AtCutOff();
-    static std::chrono::system_clock::time_point After(); // one second later
+    // Around the cut-off, the start of 06-15-2020 local time.
+    const std::chrono::system_clock::time_point before = LocalTime(2020, 6, 14, 23, 59, 59);
+    const std::chrono::system_clock::time_point cutOff = LocalTime(2020, 6, 15);
+    const std::chrono::system_clock::time_point after = LocalTime(2020, 6, 15, 0, 0, 1);
 
     TempDir root;
     ScopedEnv config { "XDG_CONFIG_HOME", root / "config" };
@@ -88,10 +94,7 @@ protected:
     std::string src = root / "src";
     std::string temp = root / "work/temp/";
     std::string arc = root / "archive/";
-    std::string Archive(const std::string& name = "backup") const { return arc + name + ".arj"; }
+    std::string Archive() const { return arc + "backup.arj"; }
 };
-
-// Extracts an archive, following its volumes, with the real archiver; its exit status.
-int ExtractArchive(const std::string& archive, const std::string& into);
 
 } // namespace vesko::test

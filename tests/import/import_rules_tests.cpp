@@ -3,6 +3,8 @@
 #include "import_fixture.h"
 
 #include <chrono>
+#include <filesystem>
+
 namespace vesko::test {
 namespace {
 
@@ -14,116 +16,113 @@ class ImportRules : public ImportTest {
 protected:
     void SetUp() override
     {
-        StoreSettings({ { "ArjFolder", FakeArchiver(0) }, { "ImportArj", "stored-name" } });
-        folder = tmp / "backup/";
+        FakeArchiver(0);
+        StoreSettings({ { "ArjFolder", arjFolder }, { "ImportArj", "stored-name" } });
         MakeDirs(folder);
     }
 
-    // The archive path and the folder the stand-in received, after the usual x -v -y.
-    std::vector<std::string> PathArgs()
+    // A stand-in in a folder whose name holds a space: it notes its arguments, one a line,
+    // prints one line and exits with the given status.
+    void FakeArchiver(int status)
     {
-        auto args = FakeArgs();
-        EXPECT_EQ(args.size(), 5u) << ::testing::PrintToString(args);
-        if (args.size() != 5)
-            return {};
-        EXPECT_EQ(Lines(args.begin(), args.begin() + 3), (Lines { "x", "-v", "-y" }));
-        return { args[3], args[4] };
+        WriteScript(arjFolder + "arj",
+            "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args\"\n"
+            "echo 'fake archiver output'\nexit "
+                + std::to_string(status));
     }
 
-    std::string folder;
+    // Presses Import with these fields; the log is cleared first.
+    bool Import(const std::string& importFolder, const std::string& name)
+    {
+        ui.Clear();
+        SetImport(importFolder, name);
+        return cmdImport_Click(host);
+    }
+
+    // What the stand-in was given since the last call; empty when it never ran.
+    std::string Args()
+    {
+        const std::string file = arjFolder + "args";
+        const std::string args = std::filesystem::exists(file) ? ReadFile(file) : "";
+        std::filesystem::remove(file);
+        return args;
+    }
+    static std::string Args(const std::string& archive, const std::string& into)
+    {
+        return "x\n-v\n-y\n" + archive + "\n" + into + "\n";
+    }
+
+    std::string arjFolder = tmp / "fake arj/";
+    std::string folder = tmp / "backup/";
 };
 
-TEST_F(ImportRules, NameWithAndWithoutExtensionNameTheSameArchive)
+TEST_F(ImportRules, NameRulesGiveTheArchivePathAndThePattern)
 {
-    WriteFile(folder + "week12.arj", "volume");
-    for (const std::string name : { "week12", "week12.arj" }) {
-        SetImport(folder, name);
-        ASSERT_TRUE(cmdImport_Click(host)) << name;
-        EXPECT_EQ(PathArgs(), (Lines { folder + "week12.arj", folder })) << name;
-        EXPECT_TRUE(Contains(ui.Steps().back(), folder + "week12.*: ")) << name;
+    const std::string dotted = tmp / "my.arj.files/";
+    for (const char* name : { "week12.arj", "WEEK12.ARJ.arj", "old.arjx" })
+        WriteFile(folder + name, "volume");
+    WriteFile(dotted + "week12.arj", "volume");
+    struct Case {
+        std::string folder, name, archive, pattern;
+    };
+    for (const Case& c : std::vector<Case> {
+             { folder, "week12", "week12.arj", "week12.*" },
+             { folder, "week12.arj", "week12.arj", "week12.*" },
+             // The extension is found case-sensitively: "WEEK12.ARJ" gets ".arj".
+             { folder, "WEEK12.ARJ", "WEEK12.ARJ.arj", "WEEK12.ARJ.*" },
+             // "old.arjx" holds ".arj": nothing is appended and the pattern is cut before it.
+             { folder, "old.arjx", "old.arjx", "old.*" },
+             // A folder holding the extension is used whole.
+             { dotted, "week12", "week12.arj", "week12.*" },
+         }) {
+        ASSERT_TRUE(Import(c.folder, c.name)) << c.name << ::testing::PrintToString(ui.Log());
+        EXPECT_EQ(Args(), Args(c.folder + c.archive, c.folder)) << c.name;
+        EXPECT_THAT(ui.Steps().back(), HasSubstr(c.folder + c.pattern + ": ")) << c.name;
     }
 }
 
-TEST_F(ImportRules, ExtensionIsFoundCaseSensitivelyAnywhereInTheName)
-{
-    // "WEEK12.ARJ" holds no ".arj": the extension is appended.
-    WriteFile(folder + "WEEK12.ARJ", "volume");
-    SetImport(folder, "WEEK12.ARJ");
-    EXPECT_FALSE(cmdImport_Click(host));
-    EXPECT_EQ(ui.Log(), (Lines { "beep", kNotFound }));
-    EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Exclamation);
-    EXPECT_TRUE(FakeArgs().empty());
-    EXPECT_FALSE(ui.Busy());
-
-    WriteFile(folder + "WEEK12.ARJ.arj", "volume");
-    ASSERT_TRUE(cmdImport_Click(host));
-    EXPECT_EQ(PathArgs().at(0), folder + "WEEK12.ARJ.arj");
-
-    // "old.arjx" holds ".arj": nothing is appended, and the pattern is cut before it.
-    WriteFile(folder + "old.arjx", "volume");
-    SetImport(folder, "old.arjx");
-    ASSERT_TRUE(cmdImport_Click(host));
-    EXPECT_EQ(PathArgs().at(0), folder + "old.arjx");
-    EXPECT_TRUE(Contains(ui.Steps().back(), folder + "old.*: "));
-}
-
-TEST_F(ImportRules, FolderHoldingTheExtensionIsUsedWhole)
-{
-    const std::string arjFolder = tmp / "my.arj.files/";
-    WriteFile(arjFolder + "week12.arj", "volume");
-    SetImport(arjFolder, "week12");
-    ASSERT_TRUE(cmdImport_Click(host));
-    EXPECT_EQ(PathArgs(), (Lines { arjFolder + "week12.arj", arjFolder }));
-    EXPECT_TRUE(Contains(ui.Steps().back(), arjFolder + "week12.*: "));
-}
-
-TEST_F(ImportRules, FolderGetsItsSeparatorInTheField)
+TEST_F(ImportRules, RefusalsAndTheFolderField)
 {
     const std::string typed = tmp / "backup";
-    SetImport(typed, "absent");
-    EXPECT_FALSE(cmdImport_Click(host));
-    EXPECT_EQ(form.Text(Field::txtImportFolder), typed + "/");
-    EXPECT_EQ(ui.Log(), (Lines { "beep", kNotFound }));
-
-    WriteFile(typed + "/week12.arj", "volume");
-    SetImport(typed, "week12");
-    ASSERT_TRUE(cmdImport_Click(host));
-    EXPECT_EQ(PathArgs(), (Lines { typed + "/week12.arj", typed + "/" }));
-}
-
-TEST_F(ImportRules, EmptyFolderBecomesTheRoot)
-{
-    SetImport("", "vesko-import-test-no-such-archive");
-    EXPECT_FALSE(cmdImport_Click(host));
-    EXPECT_EQ(form.Text(Field::txtImportFolder), "/");
-    EXPECT_EQ(ui.Log(), (Lines { "beep", kNotFound }));
-}
-
-TEST_F(ImportRules, EmptyNameIsRefusedBeforeAnythingElse)
-{
-    const std::string typed = tmp / "backup";
-    SetImport(typed, "");
-    EXPECT_FALSE(cmdImport_Click(host));
+    EXPECT_FALSE(Import(typed, ""));
     EXPECT_EQ(ui.Log(), (Lines { "beep", "box:Entry Required|Please enter a file name." }));
     EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Information);
     EXPECT_EQ(form.Text(Field::txtImportFolder), typed); // refused before the folder step
     EXPECT_TRUE(ui.BusyChanges().empty());
-    EXPECT_TRUE(FakeArgs().empty());
+
+    // "WEEK12.ARJ" holds no ".arj": with the extension appended it is not found.
+    WriteFile(folder + "WEEK12.ARJ", "volume");
+    EXPECT_FALSE(Import(folder, "WEEK12.ARJ"));
+    EXPECT_EQ(ui.Log(), (Lines { "beep", kNotFound }));
+    EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Exclamation);
+    EXPECT_FALSE(ui.Busy());
+
+    // A folder typed without its '/' gets one in the field; an empty one becomes the root.
+    EXPECT_FALSE(Import(typed, "absent"));
+    EXPECT_EQ(form.Text(Field::txtImportFolder), typed + "/");
+    EXPECT_EQ(ui.Log(), (Lines { "beep", kNotFound }));
+    EXPECT_FALSE(Import("", "vesko-import-test-no-such-archive"));
+    EXPECT_EQ(form.Text(Field::txtImportFolder), "/");
+    EXPECT_EQ(ui.Log(), (Lines { "beep", kNotFound }));
+    EXPECT_EQ(Args(), "") << "the archiver never ran for a refusal";
+
+    WriteFile(folder + "week12.arj", "volume");
+    ASSERT_TRUE(Import(typed, "week12"));
+    EXPECT_EQ(Args(), Args(folder + "week12.arj", folder));
 }
 
 TEST_F(ImportRules, SuccessRecordsTheStartAndReloadsTheImportFields)
 {
     WriteFile(folder + "week12.arj", "volume");
-    SetImport(folder, "week12");
-    const auto before = std::chrono::system_clock::now();
-    ASSERT_TRUE(cmdImport_Click(host));
+    const auto before = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    ASSERT_TRUE(Import(folder, "week12"));
     const auto after = std::chrono::system_clock::now();
 
     EXPECT_EQ(ui.Log(), (Lines { "beep", "box:Archive Import|Archive restored successfully." }));
     EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Information);
     TimePoint recorded;
     ASSERT_TRUE(ParseStoredDate(Stored("LastImport"), recorded)) << Stored("LastImport");
-    EXPECT_GE(recorded, std::chrono::floor<std::chrono::seconds>(before));
+    EXPECT_GE(recorded, before);
     EXPECT_LE(recorded, after);
     // The refresh put the stored values back over what was typed for this run.
     EXPECT_EQ(form.Text(Field::txtImportName), "stored-name");
@@ -133,38 +132,25 @@ TEST_F(ImportRules, SuccessRecordsTheStartAndReloadsTheImportFields)
     EXPECT_FALSE(ui.ProgressOpen());
 }
 
-TEST_F(ImportRules, ArchiverThatFailsIsReportedAndRecordsNothing)
+TEST_F(ImportRules, ArchiverFailingOrMissingIsReportedAndRecordsNothing)
 {
-    FakeArchiver(2);
     WriteFile(folder + "week12.arj", "volume");
-    SetImport(folder, "week12");
-    EXPECT_FALSE(cmdImport_Click(host));
-
-    ASSERT_EQ(ui.Log().size(), 2u);
-    EXPECT_EQ(ui.Log()[0], "beep");
-    EXPECT_TRUE(BeginsWith(ui.Log()[1], "box:Import Failed|Archive restore failed.||"));
-    EXPECT_TRUE(Contains(ui.Log()[1], "Exit status 2."));
-    EXPECT_TRUE(Contains(ui.Log()[1], "fake archiver output"));
+    FakeArchiver(2);
+    EXPECT_FALSE(Import(folder, "week12"));
+    EXPECT_THAT(ui.Log(),
+        ElementsAre("beep",
+            AllOf(StartsWith("box:Import Failed|Archive restore failed.||"),
+                HasSubstr("Exit status 2."), HasSubstr("fake archiver output"))));
     EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Exclamation);
-    EXPECT_EQ(Stored("LastImport"), "");
     EXPECT_EQ(form.Text(Field::txtImportName), "week12"); // no refresh
     EXPECT_FALSE(ui.Busy());
     EXPECT_FALSE(ui.ProgressOpen());
-}
 
-TEST_F(ImportRules, MissingArchiverIsTrapped)
-{
     form.SetText(Field::txtArjFolder, tmp / "no-arj/");
-    WriteFile(folder + "week12.arj", "volume");
-    SetImport(folder, "week12");
-    EXPECT_FALSE(cmdImport_Click(host));
-
-    ASSERT_EQ(ui.Events().size(), 2u);
-    EXPECT_EQ(ui.Log()[0], "beep");
-    const auto box = ui.Boxes().at(0);
-    EXPECT_EQ(box.title, "Import Error");
-    EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_TRUE(Contains(box.text, "no-arj"));
+    EXPECT_FALSE(Import(folder, "week12"));
+    EXPECT_THAT(
+        ui.Log(), ElementsAre("beep", AllOf(StartsWith("box:Import Error|"), HasSubstr("no-arj"))));
+    EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Critical);
     EXPECT_EQ(Stored("LastImport"), "");
     EXPECT_FALSE(ui.Busy());
     EXPECT_FALSE(ui.ProgressOpen());

@@ -1,0 +1,45 @@
+#include "support/child_process.h"
+
+#include "support/temp_dir.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace vesko::test {
+
+ChildRun RunChild(std::vector<std::string> argv, const std::vector<std::string>* env)
+{
+    const auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> result;
+        for (std::string& s : strings)
+            result.push_back(s.data());
+        result.push_back(nullptr);
+        return result;
+    };
+    std::vector<std::string> envCopy = env ? *env : std::vector<std::string> {};
+    std::vector<char*> cargv = pointers(argv), cenv = pointers(envCopy);
+
+    const TempDir dir;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, (dir / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (dir / "err").c_str(), O_WRONLY | O_CREAT, 0600);
+    pid_t pid = 0;
+    const int started
+        = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), env ? cenv.data() : environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ChildRun run;
+    int status = 0;
+    if (started != 0 || ::waitpid(pid, &status, 0) != pid)
+        return run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFile(dir / "out");
+    run.err = ReadFile(dir / "err");
+    return run;
+}
+
+} // namespace vesko::test
