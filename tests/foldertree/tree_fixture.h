@@ -5,16 +5,19 @@
 #include "platform/path_rules.h"
 #include "platform/settings_backing.h"
 #include "support/memory_form.h"
+#include "support/probes.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace vesko::test {
+
+using Strings = std::vector<std::string>;
 
 // A source tree and a temporary folder (made private, as the export makes it) side by side
 // in a fresh folder, with the person faked and the window in memory.
@@ -30,33 +33,23 @@ protected:
     // The mirror below the temporary folder of a full path.
     std::string Mirror(const std::string& path) const { return temp + paths::RelativePath(path); }
 
-    static bool IsDir(const std::string& path)
+    static void Put(const std::string& path, std::chrono::system_clock::time_point when,
+        const std::string& bytes = "x")
     {
-        struct stat st { };
-        return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        WriteFile(path, bytes);
+        SetMTime(path, when);
     }
 
     // Every entry below a folder, links not followed, relative and sorted; folders end in '/'.
-    static std::vector<std::string> Entries(const std::string& root)
+    static Strings Entries(const std::string& root)
     {
         namespace fs = std::filesystem;
-        std::vector<std::string> out;
+        Strings out;
         for (auto it = fs::recursive_directory_iterator(root);
              it != fs::recursive_directory_iterator(); ++it)
             out.push_back(fs::relative(it->path(), root).string()
                 + (it->is_directory() && !it->is_symlink() ? "/" : ""));
         std::sort(out.begin(), out.end());
-        return out;
-    }
-
-    // "a/", "a/b/", "a/b/c/" for "a/b/c".
-    static std::vector<std::string> Levels(const std::string& relative)
-    {
-        std::vector<std::string> out;
-        for (auto pos = relative.find('/'); pos != std::string::npos;
-             pos = relative.find('/', pos + 1))
-            out.push_back(relative.substr(0, pos + 1));
-        out.push_back(relative + "/");
         return out;
     }
 
