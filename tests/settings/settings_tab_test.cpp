@@ -21,7 +21,8 @@ protected:
     }
 };
 
-TEST_F(SettingsTabTest, FirstStartLoadsEmptySettingsSilentlyWithoutMakingTheFile)
+TEST_F(SettingsTabTest,
+    FirstStartLoadsEmptySettingsSilentlyWithoutMakingTheFileAndOnlyYesTicksTheSpanBox)
 {
     RefreshLabels(host);
     EXPECT_TRUE(ui.Log().empty());
@@ -35,6 +36,14 @@ TEST_F(SettingsTabTest, FirstStartLoadsEmptySettingsSilentlyWithoutMakingTheFile
     EXPECT_TRUE(form.Sources().empty());
     EXPECT_EQ(form.Caption(Label::lblExport), "Date of last export:   ");
     EXPECT_EQ(form.Caption(Label::lblImport), "Date of last import:   ");
+
+    // Only a lower-case "yes" ticks the span box.
+    for (const std::string stored : { "Yes", "YES", "yes ", "yes" }) {
+        Save("DisksSpan", stored);
+        form.SetSpanValue(stored == "yes" ? 0 : 1);
+        RefreshLabels(host);
+        EXPECT_EQ(form.SpanValue(), stored == "yes" ? 1 : 0) << stored;
+    }
 }
 
 TEST_F(SettingsTabTest, ApplyStoresFieldsAsTypedAndReloadsThemNormalised)
@@ -68,48 +77,29 @@ TEST_F(SettingsTabTest, ApplyStoresFieldsAsTypedAndReloadsThemNormalised)
     EXPECT_EQ(All().size(), 6u);
 }
 
-TEST_F(SettingsTabTest, OnlyALowerCaseYesTicksTheSpanBox)
-{
-    for (const std::string stored : { "Yes", "YES", "yes ", "yes" }) {
-        Save("DisksSpan", stored);
-        form.SetSpanValue(stored == "yes" ? 0 : 1);
-        RefreshLabels(host);
-        EXPECT_EQ(form.SpanValue(), stored == "yes" ? 1 : 0) << stored;
-    }
-}
-
-TEST_F(SettingsTabTest, ForeignSourceEntryIsLoadedAndReplacedByTheNextApply)
-{
-    Fill("/srv/", { "/one/" });
-    cmdApply_Click(host);
-    Sql("INSERT INTO settings (application, section, key, value) "
-        "VALUES ('Zeltan''s Stuff', 'Vesko Backup', 'SourceDirXYZ', '/foreign/');");
-
-    RefreshLabels(host);
-    EXPECT_EQ(form.Sources(), (Strings { "/one/", "/foreign/" }));
-    form.RemoveSource(0);
-    cmdApply_Click(host);
-    EXPECT_TRUE(ui.Log().empty());
-    EXPECT_EQ(Get("SourceDirXYZ"), "");
-    EXPECT_EQ(Get("SourceDir0"), "/foreign/");
-    EXPECT_EQ(Get("SourceDir1"), "");
-}
-
-TEST_F(SettingsTabTest, TwelveFoldersComeBackInTheirOrderAfterARestart)
+TEST_F(SettingsTabTest, TwelveFoldersAndAForeignEntryComeBackInOrderAfterARestart)
 {
     Strings folders;
     for (int i = 0; i < 12; ++i)
         folders.push_back("/data/" + std::string(1, static_cast<char>('l' - i)) + "/");
     Fill("/srv/", folders);
     cmdApply_Click(host);
+    Sql("INSERT INTO settings (application, section, key, value) "
+        "VALUES ('Zeltan''s Stuff', 'Vesko Backup', 'SourceDirXYZ', '/foreign/');");
 
     SettingsStore reopened;
     MemoryForm restarted;
     Host again { restarted, ui, reopened, nullptr };
     RefreshLabels(again);
+    folders.push_back("/foreign/");
     EXPECT_EQ(restarted.Sources(), folders);
-    EXPECT_EQ(
-        reopened.GetSetting(kSettingsApplication, kSettingsSection, "SourceDir11"), "/data/a/");
+    // The next Apply writes the foreign entry under a key of its own.
+    restarted.RemoveSource(0);
+    cmdApply_Click(again);
+    EXPECT_EQ(Get("SourceDirXYZ"), "");
+    EXPECT_EQ(Get("SourceDir0"), "/data/k/");
+    EXPECT_EQ(Get("SourceDir11"), "/foreign/");
+    EXPECT_EQ(Get("SourceDir12"), "");
     EXPECT_TRUE(ui.Log().empty());
 }
 
