@@ -5,14 +5,6 @@ namespace {
 
 using SettingsStoreTest = SettingsFixture;
 
-TEST_F(SettingsStoreTest, PathFollowsXdgConfigHomeOrHome)
-{
-    EXPECT_EQ(store.Path(), StorePath());
-    ScopedEnv noXdg("XDG_CONFIG_HOME", "");
-    ScopedEnv home("HOME", tmp / "home");
-    EXPECT_EQ(SettingsStore::DefaultPath(), tmp / "home/.config/vesko-backup/settings.sqlite");
-}
-
 TEST_F(SettingsStoreTest, ReadsEmptyWithoutCreatingThenFirstWriteCreatesOwnerOnlyFile)
 {
     EXPECT_EQ(Get("ArcFolder"), "");
@@ -72,8 +64,14 @@ TEST_F(SettingsStoreTest, TwoStoreObjectsOnOneFileSeeEachOthersWritesAndLocks)
     EXPECT_EQ(Get("ArcFolder"), "/b/");
 }
 
-TEST_F(SettingsStoreTest, FolderThatCannotBeMadeIsReported)
+TEST_F(SettingsStoreTest, PathFollowsXdgConfigHomeOrHomeAndAFolderThatCannotBeMadeIsReported)
 {
+    EXPECT_EQ(store.Path(), StorePath());
+    {
+        ScopedEnv noXdg("XDG_CONFIG_HOME", "");
+        ScopedEnv home("HOME", tmp / "home");
+        EXPECT_EQ(SettingsStore::DefaultPath(), tmp / "home/.config/vesko-backup/settings.sqlite");
+    }
     WriteFile(tmp / "plain", "a file where a folder should be");
     ScopedEnv blocked("XDG_CONFIG_HOME", tmp / "plain/config");
     SettingsStore misplaced;

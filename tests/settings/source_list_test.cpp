@@ -19,7 +19,7 @@ public:
     Strings calls;
 };
 
-TEST_F(SourceListTest, AddGivesTheFolderItsEndingAndEmptiesTheFieldOrAsksForAnEntry)
+TEST_F(SourceListTest, AddAndDeleteChangeTheListOrAskForAnEntryOrASelection)
 {
     for (const char* typed : { "/data", "/data/", " ", "/data" }) {
         form.SetText(Field::txtSourceDir, typed);
@@ -37,23 +37,18 @@ TEST_F(SourceListTest, AddGivesTheFolderItsEndingAndEmptiesTheFieldOrAsksForAnEn
     EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Exclamation);
     EXPECT_EQ(ui.Boxes().at(0).buttons, Buttons::Ok);
     EXPECT_EQ(form.Sources().size(), 4u);
-}
 
-TEST_F(SourceListTest, DeleteRemovesTheSelectedItemOrAsksForASelection)
-{
-    form.SetSources({ "/a/", "/b/", "/c/" });
+    // Delete asks for a selection, then removes the selected item.
+    ui.Clear();
     cmdDeleteSource_Click(host);
     EXPECT_EQ(ui.Log(),
         (Strings { "beep", "box:Selection Required|Select an item from the list first." }));
     EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Exclamation);
-    EXPECT_EQ(form.Sources().size(), 3u);
-
-    ui.Clear();
-    form.Select(1);
+    EXPECT_EQ(form.Sources().size(), 4u);
+    form.Select(2);
     cmdDeleteSource_Click(host);
-    EXPECT_EQ(form.Sources(), (Strings { "/a/", "/c/" }));
-    EXPECT_EQ(form.Repaints(), 1);
-    EXPECT_TRUE(ui.Log().empty());
+    EXPECT_EQ(form.Sources(), (Strings { "/data/", "/data/", "/data/" }));
+    EXPECT_EQ(form.Repaints(), 5);
 }
 
 TEST_F(SourceListTest, BrowseButtonsShowTheDialogWithHelpTextAndTarget)
