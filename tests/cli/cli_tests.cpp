@@ -11,8 +11,6 @@
 #include <gmock/gmock.h>
 #include <map>
 
-extern char** environ;
-
 namespace vesko::test {
 namespace {
 
@@ -46,18 +44,10 @@ protected:
     // Runs the program with the arguments, without a display, on the temporary store.
     ChildRun Program(const std::vector<std::string>& args)
     {
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            if (entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("WAYLAND_DISPLAY=", 0) != 0
-                && entry.rfind("XDG_CONFIG_HOME=", 0) != 0
-                && entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
-                env.push_back(entry);
-        }
-        env.push_back("XDG_CONFIG_HOME=" + configHome);
-        std::vector<std::string> argv = { VESKO_PROGRAM_PATH };
+        std::vector<std::string> argv = { "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+            "-u", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME=" + configHome, VESKO_PROGRAM_PATH };
         argv.insert(argv.end(), args.begin(), args.end());
-        return RunChild(argv, &env);
+        return RunChild(argv);
     }
 
     TempDir tmp;
@@ -67,15 +57,22 @@ protected:
     std::string temp = tmp / "temp/";
 };
 
-TEST_F(CommandLine, ExportThenImportSucceedAndASecondExportFindsTheArchive)
+TEST_F(CommandLine, ExportImportAndSinceLast)
 {
-    WriteFile(src + "/Makefile", "all:\n");
-    WriteFile(src + "/docs/read me.txt", "text\n");
-    WriteFile(src + "/old.txt", "left out\n");
-    SetMTime(src + "/Makefile", LocalTime(2022, 5, 6, 7, 8, 9));
-    SetMTime(src + "/docs/read me.txt", LocalTime(2022, 5, 6, 7, 8, 9));
-    SetMTime(src + "/old.txt", LocalTime(1999, 5, 6));
+    const auto put = [&](const std::string& name, const std::string& bytes, TimePoint when) {
+        WriteFile(src + "/" + name, bytes);
+        SetMTime(src + "/" + name, when);
+    };
+    put("Makefile", "all:\n", LocalTime(2022, 5, 6, 7, 8, 9));
+    put("docs/read me.txt", "text\n", LocalTime(2022, 5, 6, 7, 8, 9));
+    put("old.txt", "left out\n", LocalTime(1999, 5, 6));
+    put("same day.txt", "in\n", LocalTime(2021, 6, 15, 9));
+    put("day before.txt", "out\n", LocalTime(2021, 6, 14, 23));
     StoreDefaults();
+
+    const ChildRun none = Program({ "export", "--since", "last" });
+    EXPECT_EQ(none.status, 2); // no export recorded yet
+    EXPECT_THAT(none.err, HasSubstr("Usage:"));
 
     const ChildRun exported = Program({ "export", "--since", "01-01-2001" });
     EXPECT_EQ(exported.status, 0) << exported.err;
@@ -110,21 +107,10 @@ TEST_F(CommandLine, ExportThenImportSucceedAndASecondExportFindsTheArchive)
     EXPECT_EQ(ReadFile(restored + "/docs/read me.txt"), "text\n");
     EXPECT_FALSE(fs::exists(restored + "/old.txt"));
     EXPECT_NE(Stored("LastImport"), "");
-}
 
-TEST_F(CommandLine, SinceLastTakesTheWholeDayAndKeepTempKeepsTheTree)
-{
-    WriteFile(src + "/same day.txt", "in\n");
-    WriteFile(src + "/day before.txt", "out\n");
-    SetMTime(src + "/same day.txt", LocalTime(2021, 6, 15, 9, 0, 0));
-    SetMTime(src + "/day before.txt", LocalTime(2021, 6, 14, 23, 0, 0));
-    StoreDefaults();
-
-    const ChildRun none = Program({ "export", "--since", "last" });
-    EXPECT_EQ(none.status, 2); // no export recorded yet
-    EXPECT_THAT(none.err, HasSubstr("Usage:"));
-
-    StoreSettings({ { "LastExport", StoredDateText(LocalTime(2021, 6, 15, 18, 0, 0)) } });
+    // --since last takes the whole day of the last export; --keep-temp keeps the tree.
+    fs::remove(arc + "nightly.arj");
+    StoreSettings({ { "LastExport", StoredDateText(LocalTime(2021, 6, 15, 18)) } });
     const ChildRun run = Program({ "export", "--since", "last", "--keep-temp" });
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("Cleanup Cancelled: Cleanup operation cancelled.  Make "));

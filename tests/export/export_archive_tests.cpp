@@ -1,8 +1,14 @@
-// What the archive holds after an export with the real archiver.
+// What the archive holds after an export with the real archiver, and the cleanup offered
+// after it.
 #include "export_fixture.h"
 #include "platform/dates.h"
+#include "platform/path_rules.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 namespace vesko::test {
@@ -80,7 +86,9 @@ TEST_F(ExportTest, SpannedExportWithShellCharactersInTheFoldersWritesSeveralVolu
     ASSERT_TRUE(Export()) << LogText();
     for (const char* volume : { ".arj", ".a01", ".a02" })
         EXPECT_TRUE(fs::exists(arc + "my back$up *" + volume)) << volume;
+    // Volumes of 1440 KB, the first one full.
     EXPECT_LE(fs::file_size(arc + "my back$up *.arj"), 1440u * 1024u);
+    EXPECT_GE(fs::file_size(arc + "my back$up *.arj"), 1400u * 1024u);
     ExpectArchiveHolds(arc + "my back$up *.arj", changed);
     EXPECT_FALSE(fs::exists("pwned"));
     EXPECT_FALSE(fs::exists(root / "work/pwned"));
@@ -88,19 +96,15 @@ TEST_F(ExportTest, SpannedExportWithShellCharactersInTheFoldersWritesSeveralVolu
 
 TEST_F(ExportTest, ArchiverIsGivenItsArgumentsOneByOne)
 {
+    // Without spanning, no volume size (the spanned export above writes volumes).
     const std::string arjFolder = root / "arj $(x) folder/", record = root / "arguments";
     WriteScript(arjFolder + "arj", "printf '%s\\n' \"$0\" \"$@\" > '" + record + "'");
     Put(src + "/f.txt", "f\n", after);
-    const std::string tail = arc + "week 12.arj\n" + temp + "*\n";
-
-    Apply({ { src }, temp, arc, "week 12", arjFolder, true });
+    Apply({ { src }, temp, arc, "week 12", arjFolder });
     ASSERT_TRUE(Export()) << LogText();
-    EXPECT_EQ(ReadFile(record), arjFolder + "arj\na\n-r\n-v1440\n-y\n" + tail);
+    EXPECT_EQ(
+        ReadFile(record), arjFolder + "arj\na\n-r\n-y\n" + arc + "week 12.arj\n" + temp + "*\n");
     EXPECT_THAT(ui.Steps(), ::testing::Contains(StartsWith("Archiving: " + arjFolder + "arj a")));
-
-    Apply({ { src }, temp, arc, "week 12", arjFolder, false });
-    ASSERT_TRUE(Export()) << LogText();
-    EXPECT_EQ(ReadFile(record), arjFolder + "arj\na\n-r\n-y\n" + tail);
 }
 
 TEST_F(ExportTest, ExportNameWithADotIsWrittenAsCheckedAndNeverUpdatedLater)
@@ -131,6 +135,72 @@ TEST_F(ExportTest, NothingModifiedAfterTheCutOffWritesNoArchive)
     EXPECT_FALSE(fs::exists(Archive()));
     EXPECT_EQ(LastExport(), "");
     ExpectIndicatorsOff();
+}
+
+TEST_F(ExportTest, CleanupDeclinedKeepsTheTreeAndTheNextExportRefuses)
+{
+    const std::string file = Put(src + "/f.txt", "f\n", after);
+    // Typed and stored without its closing '/': each refresh of the field adds it.
+    Apply({ { src }, root / "work/temp", arc });
+    ui.Answer(Answer::No);
+
+    EXPECT_TRUE(Export()) << LogText();
+    EXPECT_THAT(ui.Log(),
+        ElementsAre("beep", "box:Vesko Backup|Backup completed successfully.", "beep",
+            "box:Cleanup Temporary Directory|Proceed with cleanup?", "beep",
+            "box:Cleanup Cancelled|Cleanup operation cancelled.||Make sure that "
+            "the temporary directory is deleted before running another backup "
+            "otherwise an error will occur."));
+    EXPECT_TRUE(fs::exists(temp + paths::RelativePath(file)));
+    EXPECT_EQ(fs::status(temp).permissions() & fs::perms::all, fs::perms::owner_all)
+        << "copies of the person's files are private";
+    EXPECT_NE(LastExport(), "");
+
+    fs::remove(Archive());
+    const std::size_t busyChanges = ui.BusyChanges().size();
+    EXPECT_FALSE(Export());
+    EXPECT_THAT(ui.Log(),
+        ElementsAre("beep",
+            "box:Temporary Folder Exists|The temporary destination folder already "
+            "exists!||Files can't be copied to an existing folder.||Rename or delete the "
+            "folder "
+                + temp
+                + " or change the temporary backup folder in the settings section to a "
+                  "folder which doesn't already exist."));
+    EXPECT_EQ(ui.BusyChanges().size(), busyChanges) << "refused before the busy pointer";
+    EXPECT_FALSE(fs::exists(Archive()));
+}
+
+TEST_F(ExportTest, FileThatCannotBeDeletedAtCleanup)
+{
+    // Root deletes any file whatever its permission bits; a file with another file mounted
+    // on it cannot be deleted by anyone (EBUSY). A private mount namespace keeps the bind
+    // mount to this process.
+    if (::unshare(CLONE_NEWNS) != 0
+        || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        GTEST_SKIP() << "no mount namespace: " << std::strerror(errno);
+    const std::string file = Put(src + "/a/f1.txt", "1\n", after);
+    Put(src + "/a/f2.txt", "2\n", after);
+    WriteFile(root / "decoy", "mounted over the copy");
+    Apply({ { src }, temp, arc });
+    const std::string copy = temp + paths::RelativePath(file);
+    bool mounted = false;
+    ui.whileBoxOpen = [&](const std::string& title) {
+        if (title == "Cleanup Temporary Directory")
+            mounted
+                = ::mount((root / "decoy").c_str(), copy.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    };
+
+    EXPECT_TRUE(Export()) << LogText();
+    ASSERT_TRUE(mounted) << std::strerror(errno);
+    EXPECT_THAT(ui.Log(),
+        ElementsAre("beep", StartsWith("box:Vesko Backup|"), "beep",
+            "box:Cleanup Temporary Directory|Proceed with cleanup?", "beep",
+            StartsWith("box:Error Files Cleanup|"), "beep",
+            StartsWith("box:Error Folders Cleanup|"), "beep",
+            "box:Zeltan's Vesko Backup|Cleanup operation completed."));
+    EXPECT_TRUE(fs::exists(copy)) << "the tree stays for the person to remove";
+    ::umount2(copy.c_str(), MNT_DETACH);
 }
 
 } // namespace

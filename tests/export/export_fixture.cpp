@@ -2,6 +2,7 @@
 
 #include "platform/path_rules.h"
 #include "settings/registry_settings.h"
+#include "settings/settings_tab.h"
 #include "support/child_process.h"
 
 #include <filesystem>
@@ -12,26 +13,15 @@ using Field = MainForm::Field;
 
 void ExportTest::Apply(const ExportSettings& settings)
 {
-    const auto save = [&](const std::string& key, const std::string& value) {
-        store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
-    };
-    for (const auto& [key, value] : store.GetAllSettings(kSettingsApplication, kSettingsSection))
-        if (key.rfind("SourceDir", 0) == 0)
-            store.DeleteSetting(kSettingsApplication, kSettingsSection, key);
-    save("ArcFolder", settings.archiveDir);
-    save("ArjFolder", settings.arjFolder);
-    save("DestinDir", settings.temp);
-    save("DisksSpan", settings.span ? "yes" : "no");
-    save("ExportArj", settings.name);
-    for (std::size_t i = 0; i < settings.sources.size(); ++i)
-        if (!settings.sources[i].empty())
-            save("SourceDir" + std::to_string(i), settings.sources[i]);
-
     form.SetText(Field::txtArcFolder, settings.archiveDir);
     form.SetText(Field::txtArjFolder, settings.arjFolder);
     form.SetText(Field::txtDestinDir, settings.temp);
     form.SetText(Field::txtExportArj, settings.name);
     form.SetSpanValue(settings.span ? 1 : 0);
+    form.SetSources(settings.sources);
+    cmdApply_Click(host);
+    // The refresh after Apply closes gaps in the list; the person may still press Export
+    // with them.
     form.SetSources(settings.sources);
 }
 

@@ -61,8 +61,7 @@ protected:
         form.SetDateText("06-15-2020");
     }
 
-    // Stores the settings as Apply would and puts them into the window's fields, so that
-    // the reload after a recorded export keeps them.
+    // Types the settings into the window and presses Apply.
     void Apply(const ExportSettings& settings);
     std::string Put(const std::string& path, const std::string& bytes,
         std::chrono::system_clock::time_point modified);

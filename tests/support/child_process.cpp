@@ -10,17 +10,12 @@ extern char** environ;
 
 namespace vesko::test {
 
-ChildRun RunChild(std::vector<std::string> argv, const std::vector<std::string>* env)
+ChildRun RunChild(std::vector<std::string> argv)
 {
-    const auto pointers = [](std::vector<std::string>& strings) {
-        std::vector<char*> result;
-        for (std::string& s : strings)
-            result.push_back(s.data());
-        result.push_back(nullptr);
-        return result;
-    };
-    std::vector<std::string> envCopy = env ? *env : std::vector<std::string> {};
-    std::vector<char*> cargv = pointers(argv), cenv = pointers(envCopy);
+    std::vector<char*> cargv;
+    for (std::string& arg : argv)
+        cargv.push_back(arg.data());
+    cargv.push_back(nullptr);
 
     const TempDir dir;
     posix_spawn_file_actions_t actions;
@@ -29,8 +24,7 @@ ChildRun RunChild(std::vector<std::string> argv, const std::vector<std::string>*
     posix_spawn_file_actions_addopen(&actions, 1, (dir / "out").c_str(), O_WRONLY | O_CREAT, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, (dir / "err").c_str(), O_WRONLY | O_CREAT, 0600);
     pid_t pid = 0;
-    const int started
-        = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), env ? cenv.data() : environ);
+    const int started = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ChildRun run;
     int status = 0;

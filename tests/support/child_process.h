@@ -12,7 +12,7 @@ struct ChildRun {
 };
 
 // Runs a program, argv[0] being its path, with standard input from /dev/null and its
-// output captured; env replaces this process's environment when given.
-ChildRun RunChild(std::vector<std::string> argv, const std::vector<std::string>* env = nullptr);
+// output captured.
+ChildRun RunChild(std::vector<std::string> argv);
 
 } // namespace vesko::test
