@@ -2,11 +2,9 @@
 // after it.
 #include "export_fixture.h"
 #include "platform/dates.h"
-#include "platform/path_rules.h"
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -42,7 +40,7 @@ TEST_F(ExportTest, ArchiveHoldsExactlyTheFilesModifiedAfterTheCutOff)
     fs::create_directory_symlink(outside + "/folder", src + "/folder link");
     fs::create_symlink(root / "nowhere", src + "/dangling");
     ASSERT_EQ(::mkfifo((src + "/pipe").c_str(), 0600), 0);
-    Apply({ { src, "", other }, temp, arc });
+    Apply({ src, "", other }, temp, arc);
 
     const auto start = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
     ASSERT_TRUE(Export()) << LogText();
@@ -69,7 +67,7 @@ TEST_F(ExportTest, ArchiveHoldsExactlyTheFilesModifiedAfterTheCutOff)
     ASSERT_TRUE(ParseStoredDate(LastExport(), recorded)) << LastExport();
     EXPECT_GE(recorded, start);
     EXPECT_LE(recorded, end);
-    EXPECT_EQ(form.Text(MainForm::Field::ExportStatus), "OK");
+    EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
 }
 
 TEST_F(ExportTest, SpannedExportWithShellCharactersInTheFoldersWritesSeveralVolumes)
@@ -81,7 +79,7 @@ TEST_F(ExportTest, SpannedExportWithShellCharactersInTheFoldersWritesSeveralVolu
         Put(src + "/big.bin", RandomBytes(2'500'000, 7), after),
         Put(src + "/more/big2", RandomBytes(1'000'000, 8), after),
     };
-    Apply({ { src }, temp, arc, "my back$up *", "/usr/bin/", true });
+    Apply({ src }, temp, arc, "my back$up *", "/usr/bin/", true);
 
     ASSERT_TRUE(Export()) << LogText();
     for (const char* volume : { ".arj", ".a01", ".a02" })
@@ -100,7 +98,7 @@ TEST_F(ExportTest, ArchiverIsGivenItsArgumentsOneByOne)
     const std::string arjFolder = root / "arj $(x) folder/", record = root / "arguments";
     WriteScript(arjFolder + "arj", "printf '%s\\n' \"$0\" \"$@\" > '" + record + "'");
     Put(src + "/f.txt", "f\n", after);
-    Apply({ { src }, temp, arc, "week 12", arjFolder });
+    Apply({ src }, temp, arc, "week 12", arjFolder);
     ASSERT_TRUE(Export()) << LogText();
     EXPECT_EQ(
         ReadFile(record), arjFolder + "arj\na\n-r\n-y\n" + arc + "week 12.arj\n" + temp + "*\n");
@@ -110,7 +108,7 @@ TEST_F(ExportTest, ArchiverIsGivenItsArgumentsOneByOne)
 TEST_F(ExportTest, ExportNameWithADotIsWrittenAsCheckedAndNeverUpdatedLater)
 {
     const std::vector<std::string> changed = { Put(src + "/f.txt", "f\n", after) };
-    Apply({ { src }, temp, arc, "week.12" });
+    Apply({ src }, temp, arc, "week.12");
     ASSERT_TRUE(Export()) << LogText();
     ExpectArchiveHolds(arc + "week.12.arj", changed);
     EXPECT_FALSE(fs::exists(arc + "week.12"));
@@ -123,7 +121,7 @@ TEST_F(ExportTest, NothingModifiedAfterTheCutOffWritesNoArchive)
 {
     Put(src + "/old.txt", "old\n", before);
     Put(src + "/sub/at cut-off", "old\n", cutOff);
-    Apply({ { src }, temp, arc });
+    Apply({ src }, temp, arc);
 
     EXPECT_TRUE(Export());
     EXPECT_THAT(ui.Log(),
@@ -141,7 +139,7 @@ TEST_F(ExportTest, CleanupDeclinedKeepsTheTreeAndTheNextExportRefuses)
 {
     const std::string file = Put(src + "/f.txt", "f\n", after);
     // Typed and stored without its closing '/': each refresh of the field adds it.
-    Apply({ { src }, root / "work/temp", arc });
+    Apply({ src }, root / "work/temp", arc);
     ui.Answer(Answer::No);
 
     EXPECT_TRUE(Export()) << LogText();
@@ -182,7 +180,7 @@ TEST_F(ExportTest, FileThatCannotBeDeletedAtCleanup)
     const std::string file = Put(src + "/a/f1.txt", "1\n", after);
     Put(src + "/a/f2.txt", "2\n", after);
     WriteFile(root / "decoy", "mounted over the copy");
-    Apply({ { src }, temp, arc });
+    Apply({ src }, temp, arc);
     const std::string copy = temp + paths::RelativePath(file);
     bool mounted = false;
     ui.whileBoxOpen = [&](const std::string& title) {

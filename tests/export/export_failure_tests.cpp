@@ -1,8 +1,6 @@
 // The roads on which an export stops, with their boxes in order.
 #include "export_fixture.h"
-#include "platform/path_rules.h"
 
-#include <filesystem>
 #include <unistd.h>
 
 namespace vesko::test {
@@ -22,7 +20,7 @@ TEST_F(ExportTest, ChecksThatStopTheExportBeforeTheArchiver)
     WriteFile(root / "mounts", "/dev/sdb1 /media/nobody/STICK vfat rw 0 0\n");
     const std::string oldTable = paths::MountTablePath();
     paths::SetMountTablePath(root / "mounts");
-    Apply({ { "/media/nobody/GONE/a", "/media/nobody/GONE/b" }, temp, arc });
+    Apply({ "/media/nobody/GONE/a", "/media/nobody/GONE/b" }, temp, arc);
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(),
         ElementsAre("beep", "box:Invalid Drive|Source drive doesn't exist!", "beep",
@@ -31,12 +29,12 @@ TEST_F(ExportTest, ChecksThatStopTheExportBeforeTheArchiver)
     EXPECT_FALSE(fs::exists(temp));
     ExpectIndicatorsOff();
 
-    Apply({ { src }, "/media/nobody/GONE/temp/", arc });
+    Apply({ src }, "/media/nobody/GONE/temp/", arc);
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(),
         ElementsAre("beep", "box:Invalid Drive|Destination drive doesn't exist!", kCopyError));
 
-    Apply({ { src }, temp, "/media/nobody/GONE/archive/" });
+    Apply({ src }, temp, "/media/nobody/GONE/archive/");
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(),
         ElementsAre("beep", "box:Invalid Drive|Archive drive doesn't exist!", kCopyError));
@@ -44,7 +42,7 @@ TEST_F(ExportTest, ChecksThatStopTheExportBeforeTheArchiver)
 
     // An existing archive is told for every source, and nothing is written.
     WriteFile(Archive(), "an older archive");
-    Apply({ { src, src }, temp, arc });
+    Apply({ src, src }, temp, arc);
     EXPECT_FALSE(Export());
     const std::string exists = "box:Archive Exists|An archive of the same name already "
                                "exists!||Remove or rename the file and try again.";
@@ -54,7 +52,7 @@ TEST_F(ExportTest, ChecksThatStopTheExportBeforeTheArchiver)
     ExpectIndicatorsOff();
     fs::remove(Archive());
 
-    Apply({ { src, src }, root / "missing parent/temp/", arc });
+    Apply({ src, src }, root / "missing parent/temp/", arc);
     EXPECT_FALSE(Export());
     const auto box = AllOf(StartsWith("box:Error Copying Files|"), HasSubstr("missing parent"));
     EXPECT_THAT(ui.Log(), ElementsAre("beep", box, "beep", box, kCopyError));
@@ -62,15 +60,15 @@ TEST_F(ExportTest, ChecksThatStopTheExportBeforeTheArchiver)
     ExpectIndicatorsOff();
 
     // What the previous run left must not send the archiver over a folder never made.
-    Apply({ { "", "" }, temp, arc });
-    form.SetText(MainForm::Field::ExportStatus, "OK");
+    Apply({ "", "" }, temp, arc);
+    form.SetText(Field::ExportStatus, "OK");
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(), ElementsAre(kCopyError));
     EXPECT_FALSE(fs::exists(temp));
     ExpectIndicatorsOff();
 
     WriteFile(root / "plain file", "a file where a folder should be");
-    Apply({ { src }, temp, root / "plain file/archive/" });
+    Apply({ src }, temp, root / "plain file/archive/");
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(), ElementsAre("beep", StartsWith("box:Error Copying Files|"), kCopyError));
     EXPECT_THAT(ui.Steps(), ::testing::Not(Contains(StartsWith("Archiving"))));
@@ -86,7 +84,7 @@ TEST_F(ExportTest, SourceFailingInTheMiddleOfThree)
         Put(first + "/one.txt", "1\n", after),
         Put(third + "/three.txt", "3\n", after),
     };
-    Apply({ { first, root / "no such folder", third }, temp, arc });
+    Apply({ first, root / "no such folder", third }, temp, arc);
 
     EXPECT_TRUE(Export()) << LogText();
     const auto log = ui.Log();
@@ -102,20 +100,20 @@ TEST_F(ExportTest, ArchiverMissingFailingOrCancelled)
     const std::string arjFolder = root / "stand-in/";
     Put(src + "/f.txt", "f\n", after);
 
-    Apply({ { src }, temp, arc, "backup", root / "no archiver/" });
+    Apply({ src }, temp, arc, "backup", root / "no archiver/");
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(),
         ElementsAre("beep",
             AllOf(StartsWith("box:Archive Error|"), HasSubstr(root / "no archiver/arj")),
             kArchiveError));
     EXPECT_EQ(ui.Boxes()[0].icon, Icon::Critical);
-    EXPECT_EQ(form.Text(MainForm::Field::ExportStatus), "");
+    EXPECT_EQ(form.Text(Field::ExportStatus), "");
     EXPECT_TRUE(fs::exists(temp)) << "the temporary tree stays";
     ExpectIndicatorsOff();
 
     fs::remove_all(temp);
     WriteScript(arjFolder + "arj", "echo 'stand-in: disk full' >&2\nexit 2");
-    Apply({ { src }, temp, arc, "backup", arjFolder });
+    Apply({ src }, temp, arc, "backup", arjFolder);
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(),
         ElementsAre("beep",
@@ -147,7 +145,7 @@ TEST_F(ExportTest, UnreadableFileIsToldByTheCopy)
         GTEST_SKIP() << "no sysfs write-only attribute here";
     Put(src + "/f.txt", "f\n", after);
     form.SetDateText("01-01-2000");
-    Apply({ { src, sysfs }, temp, arc });
+    Apply({ src, sysfs }, temp, arc);
 
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(),

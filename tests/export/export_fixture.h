@@ -2,33 +2,25 @@
 
 #include "export/export_run.h"
 #include "platform/host.h"
+#include "platform/path_rules.h"
 #include "platform/settings_backing.h"
+#include "settings/registry_settings.h"
+#include "settings/settings_tab.h"
+#include "support/child_process.h"
 #include "support/made_files.h"
 #include "support/memory_form.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
-#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
-#include <string>
-#include <vector>
 
 namespace vesko::test {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-// What the Settings tab holds for one export.
-struct ExportSettings {
-    std::vector<std::string> sources;
-    std::string temp; // Temp Folder
-    std::string archiveDir; // Archive folder
-    std::string name = "backup";
-    std::string arjFolder = "/usr/bin/";
-    bool span = false;
-};
 
 // The recorded person, who may also act while a box is open or press Cancel.
 class ScriptedUi : public RecordingUi {
@@ -55,6 +47,8 @@ protected:
 // One export end to end: a real tree, the real store, the real archiver; the person faked.
 class ExportTest : public ::testing::Test {
 protected:
+    using Field = MainForm::Field;
+
     ExportTest()
     {
         MakeDirs(root / "work");
@@ -62,21 +56,72 @@ protected:
     }
 
     // Types the settings into the window and presses Apply.
-    void Apply(const ExportSettings& settings);
+    void Apply(const std::vector<std::string>& sources, const std::string& tempFolder,
+        const std::string& archiveFolder, const std::string& name = "backup",
+        const std::string& arjFolder = "/usr/bin/", bool span = false)
+    {
+        form.SetText(Field::txtArcFolder, archiveFolder);
+        form.SetText(Field::txtArjFolder, arjFolder);
+        form.SetText(Field::txtDestinDir, tempFolder);
+        form.SetText(Field::txtExportArj, name);
+        form.SetSpanValue(span ? 1 : 0);
+        form.SetSources(sources);
+        cmdApply_Click(host);
+        // The refresh after Apply closes gaps in the list; the person may still press Export
+        // with them.
+        form.SetSources(sources);
+    }
     std::string Put(const std::string& path, const std::string& bytes,
-        std::chrono::system_clock::time_point modified);
+        std::chrono::system_clock::time_point modified)
+    {
+        WriteFile(path, bytes);
+        SetMTime(path, modified);
+        return path;
+    }
     // Presses Export; the log is cleared first.
-    bool Export();
-    std::string LastExport();
+    bool Export()
+    {
+        ui.Clear();
+        return cmdExport_Click(host);
+    }
+    std::string LastExport()
+    {
+        return store.GetSetting(kSettingsApplication, kSettingsSection, "LastExport");
+    }
     std::string LogText() const { return ::testing::PrintToString(ui.Log()); }
     void ExpectIndicatorsOff() const
     {
         EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
         EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
     }
+
     // The archive holds exactly these source files, byte for byte and with their
     // modification times (whole seconds, as the archive keeps them).
-    void ExpectArchiveHolds(const std::string& archive, const std::vector<std::string>& files);
+    void ExpectArchiveHolds(const std::string& archive, const std::vector<std::string>& files)
+    {
+        const std::string into = root / "extracted";
+        std::filesystem::remove_all(into);
+        MakeDirs(into);
+        ASSERT_EQ(RunChild({ "/usr/bin/arj", "x", "-v", "-y", archive, into + "/" }).status, 0)
+            << archive;
+        // The archive keeps the temporary tree by its full path without the leading '/'; the
+        // tree mirrors each source file by its relative path.
+        const auto inArchive = [&](const std::string& file) {
+            return paths::RelativePath(temp + paths::RelativePath(file));
+        };
+        std::vector<std::string> expected;
+        for (const std::string& file : files)
+            expected.push_back(inArchive(file));
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(ListFilesBelow(into), expected);
+        for (const std::string& file : files) {
+            const std::string copy = into + "/" + inArchive(file);
+            EXPECT_TRUE(ReadFile(copy) == ReadFile(file)) << file; // no megabytes in the message
+            EXPECT_EQ(std::chrono::floor<std::chrono::seconds>(MTime(copy)),
+                std::chrono::floor<std::chrono::seconds>(MTime(file)))
+                << file;
+        }
+    }
 
     // Around the cut-off, the start of 06-15-2020 local time.
     const std::chrono::system_clock::time_point before = LocalTime(2020, 6, 14, 23, 59, 59);

@@ -1,12 +1,68 @@
-// The import's name rules, its refusals and its failure roads, with a stand-in archiver
-// where the real one's behaviour is not the point.
-#include "import_fixture.h"
+// The import: its name rules, refusals and failure roads with a stand-in archiver where the
+// real one's behaviour is not the point, and round trips of the program's own export with
+// the real one.
+#include "export/export_run.h"
+#include "import/import_run.h"
+#include "platform/dates.h"
+#include "platform/host.h"
+#include "platform/path_rules.h"
+#include "platform/settings_backing.h"
+#include "settings/registry_settings.h"
+#include "settings/settings_tab.h"
+#include "support/made_files.h"
+#include "support/memory_form.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <map>
 
 namespace vesko::test {
 namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// A settings store of its own, the in-memory window and the recorded person.
+class ImportTest : public ::testing::Test {
+protected:
+    using Field = MainForm::Field;
+
+    // Writes the settings and loads them into the window, as a start-up does.
+    void StoreSettings(const std::map<std::string, std::string>& settings)
+    {
+        for (const auto& [key, value] : settings)
+            store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
+        RefreshLabels(host);
+        ui.Clear();
+    }
+    std::string Stored(const std::string& key)
+    {
+        return store.GetSetting(kSettingsApplication, kSettingsSection, key);
+    }
+    // Presses Import with these fields; the log is cleared first.
+    bool Import(const std::string& folder, const std::string& name)
+    {
+        ui.Clear();
+        form.SetText(Field::txtImportFolder, folder);
+        form.SetText(Field::txtImportName, name);
+        return cmdImport_Click(host);
+    }
+
+    TempDir tmp;
+    ScopedEnv config { "XDG_CONFIG_HOME", tmp / "config" };
+    SettingsStore store;
+    MemoryForm form;
+    RecordingUi ui;
+    Host host { form, ui, store };
+};
 
 const char* const kNotFound = "box:Archive Not Found|The archive file can't be found. Check to "
                               "make sure the file exists and the path is correct in the "
@@ -30,21 +86,12 @@ protected:
             "echo 'fake archiver output'\nexit "
                 + std::to_string(status));
     }
-
-    // Presses Import with these fields; the log is cleared first.
-    bool Import(const std::string& importFolder, const std::string& name)
-    {
-        ui.Clear();
-        SetImport(importFolder, name);
-        return cmdImport_Click(host);
-    }
-
     // What the stand-in was given since the last call; empty when it never ran.
     std::string Args()
     {
         const std::string file = arjFolder + "args";
-        const std::string args = std::filesystem::exists(file) ? ReadFile(file) : "";
-        std::filesystem::remove(file);
+        const std::string args = fs::exists(file) ? ReadFile(file) : "";
+        fs::remove(file);
         return args;
     }
     static std::string Args(const std::string& archive, const std::string& into)
@@ -153,6 +200,69 @@ TEST_F(ImportRules, FailuresRecordNothingAndSuccessRecordsTheStart)
     EXPECT_EQ(std::vector(ui.BusyChanges().begin() + busyChanges, ui.BusyChanges().end()),
         (std::vector<bool> { true, false }));
     EXPECT_FALSE(ui.ProgressOpen());
+}
+
+class ImportRoundTrip : public ImportTest {
+protected:
+    // Runs the program's own export of the source tree into the archive folder.
+    void Export(bool span)
+    {
+        StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", "/usr/bin/" }, { "DestinDir", temp },
+            { "ExportArj", "week 12" }, { "ImportArj", "week 12" },
+            { "DisksSpan", span ? "yes" : "no" }, { "SourceDir0", src } });
+        form.SetDateText("01-01-2021");
+        ASSERT_TRUE(cmdExport_Click(host)) << ::testing::PrintToString(ui.Log());
+        ui.Clear();
+    }
+
+    std::string src = tmp / "source";
+    std::string arc = tmp / "archive/";
+    std::string temp = tmp / "work temp/";
+};
+
+TEST_F(ImportRoundTrip, SpannedExportComesBackWhole)
+{
+    const std::map<std::string, std::string> files = {
+        { "README", "no dot in this name\n" },
+        { "with space/file name.txt", "spaces\n" },
+        { "shell $(touch pwned); `id` 'q' \"d\"/a&b|c;d.txt", "shell characters\n" },
+        { "big.bin", RandomBytes(3'500'000, 12) },
+    };
+    for (const auto& [name, bytes] : files) {
+        WriteFile(src + "/" + name, bytes);
+        SetMTime(src + "/" + name, LocalTime(2022, 3, 4, 5, 6, 7));
+    }
+    Export(true);
+    ASSERT_TRUE(fs::exists(arc + "week 12.a02")) << "expected several volumes";
+
+    ASSERT_TRUE(cmdImport_Click(host)) << ::testing::PrintToString(ui.Log());
+    // The archive holds the temporary tree, which mirrors the source by its relative path.
+    const std::string restored = arc + paths::RelativePath(temp) + paths::RelativePath(src) + "/";
+    for (const auto& [name, bytes] : files) {
+        ASSERT_TRUE(fs::exists(restored + name)) << name;
+        EXPECT_TRUE(ReadFile(restored + name) == bytes) << name; // no 3 MB diff on failure
+        EXPECT_EQ(MTime(restored + name), LocalTime(2022, 3, 4, 5, 6, 7)) << name;
+    }
+    EXPECT_FALSE(fs::exists(tmp / "pwned"));
+    EXPECT_FALSE(fs::exists("pwned"));
+    EXPECT_NE(Stored("LastImport"), "");
+    EXPECT_FALSE(ui.Output().empty()); // the archiver's lines reached the progress window
+}
+
+TEST_F(ImportRoundTrip, DamagedArchiveFailsAndRecordsNothing)
+{
+    WriteFile(src + "/data.bin", RandomBytes(200'000, 7));
+    SetMTime(src + "/data.bin", LocalTime(2022, 3, 4));
+    Export(false);
+    {
+        std::fstream f(arc + "week 12.arj", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(100'000);
+        f.write(std::string(64, '\x5a').data(), 64);
+    }
+    EXPECT_FALSE(cmdImport_Click(host));
+    EXPECT_THAT(
+        ui.Log(), ElementsAre("beep", StartsWith("box:Import Failed|Archive restore failed.||")));
+    EXPECT_EQ(Stored("LastImport"), "");
 }
 
 } // namespace
