@@ -95,10 +95,18 @@ TEST_F(ExportTest, SourceFailingInTheMiddleOfThree)
     ExpectArchiveHolds(Archive(), changed);
 }
 
-TEST_F(ExportTest, ArchiverMissingFailingOrCancelled)
+TEST_F(ExportTest, ArchiverGivenItsArgumentsMissingFailingOrCancelled)
 {
-    const std::string arjFolder = root / "stand-in/";
+    const std::string arjFolder = root / "arj $(x) folder/", record = root / "arguments";
     Put(src + "/f.txt", "f\n", after);
+    // Without spanning, no volume size (the spanned export writes volumes).
+    WriteScript(arjFolder + "arj", "printf '%s\\n' \"$0\" \"$@\" > '" + record + "'");
+    Apply({ src }, temp, arc, "week 12", arjFolder);
+    ASSERT_TRUE(Export()) << LogText();
+    EXPECT_EQ(
+        ReadFile(record), arjFolder + "arj\na\n-r\n-y\n" + arc + "week 12.arj\n" + temp + "*\n");
+    EXPECT_THAT(ui.Steps(), Contains(StartsWith("Archiving: " + arjFolder + "arj a")));
+    store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastExport");
 
     Apply({ src }, temp, arc, "backup", root / "no archiver/");
     EXPECT_FALSE(Export());
@@ -132,7 +140,7 @@ TEST_F(ExportTest, ArchiverMissingFailingOrCancelled)
     EXPECT_THAT(ui.Log(),
         ElementsAre(
             "beep", "box:Archive Failed|Failed to archive files.||Cancelled.", kArchiveError));
-    EXPECT_EQ(LastExport(), "");
+    EXPECT_EQ(LastExport(), "") << "no failure records its start";
     ExpectIndicatorsOff();
 }
 
