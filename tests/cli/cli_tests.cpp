@@ -34,13 +34,6 @@ protected:
         return SettingsStore().GetSetting(kSettingsApplication, kSettingsSection, key);
     }
 
-    void StoreDefaults()
-    {
-        StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", "/usr/bin/" }, { "DestinDir", temp },
-            { "ExportArj", "nightly" }, { "ImportArj", "absent" }, { "DisksSpan", "no" },
-            { "SourceDir0", src } });
-    }
-
     // Runs the program with the arguments, without a display, on the temporary store.
     ChildRun Program(const std::vector<std::string>& args)
     {
@@ -68,7 +61,9 @@ TEST_F(CommandLine, ExportImportAndSinceLast)
     put("old.txt", "left out\n", LocalTime(1999, 5, 6));
     put("same day.txt", "in\n", LocalTime(2021, 6, 15, 9));
     put("day before.txt", "out\n", LocalTime(2021, 6, 14, 23));
-    StoreDefaults();
+    StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", "/usr/bin/" }, { "DestinDir", temp },
+        { "ExportArj", "nightly" }, { "ImportArj", "absent" }, { "DisksSpan", "no" },
+        { "SourceDir0", src } });
 
     const ChildRun none = Program({ "export", "--since", "last" });
     EXPECT_EQ(none.status, 2); // no export recorded yet
