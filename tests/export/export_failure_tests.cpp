@@ -77,24 +77,6 @@ TEST_F(ExportTest, ChecksThatStopTheExportBeforeTheArchiver)
     EXPECT_EQ(LastExport(), "");
 }
 
-TEST_F(ExportTest, SourceFailingInTheMiddleOfThree)
-{
-    const std::string first = root / "first", third = root / "third";
-    const std::vector<std::string> changed = {
-        Put(first + "/one.txt", "1\n", after),
-        Put(third + "/three.txt", "3\n", after),
-    };
-    Apply({ first, root / "no such folder", third }, temp, arc);
-
-    EXPECT_TRUE(Export()) << LogText();
-    const auto log = ui.Log();
-    ASSERT_GE(log.size(), 4u);
-    EXPECT_THAT(std::vector(log.begin(), log.begin() + 4),
-        ElementsAre("beep", "box:Invalid Source Folder|Source folder doesn't exist.", "beep",
-            "box:Vesko Backup|Backup completed successfully."));
-    ExpectArchiveHolds(Archive(), changed);
-}
-
 TEST_F(ExportTest, ArchiverGivenItsArgumentsMissingFailingOrCancelled)
 {
     const std::string arjFolder = root / "arj $(x) folder/", record = root / "arguments";
