@@ -100,24 +100,6 @@ TEST_F(ExportTest, SpannedExportWithShellCharactersAndADotInTheNames)
     EXPECT_THAT(ui.Log(), ::testing::Contains(StartsWith("box:Archive Exists|")));
 }
 
-TEST_F(ExportTest, NothingModifiedAfterTheCutOffWritesNoArchive)
-{
-    Put(src + "/old.txt", "old\n", before);
-    Put(src + "/sub/at cut-off", "old\n", cutOff);
-    Apply({ src }, temp, arc);
-
-    EXPECT_TRUE(Export());
-    EXPECT_THAT(ui.Log(),
-        ElementsAre("beep",
-            "box:Nothing to Archive|No file was modified on or "
-            "after 06-15-2020.||No archive was written."));
-    EXPECT_EQ(ui.Boxes()[0].icon, Icon::Information);
-    EXPECT_FALSE(fs::exists(temp)) << "the run removes the empty folder it made";
-    EXPECT_FALSE(fs::exists(Archive()));
-    EXPECT_EQ(LastExport(), "");
-    ExpectIndicatorsOff();
-}
-
 TEST_F(ExportTest, CleanupDeclinedKeepsTheTreeAndTheNextExportRefuses)
 {
     const std::string file = Put(src + "/f.txt", "f\n", after);

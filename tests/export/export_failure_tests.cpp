@@ -13,9 +13,23 @@ using ::testing::Contains;
 const char* const kCopyError = "box:Export Error|Copy Error!";
 const char* const kArchiveError = "box:Export Error|Archive Error!";
 
-TEST_F(ExportTest, ChecksThatStopTheExportBeforeTheArchiver)
+TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
 {
-    Put(src + "/f.txt", "f\n", after);
+    // Nothing modified after the cut-off: no archive, and the empty folders made are gone.
+    Put(src + "/sub/f.txt", "f\n", after);
+    form.SetDateText("06-16-2020");
+    Apply({ src }, temp, arc);
+    EXPECT_TRUE(Export());
+    EXPECT_THAT(ui.Log(),
+        ElementsAre("beep",
+            "box:Nothing to Archive|No file was modified on or after 06-16-2020.||No archive "
+            "was written."));
+    EXPECT_EQ(ui.Boxes()[0].icon, Icon::Information);
+    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_FALSE(fs::exists(Archive()));
+    ExpectIndicatorsOff();
+    form.SetDateText("06-15-2020");
+
     // The drive checks read a mount table fed for the test.
     WriteFile(root / "mounts", "/dev/sdb1 /media/nobody/STICK vfat rw 0 0\n");
     const std::string oldTable = paths::MountTablePath();
@@ -72,7 +86,7 @@ TEST_F(ExportTest, ChecksThatStopTheExportBeforeTheArchiver)
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(), ElementsAre("beep", StartsWith("box:Error Copying Files|"), kCopyError));
     EXPECT_THAT(ui.Steps(), ::testing::Not(Contains(StartsWith("Archiving"))));
-    EXPECT_TRUE(fs::exists(temp + paths::RelativePath(src) + "/f.txt"))
+    EXPECT_TRUE(fs::exists(temp + paths::RelativePath(src) + "/sub/f.txt"))
         << "the temporary tree stays as it was built";
     EXPECT_EQ(LastExport(), "");
 }
