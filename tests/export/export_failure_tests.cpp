@@ -27,7 +27,6 @@ TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
     EXPECT_EQ(ui.Boxes()[0].icon, Icon::Information);
     EXPECT_FALSE(fs::exists(temp));
     EXPECT_FALSE(fs::exists(Archive()));
-    ExpectIndicatorsOff();
     form.SetDateText("06-15-2020");
 
     // The drive checks read a mount table fed for the test.
@@ -41,7 +40,6 @@ TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
             "box:Invalid Drive|Source drive doesn't exist!", kCopyError));
     EXPECT_EQ(ui.Boxes()[2].icon, Icon::Exclamation);
     EXPECT_FALSE(fs::exists(temp));
-    ExpectIndicatorsOff();
 
     Apply({ src }, "/media/nobody/GONE/temp/", arc);
     EXPECT_FALSE(Export());
@@ -63,7 +61,6 @@ TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
     EXPECT_THAT(ui.Log(), ElementsAre("beep", exists, "beep", exists, kCopyError));
     EXPECT_FALSE(fs::exists(temp));
     EXPECT_EQ(ReadFile(Archive()), "an older archive");
-    ExpectIndicatorsOff();
     fs::remove(Archive());
 
     Apply({ src, src }, root / "missing parent/temp/", arc);
@@ -71,7 +68,6 @@ TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
     const auto box = AllOf(StartsWith("box:Error Copying Files|"), HasSubstr("missing parent"));
     EXPECT_THAT(ui.Log(), ElementsAre("beep", box, "beep", box, kCopyError));
     EXPECT_EQ(ui.Boxes()[0].icon, Icon::Critical);
-    ExpectIndicatorsOff();
 
     // What the previous run left must not send the archiver over a folder never made.
     Apply({ "", "" }, temp, arc);
@@ -79,7 +75,6 @@ TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(), ElementsAre(kCopyError));
     EXPECT_FALSE(fs::exists(temp));
-    ExpectIndicatorsOff();
 
     WriteFile(root / "plain file", "a file where a folder should be");
     Apply({ src }, temp, root / "plain file/archive/");
@@ -113,7 +108,6 @@ TEST_F(ExportTest, ArchiverGivenItsArgumentsMissingFailingOrCancelled)
     EXPECT_EQ(ui.Boxes()[0].icon, Icon::Critical);
     EXPECT_EQ(form.Text(Field::ExportStatus), "");
     EXPECT_TRUE(fs::exists(temp)) << "the temporary tree stays";
-    ExpectIndicatorsOff();
 
     fs::remove_all(temp);
     WriteScript(arjFolder + "arj", "echo 'stand-in: disk full' >&2\nexit 2");
@@ -125,7 +119,6 @@ TEST_F(ExportTest, ArchiverGivenItsArgumentsMissingFailingOrCancelled)
             kArchiveError));
     EXPECT_EQ(ui.Boxes()[0].icon, Icon::Exclamation);
     EXPECT_TRUE(fs::exists(temp));
-    ExpectIndicatorsOff();
 
     // Cancel stops the archiver and counts as a failure.
     fs::remove_all(temp);
@@ -137,7 +130,6 @@ TEST_F(ExportTest, ArchiverGivenItsArgumentsMissingFailingOrCancelled)
         ElementsAre(
             "beep", "box:Archive Failed|Failed to archive files.||Cancelled.", kArchiveError));
     EXPECT_EQ(LastExport(), "") << "no failure records its start";
-    ExpectIndicatorsOff();
 }
 
 TEST_F(ExportTest, UnreadableFileIsToldByTheCopy)
@@ -156,7 +148,6 @@ TEST_F(ExportTest, UnreadableFileIsToldByTheCopy)
         ElementsAre("beep", AllOf(StartsWith("box:Error Add Files|"), HasSubstr("drivers_probe")),
             kCopyError));
     EXPECT_EQ(LastExport(), "");
-    ExpectIndicatorsOff();
 }
 
 } // namespace

@@ -78,22 +78,21 @@ protected:
         SetMTime(path, modified);
         return path;
     }
-    // Presses Export; the log is cleared first.
+    // Presses Export; the log is cleared first. Whatever the road, the busy pointer and the
+    // progress window are off when it ends.
     bool Export()
     {
         ui.Clear();
-        return cmdExport_Click(host);
+        const bool exported = cmdExport_Click(host);
+        EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
+        EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
+        return exported;
     }
     std::string LastExport()
     {
         return store.GetSetting(kSettingsApplication, kSettingsSection, "LastExport");
     }
     std::string LogText() const { return ::testing::PrintToString(ui.Log()); }
-    void ExpectIndicatorsOff() const
-    {
-        EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
-        EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
-    }
 
     // The archive holds exactly these source files, byte for byte and with their
     // modification times (whole seconds, as the archive keeps them).
