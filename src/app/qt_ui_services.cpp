@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QMessageBox>
-#include <QSpacerItem>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QWidget>
 
 namespace vesko {

@@ -3,11 +3,9 @@
 #include <chrono>
 #include <cstddef>
 
-namespace vesko::cli
-{
+namespace vesko::cli {
 
-namespace
-{
+namespace {
 
 bool AllDigits(const std::string& text, std::size_t from, std::size_t count)
 {

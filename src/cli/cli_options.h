@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace vesko::cli
-{
+namespace vesko::cli {
 
 struct CliOptions {
     enum class Command { Window, Help, Version, Export, Import };

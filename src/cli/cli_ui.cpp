@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-namespace vesko::cli
-{
+namespace vesko::cli {
 
 void CliUi::ProgressOutput(const std::string& line)
 {

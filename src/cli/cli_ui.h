@@ -4,15 +4,13 @@
 
 #include <ostream>
 
-namespace vesko::cli
-{
+namespace vesko::cli {
 
 // The person, when nobody is there: every box becomes one line "Title: text" on the error
 // stream (each CR shown as a space), the one question gets the answer fixed in advance,
 // the archiver's output lines go to the output stream as they arrive, and nothing is ever
 // cancelled.
-class CliUi : public UiServices
-{
+class CliUi : public UiServices {
 public:
     CliUi(std::ostream& out, std::ostream& err, Answer questionAnswer)
         : out_(out)

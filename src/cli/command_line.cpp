@@ -17,11 +17,9 @@
 #include <string>
 #include <vector>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 constexpr int kSuccess = 0;
 constexpr int kFailure = 1;

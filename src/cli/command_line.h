@@ -1,7 +1,6 @@
 #pragma once
 
-namespace vesko
-{
+namespace vesko {
 
 // The unattended export and import. Returns the exit status, or -1 when there are no
 // arguments and the window should open.

@@ -10,14 +10,12 @@
 #include <string>
 #include <vector>
 
-namespace vesko
-{
+namespace vesko {
 
 namespace msg = export_messages;
 using Field = MainForm::Field;
 
-namespace
-{
+namespace {
 
 // The archiver is given its arguments one by one, without a shell: spaces, quotes, "$(...)"
 // and ";" in a folder reach it as they are and run nothing.

@@ -13,14 +13,12 @@
 
 #include <exception>
 
-namespace vesko
-{
+namespace vesko {
 
 namespace msg = export_messages;
 using Field = MainForm::Field;
 
-namespace
-{
+namespace {
 
 // The temporary tree holds copies of the person's files: nobody else may read them or plant
 // links in it while the archiver reads it.
@@ -34,8 +32,7 @@ void Refuse(UiServices& ui, const std::string& title, const std::string& text)
 
 } // namespace
 
-namespace export_steps
-{
+namespace export_steps {
 
 bool PrepareSource(Host& host, const std::string& strSource, const std::string& strArchiveDir,
     const std::string& strArchiveFile, const std::string& strDestination)

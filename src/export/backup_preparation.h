@@ -2,13 +2,11 @@
 
 #include <string>
 
-namespace vesko
-{
+namespace vesko {
 
 struct Host;
 
-namespace export_steps
-{
+namespace export_steps {
 
 // CopyBackupFiles, also telling the run whether this call made the temporary folder: the
 // run removes an empty temporary folder only when one of its own calls made it.

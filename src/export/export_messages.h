@@ -6,8 +6,7 @@
 
 // The titles and texts of the export's message boxes, character for character as the person
 // sees them.
-namespace vesko::export_messages
-{
+namespace vesko::export_messages {
 
 // The run.
 inline constexpr const char* kTempExistsTitle = "Temporary Folder Exists";

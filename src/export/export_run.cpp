@@ -2,26 +2,24 @@
 
 #include "export/backup_preparation.h"
 #include "export/export_messages.h"
-#include "platform/run_indicators.h"
 #include "foldertree/add_files.h"
 #include "foldertree/remove_tree.h"
 #include "platform/filesystem.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
+#include "platform/run_indicators.h"
 #include "platform/ui_services.h"
 #include "settings/settings_tab.h"
 
 #include <exception>
 #include <string>
 
-namespace vesko
-{
+namespace vesko {
 
 namespace msg = export_messages;
 using Field = MainForm::Field;
 
-namespace
-{
+namespace {
 
 // Pruning has taken the empty folders away, but a pruning that failed may have left some:
 // only a file counts.

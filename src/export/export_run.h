@@ -12,8 +12,8 @@ struct Host;
 bool cmdExport_Click(Host& host);
 
 void CopyBackupFiles(Host& host, const std::string& strSource, const std::string& strArchiveDir,
-                     const std::string& strArchiveFile, const std::string& strDestination);
+    const std::string& strArchiveFile, const std::string& strDestination);
 void ArchiveCopiedFiles(Host& host, const std::string& strArchiveDir,
-                        const std::string& strArchiveFile, const std::string& strDestination);
+    const std::string& strArchiveFile, const std::string& strDestination);
 
 } // namespace vesko

@@ -8,11 +8,9 @@
 #include <QLocale>
 #include <QString>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 std::tm LocalParts(TimePoint when)
 {

@@ -13,11 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason)
 {
@@ -50,8 +48,7 @@ FileTime ToFileTime(const timespec& ts)
         std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
 }
 
-class Fd
-{
+class Fd {
 public:
     explicit Fd(int fd = -1)
         : fd_(fd)
@@ -88,8 +85,8 @@ private:
 template <typename Visit> void ReadEntries(const std::string& path, bool followLink, Visit visit)
 {
     // O_NOFOLLOW: a link swapped in for a listed folder after it was looked at is not read.
-    Fd dir(::open(
-        path.c_str(), O_RDONLY | O_DIRECTORY | (followLink ? 0 : O_NOFOLLOW) | O_CLOEXEC));
+    Fd dir(
+        ::open(path.c_str(), O_RDONLY | O_DIRECTORY | (followLink ? 0 : O_NOFOLLOW) | O_CLOEXEC));
     if (dir.get() < 0)
         Fail("Cannot read folder", path, errno == ELOOP ? ENOTDIR : errno);
     alignas(dirent64) char buffer[32768];
@@ -230,8 +227,7 @@ struct FolderListing {
     bool filesTaken = false;
 };
 
-namespace
-{
+namespace {
 
 std::shared_ptr<FolderListing> ReadListing(const std::string& path, bool followLink, bool withFiles)
 {
@@ -247,8 +243,7 @@ std::shared_ptr<FolderListing> ReadListing(const std::string& path, bool followL
             listing->fileNames.emplace_back(name);
             return;
         }
-        struct stat st {
-        };
+        struct stat st { };
         if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT)
                 return; // gone since the listing was read
@@ -293,8 +288,7 @@ std::vector<File> Folder::Files() const
         // The names came with a reading for the subfolders: look at the files now.
         for (const std::string& name : listing_->fileNames) {
             const std::string path = Child(path_, name.c_str());
-            struct stat st {
-            };
+            struct stat st { };
             if (::lstat(path.c_str(), &st) != 0) {
                 if (errno == ENOENT)
                     continue;
@@ -311,8 +305,7 @@ std::vector<File> Folder::Files() const
 
 Folder FileSystem::GetFolder(const std::string& path) const
 {
-    struct stat st {
-    };
+    struct stat st { };
     if (!Stat(path, st))
         Fail("Cannot find folder", path, errno);
     if (!S_ISDIR(st.st_mode))
@@ -322,15 +315,13 @@ Folder FileSystem::GetFolder(const std::string& path) const
 
 bool FileSystem::FolderExists(const std::string& path) const
 {
-    struct stat st {
-    };
+    struct stat st { };
     return Stat(path, st) && S_ISDIR(st.st_mode);
 }
 
 bool FileSystem::FileExists(const std::string& path) const
 {
-    struct stat st {
-    };
+    struct stat st { };
     return !path.empty() && path.back() != '/' && Stat(path, st) && S_ISREG(st.st_mode);
 }
 
@@ -368,8 +359,7 @@ void FileSystem::FileCopy(const std::string& source, const std::string& destinat
             Fail("Cannot read file", source, "It is a symbolic link");
         Fail("Cannot read file", source, errno);
     }
-    struct stat st {
-    };
+    struct stat st { };
     if (::fstat(in.get(), &st) != 0)
         Fail("Cannot read file", source, errno);
     if (!S_ISREG(st.st_mode))
@@ -385,8 +375,7 @@ void FileSystem::FileCopy(const std::string& source, const std::string& destinat
     Fd out(::open(target.c_str(), flags, 0600));
     bool replacing = false;
     if (out.get() < 0 && errno == EEXIST) {
-        struct stat existing {
-        };
+        struct stat existing { };
         if (::lstat(destination.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
             Fail("Cannot write file", destination, EISDIR);
         replacing = true;

@@ -6,11 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-namespace vesko::paths
-{
+namespace vesko::paths {
 
-namespace
-{
+namespace {
 
 std::string& MountTable()
 {
@@ -138,8 +136,7 @@ std::vector<std::string> RemovableVolumes()
 
 } // namespace vesko::paths
 
-namespace vesko
-{
+namespace vesko {
 
 bool FileSystem::DriveExists(const std::string& drive) const
 {

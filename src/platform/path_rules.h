@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace vesko::paths
-{
+namespace vesko::paths {
 
 inline constexpr char kSeparator = '/';
 

@@ -15,11 +15,9 @@
 
 extern char** environ;
 
-namespace vesko
-{
+namespace vesko {
 
-namespace
-{
+namespace {
 
 constexpr int kPollMilliseconds = 50;
 constexpr std::size_t kKeptLines = 10;
@@ -29,8 +27,7 @@ constexpr auto kGraceAfterTerm = std::chrono::seconds(2);
 // Turns the program's output into the lines a terminal would end up showing: the archiver
 // redraws its percentages with backspaces and carriage returns, which overwrite the line
 // instead of starting new ones.
-class LineAssembler
-{
+class LineAssembler {
 public:
     template <typename Emit> void Put(char c, Emit& emit)
     {
@@ -90,8 +87,7 @@ template <typename Emit> bool Drain(int fd, LineAssembler& lines, Emit& emit, in
     throw Error("Cannot start \"" + program + "\": " + std::strerror(err));
 }
 
-class SpawnSetup
-{
+class SpawnSetup {
 public:
     explicit SpawnSetup(int outputFd)
     {

@@ -10,8 +10,8 @@ class UiServices;
 
 struct ProcessOutcome {
     std::chrono::system_clock::time_point startedAt;
-    int exitStatus = -1;  // valid when the program exited
-    int termSignal = 0;   // the signal that killed it, 0 when it exited
+    int exitStatus = -1; // valid when the program exited
+    int termSignal = 0; // the signal that killed it, 0 when it exited
     bool cancelled = false; // the person pressed Cancel and the program was stopped
     std::vector<std::string> lastLines; // its last output lines (stdout and stderr merged)
 

@@ -4,13 +4,11 @@
 
 #include <string>
 
-namespace vesko
-{
+namespace vesko {
 
 // The busy pointer and the progress window of one run: switched off at every ending, the
 // failure trap's included, and before the run's closing box.
-class RunIndicators
-{
+class RunIndicators {
 public:
     explicit RunIndicators(UiServices& ui)
         : ui_(ui)

@@ -31,15 +31,15 @@ public:
     static std::string DefaultPath();
     const std::string& Path() const { return path_; }
 
-    std::string GetSetting(const std::string& application, const std::string& section,
-                           const std::string& key);
+    std::string GetSetting(
+        const std::string& application, const std::string& section, const std::string& key);
     // Replaces the value of an existing key in place (its position in GetAllSettings stays).
     void SaveSetting(const std::string& application, const std::string& section,
-                     const std::string& key, const std::string& value);
+        const std::string& key, const std::string& value);
     // The section's entries in creation order.
     Entries GetAllSettings(const std::string& application, const std::string& section);
-    void DeleteSetting(const std::string& application, const std::string& section,
-                       const std::string& key);
+    void DeleteSetting(
+        const std::string& application, const std::string& section, const std::string& key);
 
     // All or nothing: a Transaction's writes are undone by its destructor unless it was
     // committed. One at a time per store object.

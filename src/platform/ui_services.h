@@ -20,11 +20,10 @@ public:
     virtual ~UiServices() = default;
 
     // A box given no title carries the application title.
-    Answer MsgBox(const std::string& text, const std::string& title, Icon icon,
-                  Buttons buttons = Buttons::Ok)
+    Answer MsgBox(
+        const std::string& text, const std::string& title, Icon icon, Buttons buttons = Buttons::Ok)
     {
-        return ShowMessage(text, title.empty() ? std::string(kAppTitle) : title, icon,
-                           buttons);
+        return ShowMessage(text, title.empty() ? std::string(kAppTitle) : title, icon, buttons);
     }
     virtual void Beep() = 0;
     virtual void SetBusy(bool on) = 0;
@@ -35,15 +34,16 @@ public:
     virtual void ProgressBegin(const std::string& title) = 0;
     virtual void ProgressStep(const std::string& step) = 0;
     virtual void ProgressFolder(const std::string& path) = 0;
-    virtual void ProgressCounts(std::uint64_t examined, std::uint64_t copied,
-                                std::uint64_t bytes) = 0;
+    virtual void ProgressCounts(std::uint64_t examined, std::uint64_t copied, std::uint64_t bytes)
+        = 0;
     virtual void ProgressOutput(const std::string& line) = 0;
     virtual bool ProgressPoll() = 0;
     virtual void ProgressEnd() = 0;
 
 protected:
-    virtual Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
-                               Buttons buttons) = 0;
+    virtual Answer ShowMessage(
+        const std::string& text, const std::string& title, Icon icon, Buttons buttons)
+        = 0;
 };
 
 // Shows the trap's box for a caught failure: beep, critical icon, OK, the description.

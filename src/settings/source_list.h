@@ -4,11 +4,11 @@ namespace vesko {
 
 struct Host;
 
-inline constexpr const char* kShortHelpText =
-    "Double-click on a folder to select it and then press the Add button.";
-inline constexpr const char* kLongHelpText =
-    "Double-click on a folder to select it and then press the Add button to have it "
-    "included in the backup list.";
+inline constexpr const char* kShortHelpText
+    = "Double-click on a folder to select it and then press the Add button.";
+inline constexpr const char* kLongHelpText
+    = "Double-click on a folder to select it and then press the Add button to have it "
+      "included in the backup list.";
 
 void cmdAddSource_Click(Host& host);
 void cmdDeleteSource_Click(Host& host);

@@ -25,12 +25,20 @@ public:
     // Cancel the progress window at the n-th poll from now (1 = the next one).
     void CancelAtPoll(int n) { cancelAt_ = polls_ + n; }
 
-    void Beep() override { events_.push_back({Event::Kind::Beep, {}, {}, Icon::None, Buttons::Ok, vesko::Answer::Ok}); }
-    void SetBusy(bool on) override { busy_ = on; busyChanges_.push_back(on); }
+    void Beep() override
+    {
+        events_.push_back(
+            { Event::Kind::Beep, {}, {}, Icon::None, Buttons::Ok, vesko::Answer::Ok });
+    }
+    void SetBusy(bool on) override
+    {
+        busy_ = on;
+        busyChanges_.push_back(on);
+    }
 
     void ProgressBegin(const std::string& title) override;
     void ProgressStep(const std::string& step) override { steps_.push_back(step); }
-    void ProgressFolder(const std::string&) override {}
+    void ProgressFolder(const std::string&) override { }
     void ProgressCounts(std::uint64_t examined, std::uint64_t copied, std::uint64_t bytes) override;
     void ProgressOutput(const std::string& line) override { output_.push_back(line); }
     bool ProgressPoll() override;
@@ -51,8 +59,8 @@ public:
     void Clear() { events_.clear(); }
 
 protected:
-    vesko::Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
-                              Buttons buttons) override;
+    vesko::Answer ShowMessage(
+        const std::string& text, const std::string& title, Icon icon, Buttons buttons) override;
 
 private:
     std::vector<Event> events_;

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 
 namespace fs = std::filesystem;
 
@@ -39,7 +39,8 @@ TempDir::~TempDir()
     fs::remove_all(path_, ec);
 }
 
-ScopedEnv::ScopedEnv(std::string name, const std::string& value) : name_(std::move(name))
+ScopedEnv::ScopedEnv(std::string name, const std::string& value)
+    : name_(std::move(name))
 {
     if (const char* old = std::getenv(name_.c_str())) {
         had_ = true;
@@ -75,7 +76,10 @@ std::string ReadFile(const std::string& path)
     return s.str();
 }
 
-void MakeDirs(const std::string& path) { fs::create_directories(path); }
+void MakeDirs(const std::string& path)
+{
+    fs::create_directories(path);
+}
 
 void SetMTime(const std::string& path, std::chrono::system_clock::time_point when)
 {
@@ -89,16 +93,17 @@ void SetMTime(const std::string& path, std::chrono::system_clock::time_point whe
 
 std::chrono::system_clock::time_point MTime(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(path.c_str(), &st) != 0)
         throw std::runtime_error("lstat failed for " + path);
     return std::chrono::system_clock::time_point(
         std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::seconds(st.st_mtim.tv_sec) + std::chrono::nanoseconds(st.st_mtim.tv_nsec)));
+            std::chrono::seconds(st.st_mtim.tv_sec)
+            + std::chrono::nanoseconds(st.st_mtim.tv_nsec)));
 }
 
-std::chrono::system_clock::time_point LocalTime(int year, int month, int day, int hour,
-                                                int minute, int second)
+std::chrono::system_clock::time_point LocalTime(
+    int year, int month, int day, int hour, int minute, int second)
 {
     std::tm tm {};
     tm.tm_year = year - 1900;
@@ -114,7 +119,8 @@ std::chrono::system_clock::time_point LocalTime(int year, int month, int day, in
 std::vector<std::string> ListFilesBelow(const std::string& root)
 {
     std::vector<std::string> files;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it)
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it)
         if (it->is_regular_file() && !it->is_symlink())
             files.push_back(fs::relative(it->path(), root).string());
     std::sort(files.begin(), files.end());

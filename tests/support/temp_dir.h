@@ -46,8 +46,8 @@ void MakeDirs(const std::string& path);
 void SetMTime(const std::string& path, std::chrono::system_clock::time_point when);
 std::chrono::system_clock::time_point MTime(const std::string& path);
 // Local time of a given day and clock time.
-std::chrono::system_clock::time_point LocalTime(int year, int month, int day, int hour = 0,
-                                                int minute = 0, int second = 0);
+std::chrono::system_clock::time_point LocalTime(
+    int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 // Every regular file below root, as relative paths, sorted.
 std::vector<std::string> ListFilesBelow(const std::string& root);
 // Runs a command through /bin/sh, returns its exit status; output to the given string.
