@@ -5,6 +5,7 @@
 //
 // Defaults: 20,000 files in 2,000 folders, a tenth of them modified after the cut-off;
 // 100,000 files for the memory figure; 5 timed runs of each, the median reported.
+#include "cli/cli_ui.h"
 #include "foldertree/add_files.h"
 #include "foldertree/make_folders.h"
 #include "foldertree/remove_empties.h"
@@ -21,6 +22,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -40,30 +42,6 @@ using Label = vesko::MainForm::Label;
 // The cut-off day, as the date field shows it and as find reads it.
 constexpr const char* kDateField = "06-15-2020";
 constexpr const char* kFindDay = "2020-06-15";
-
-// No person: boxes go to stderr so that a failure is not silent.
-class QuietUi : public vesko::UiServices {
-public:
-    void Beep() override { }
-    void SetBusy(bool) override { }
-    void ProgressBegin(const std::string&) override { }
-    void ProgressStep(const std::string&) override { }
-    void ProgressFolder(const std::string&) override { }
-    void ProgressCounts(std::uint64_t, std::uint64_t, std::uint64_t) override { }
-    void ProgressOutput(const std::string&) override { }
-    bool ProgressPoll() override { return false; }
-    void ProgressEnd() override { }
-    int boxes = 0;
-
-protected:
-    vesko::Answer ShowMessage(
-        const std::string& text, const std::string& title, vesko::Icon, vesko::Buttons) override
-    {
-        ++boxes;
-        std::fprintf(stderr, "box: %s: %s\n", title.c_str(), text.c_str());
-        return vesko::Answer::Ok;
-    }
-};
 
 std::time_t LocalSeconds(int year, int month, int day, int hour)
 {
@@ -136,7 +114,8 @@ PhaseResult RunCopyPhase(const std::string& source, const std::string& temp)
 {
     Check(::mkdir(temp.c_str(), 0700) == 0, "cannot create " + temp);
     vesko::MemoryForm form;
-    QuietUi ui;
+    // No person: boxes go to stderr so that a failure is not silent.
+    vesko::cli::CliUi ui(std::cout, std::cerr, vesko::Answer::Yes);
     vesko::SettingsStore store(temp + ".unused-settings");
     vesko::Host host { form, ui, store };
     form.SetText(Field::txtDestinDir, temp + "/");
@@ -152,7 +131,7 @@ PhaseResult RunCopyPhase(const std::string& source, const std::string& temp)
     const auto stop = Clock::now();
     Check(form.Text(Field::ExportStatus) == "OK", "the copy phase did not complete");
     return { std::chrono::duration<double>(stop - start).count(),
-        vesko::ExportCopyCounters().copied, vesko::ExportCopyCounters().bytes, ui.boxes };
+        vesko::ExportCopyCounters().copied, vesko::ExportCopyCounters().bytes, ui.BoxCount() };
 }
 
 std::string Quoted(const std::string& s)
