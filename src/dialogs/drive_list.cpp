@@ -4,10 +4,7 @@
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <dirent.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -53,12 +50,11 @@ std::vector<DriveEntry> ReadDrives()
 
 void CheckDriveReadable(const std::string& drive)
 {
-    // opendir() follows a home folder that is a link, as the person expects.
-    DIR* dir = ::opendir(drive.c_str());
-    if (!dir)
-        throw Error("Cannot read folder \"" + drive + "\": " + std::strerror(errno));
-    ::closedir(dir);
-    if (paths::DriveOf(drive) == drive && drive != "/" && !FileSystem().DriveExists(drive))
+    // The file system service follows a named folder that is a link, as a person expects of
+    // a home folder, and says why a folder cannot be read.
+    const FileSystem fs;
+    fs.GetFolder(drive).SubFolders();
+    if (paths::DriveOf(drive) == drive && drive != "/" && !fs.DriveExists(drive))
         throw Error("Cannot read folder \"" + drive + "\": no volume is mounted there");
 }
 
