@@ -25,6 +25,11 @@ constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
 
+int ExitStatus(RunOutcome outcome)
+{
+    return outcome == RunOutcome::Success ? kSuccess : kFailure;
+}
+
 int UsageError(const std::string& reason)
 {
     std::cerr << "vesko-backup: " << reason << "\n" << cli::UsageText();
@@ -67,14 +72,14 @@ int Run(const cli::CliOptions& options)
                 return UsageError("--since last: no export has been recorded yet");
             form.SetDateText(day);
         }
-        return cmdExport_Click(host) ? kSuccess : kFailure;
+        return ExitStatus(cmdExport_Click(host));
     }
 
     if (options.name)
         form.SetText(MainForm::Field::txtImportName, *options.name);
     if (options.folder)
         form.SetText(MainForm::Field::txtImportFolder, *options.folder);
-    return cmdImport_Click(host) ? kSuccess : kFailure;
+    return ExitStatus(cmdImport_Click(host));
 }
 
 } // namespace

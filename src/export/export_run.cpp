@@ -4,14 +4,19 @@
 #include "export/export_messages.h"
 #include "foldertree/add_files.h"
 #include "foldertree/remove_tree.h"
+#include "history/run_history.h"
 #include "platform/filesystem.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/run_indicators.h"
+#include "platform/run_lock.h"
+#include "platform/settings_backing.h"
 #include "platform/ui_services.h"
 #include "settings/settings_tab.h"
 
+#include <chrono>
 #include <exception>
+#include <memory>
 #include <string>
 
 namespace vesko {
@@ -113,16 +118,32 @@ bool RunExport(Host& host, RunIndicators& indicators)
 
 } // namespace
 
-bool cmdExport_Click(Host& host)
+RunOutcome cmdExport_Click(Host& host)
 {
+    RunReport report(RunKind::Export);
+    report.started = std::chrono::system_clock::now();
+    std::int64_t recorded = 0;
     RunIndicators indicators(host.ui);
     try {
-        return RunExport(host, indicators);
+        // Two runs at once would share one temporary tree and one archive name.
+        const std::unique_ptr<RunLock> lock = RunLock::TryTake(host.store.Path());
+        if (!lock) {
+            host.ui.Beep();
+            host.ui.MsgBox(kRunningText, kRunningTitle, Icon::Exclamation);
+            return RunOutcome::Refused;
+        }
+        recorded = history::BeginRun(host.store, report);
+        report.outcome = RunExport(host, indicators) ? RunOutcome::Success : RunOutcome::Failed;
     } catch (const std::exception& e) {
         indicators.Finish();
         ShowTrap(host.ui, msg::kExportErrorTitle, e.what());
-        return false;
+        report.outcome = RunOutcome::Failed;
+        report.message = e.what();
     }
+    report.ended = std::chrono::system_clock::now();
+    if (recorded != 0)
+        history::EndRun(host.store, recorded, report);
+    return report.outcome;
 }
 
 } // namespace vesko

@@ -1,16 +1,21 @@
 #include "import/import_run.h"
 
+#include "history/run_history.h"
 #include "platform/filesystem.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
 #include "platform/process.h"
 #include "platform/run_indicators.h"
+#include "platform/run_lock.h"
+#include "platform/settings_backing.h"
 #include "platform/ui_services.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
 
+#include <chrono>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,66 +42,89 @@ std::string ArchivePattern(const std::string& folder, const std::string& fileNam
     return folder + fileName.substr(0, fileName.find(kArchiveExtension)) + ".*";
 }
 
-} // namespace
-
-bool cmdImport_Click(Host& host)
+RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
 {
     MainForm& form = host.form;
     UiServices& ui = host.ui;
-    RunIndicators indicators(ui);
-    try {
-        CheckPathEndings(host);
-        const std::string typedName = form.Text(Field::txtImportName);
-        const std::string program = form.Text(Field::txtArjFolder) + "arj";
+    CheckPathEndings(host);
+    const std::string typedName = form.Text(Field::txtImportName);
+    const std::string program = form.Text(Field::txtArjFolder) + "arj";
 
-        if (typedName.empty()) {
-            ui.Beep();
-            ui.MsgBox("Please enter a file name.", "Entry Required", Icon::Information);
-            return false;
-        }
-
-        if (!paths::EndsWithSeparator(form.Text(Field::txtImportFolder)))
-            form.SetText(
-                Field::txtImportFolder, form.Text(Field::txtImportFolder) + paths::kSeparator);
-        const std::string folder = form.Text(Field::txtImportFolder);
-
-        const std::string fileName = ArchiveFileName(typedName);
-        const std::string archivePath = folder + fileName;
-        if (!FileSystem().FileExists(archivePath)) {
-            ui.Beep();
-            ui.MsgBox(std::string("The archive file can't be found. Check to make ")
-                    + "sure the file exists and the path is correct in the " + "settings section.",
-                "Archive Not Found", Icon::Exclamation);
-            return false;
-        }
-        const std::string pattern = ArchivePattern(folder, fileName);
-
-        indicators.Busy();
-        // The archive itself, not the pattern: given its volumes one by one as separate
-        // archives, the archiver cuts every file that spans two volumes short and still
-        // exits with 0. With -v it follows .a01, .a02, ... on its own.
-        const std::vector<std::string> argv = { program, "x", "-v", "-y", archivePath, folder };
-        indicators.BeginProgress("Archive Import");
-        ui.ProgressStep("Extracting " + pattern + ": " + JoinCommandLine(argv));
-        const ProcessOutcome outcome = RunProcess(argv, ui);
-        indicators.Finish();
-
-        if (!outcome.Succeeded()) {
-            ui.Beep();
-            ui.MsgBox(std::string("Archive restore failed.") + CR + CR + outcome.Describe(),
-                "Import Failed", Icon::Exclamation);
-            return false;
-        }
-
-        CreateDatFile(host, "Import", outcome.startedAt);
+    if (typedName.empty()) {
         ui.Beep();
-        ui.MsgBox("Archive restored successfully.", "Archive Import", Icon::Information);
-        return true;
+        ui.MsgBox("Please enter a file name.", "Entry Required", Icon::Information);
+        return RunOutcome::Refused;
+    }
+
+    if (!paths::EndsWithSeparator(form.Text(Field::txtImportFolder)))
+        form.SetText(Field::txtImportFolder, form.Text(Field::txtImportFolder) + paths::kSeparator);
+    const std::string folder = form.Text(Field::txtImportFolder);
+
+    const std::string fileName = ArchiveFileName(typedName);
+    const std::string archivePath = folder + fileName;
+    if (!FileSystem().FileExists(archivePath)) {
+        ui.Beep();
+        ui.MsgBox(std::string("The archive file can't be found. Check to make ")
+                + "sure the file exists and the path is correct in the " + "settings section.",
+            "Archive Not Found", Icon::Exclamation);
+        return RunOutcome::Refused;
+    }
+    const std::string pattern = ArchivePattern(folder, fileName);
+    report.archive = archivePath;
+
+    indicators.Busy();
+    // The archive itself, not the pattern: given its volumes one by one as separate
+    // archives, the archiver cuts every file that spans two volumes short and still
+    // exits with 0. With -v it follows .a01, .a02, ... on its own.
+    const std::vector<std::string> argv = { program, "x", "-v", "-y", archivePath, folder };
+    indicators.BeginProgress("Archive Import");
+    ui.ProgressStep("Extracting " + pattern + ": " + JoinCommandLine(argv));
+    const ProcessOutcome outcome = RunProcess(argv, ui);
+    indicators.Finish();
+    if (outcome.termSignal == 0 && !outcome.cancelled)
+        report.archiverStatus = outcome.exitStatus;
+
+    if (!outcome.Succeeded()) {
+        ui.Beep();
+        ui.MsgBox(std::string("Archive restore failed.") + CR + CR + outcome.Describe(),
+            "Import Failed", Icon::Exclamation);
+        return RunOutcome::Failed;
+    }
+
+    CreateDatFile(host, "Import", outcome.startedAt);
+    ui.Beep();
+    ui.MsgBox("Archive restored successfully.", "Archive Import", Icon::Information);
+    return RunOutcome::Success;
+}
+
+} // namespace
+
+RunOutcome cmdImport_Click(Host& host)
+{
+    RunReport report(RunKind::Import);
+    report.started = std::chrono::system_clock::now();
+    std::int64_t recorded = 0;
+    RunIndicators indicators(host.ui);
+    try {
+        // An import beside a running export would extract into its archive folder.
+        const std::unique_ptr<RunLock> lock = RunLock::TryTake(host.store.Path());
+        if (!lock) {
+            host.ui.Beep();
+            host.ui.MsgBox(kRunningText, kRunningTitle, Icon::Exclamation);
+            return RunOutcome::Refused;
+        }
+        recorded = history::BeginRun(host.store, report);
+        report.outcome = RunImport(host, indicators, report);
     } catch (const std::exception& e) {
         indicators.Finish();
-        ShowTrap(ui, "Import Error", e.what());
-        return false;
+        ShowTrap(host.ui, "Import Error", e.what());
+        report.outcome = RunOutcome::Failed;
+        report.message = e.what();
     }
+    report.ended = std::chrono::system_clock::now();
+    if (recorded != 0)
+        history::EndRun(host.store, recorded, report);
+    return report.outcome;
 }
 
 } // namespace vesko

@@ -83,7 +83,7 @@ protected:
     bool Export()
     {
         ui.Clear();
-        const bool exported = cmdExport_Click(host);
+        const bool exported = cmdExport_Click(host) == RunOutcome::Success;
         EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
         EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
         return exported;

@@ -55,7 +55,7 @@ protected:
         ui.Clear();
         form.SetText(Field::txtImportFolder, importFolder);
         form.SetText(Field::txtImportName, name);
-        const bool imported = cmdImport_Click(host);
+        const bool imported = cmdImport_Click(host) == RunOutcome::Success;
         EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
         EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
         return imported;
@@ -216,7 +216,7 @@ TEST_F(ImportTest, SpannedExportComesBackWholeAndDamagedFailsRecordingNothing)
         { "ExportArj", "week 12" }, { "ImportArj", "week 12" }, { "DisksSpan", "yes" },
         { "SourceDir0", src } });
     form.SetDateText("01-01-2021");
-    ASSERT_TRUE(cmdExport_Click(host)) << ::testing::PrintToString(ui.Log());
+    ASSERT_EQ(cmdExport_Click(host), RunOutcome::Success) << ::testing::PrintToString(ui.Log());
     ASSERT_TRUE(fs::exists(arc + "week 12.a02")) << "expected several volumes";
 
     ASSERT_TRUE(Import(arc, "week 12")) << ::testing::PrintToString(ui.Log());
