@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "cli/name_pattern.h"
+
 #include <chrono>
 #include <cstddef>
 
@@ -75,8 +77,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
         }
 
         const bool isExport = options.command == CliOptions::Command::Export;
-        const bool takesValue
-            = isExport ? option == "--since" : option == "--name" || option == "--folder";
+        const bool takesValue = option == "--name" || option == (isExport ? "--since" : "--folder");
         const bool isFlag = isExport && option == "--keep-temp";
         if (!takesValue && !isFlag) {
             error = (args[i].rfind('-', 0) == 0 ? "unknown option '" : "unexpected argument '")
@@ -105,6 +106,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
             }
             options.since = value;
         } else if (option == "--name") {
+            if (isExport && value.empty()) {
+                error = "--name needs a value";
+                return false;
+            }
+            // The pattern is checked now, so that a mistake is a usage error.
+            std::string checked;
+            if (isExport && !ExpandNamePattern(value, TimePoint {}, checked, error))
+                return false;
             options.name = value;
         } else {
             options.folder = value;
@@ -116,14 +125,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
 std::string UsageText()
 {
     return "Usage: vesko-backup                 open the window\n"
-           "       vesko-backup export [--since MM-DD-YYYY | --since last] [--keep-temp]\n"
+           "       vesko-backup export [--since MM-DD-YYYY | --since last] [--name NAME]\n"
+           "                           [--keep-temp]\n"
            "       vesko-backup import [--name NAME] [--folder DIR]\n"
            "       vesko-backup --help | --version\n"
            "\n"
            "export  archives the files of the source list modified after the start of the\n"
            "        given day (default: today; 'last': the day of the last recorded export)\n"
            "        with the stored settings, then removes the temporary folder unless\n"
-           "        --keep-temp is given.\n"
+           "        --keep-temp is given. NAME replaces the Export Name for this run;\n"
+           "        %Y %m %d %H %M in it become the run's start (local time), %% a '%'.\n"
            "import  extracts the stored Import Name archive (or NAME) into the stored\n"
            "        Archive folder (or DIR), where it lies.\n"
            "\n"

@@ -12,8 +12,10 @@ struct CliOptions {
     // export: the cut-off day as MM-DD-YYYY, or "last"; none means today.
     std::optional<std::string> since;
     bool keepTemp = false;
-    // import: replace the stored Import Name and Archive folder for this run.
+    // export: replaces the Export Name for this run, a pattern of ExpandNamePattern;
+    // import: replaces the Import Name.
     std::optional<std::string> name;
+    // import: replaces the Archive folder for this run.
     std::optional<std::string> folder;
 };
 

@@ -2,12 +2,14 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_ui.h"
+#include "cli/name_pattern.h"
 #include "export/export_run.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
 #include "platform/host.h"
 #include "platform/memory_form.h"
 #include "platform/settings_backing.h"
+#include "settings/nothing_set_up.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
 
@@ -59,11 +61,16 @@ int Run(const cli::CliOptions& options)
     cli::CliUi ui(std::cout, std::cerr, options.keepTemp ? Answer::No : Answer::Yes);
     Host host { form, ui, store, nullptr };
 
-    // As the window loads: the date field starts as today, then the stored settings.
-    form.SetDateText(DateFieldText(std::chrono::system_clock::now()));
+    // As the window loads: the date field starts as today, then the stored settings. The
+    // one moment also names the run.
+    const TimePoint start = std::chrono::system_clock::now();
+    form.SetDateText(DateFieldText(start));
     RefreshLabels(host);
     if (ui.BoxCount() > 0)
         return kFailure; // the refresh told why; a run on half-loaded settings does harm
+    // Before --since last, which would blame the missing day instead.
+    if (RefuseNothingSetUp(host))
+        return kFailure;
 
     if (options.command == cli::CliOptions::Command::Export) {
         if (options.since) {
@@ -71,6 +78,12 @@ int Run(const cli::CliOptions& options)
             if (!CutOffDay(store, *options.since, day))
                 return UsageError("--since last: no export has been recorded yet");
             form.SetDateText(day);
+        }
+        if (options.name) {
+            std::string name, error;
+            if (!cli::ExpandNamePattern(*options.name, start, name, error))
+                return UsageError(error);
+            form.SetText(MainForm::Field::txtExportArj, name);
         }
         return ExitStatus(cmdExport_Click(host));
     }

@@ -1,5 +1,6 @@
 #include "export/export_messages.h"
 #include "export/export_run.h"
+#include "platform/home_folder.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/process.h"
@@ -22,7 +23,8 @@ namespace {
 std::vector<std::string> ArchiverArguments(
     const MainForm& form, const std::string& archiveName, const std::string& strDestination)
 {
-    std::vector<std::string> argv { form.Text(Field::txtArjFolder) + "arj", "a", "-r" };
+    std::vector<std::string> argv { paths::ExpandHome(form.Text(Field::txtArjFolder)) + "arj", "a",
+        "-r" };
     if (form.SpanValue() == 1)
         argv.push_back("-v1440");
     argv.push_back("-y");

@@ -60,8 +60,9 @@ bool PrepareSource(Host& host, const std::string& strSource, const std::string& 
             Refuse(ui, msg::kInvalidSourceTitle, msg::kInvalidSourceText);
             return false;
         }
-        if (fs.FileExists(strArchiveDir + strArchiveFile + ".arj")) {
-            Refuse(ui, msg::kArchiveExistsTitle, msg::ArchiveExistsText());
+        if (const std::string archive = strArchiveDir + strArchiveFile + ".arj";
+            fs.FileExists(archive)) {
+            Refuse(ui, msg::kArchiveExistsTitle, msg::ArchiveExistsText(archive));
             return false;
         }
         if (!fs.FolderExists(strDestination)) {

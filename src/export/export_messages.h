@@ -48,10 +48,10 @@ inline constexpr const char* kArchiveDriveText = "Archive drive doesn't exist!";
 inline constexpr const char* kInvalidSourceTitle = "Invalid Source Folder";
 inline constexpr const char* kInvalidSourceText = "Source folder doesn't exist.";
 inline constexpr const char* kArchiveExistsTitle = "Archive Exists";
-inline std::string ArchiveExistsText()
+inline std::string ArchiveExistsText(const std::string& archive)
 {
     return std::string("An archive of the same name already exists!") + CR + CR + "Remove "
-        + "or rename the file and try again.";
+        + "or rename the file " + archive + " and try again.";
 }
 inline constexpr const char* kCopyTrapTitle = "Error Copying Files";
 

@@ -6,12 +6,14 @@
 #include "foldertree/remove_tree.h"
 #include "history/run_history.h"
 #include "platform/filesystem.h"
+#include "platform/home_folder.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/run_indicators.h"
 #include "platform/run_lock.h"
 #include "platform/settings_backing.h"
 #include "platform/ui_services.h"
+#include "settings/nothing_set_up.h"
 #include "settings/settings_tab.h"
 
 #include <chrono>
@@ -45,8 +47,8 @@ bool RunExport(Host& host, RunIndicators& indicators)
     const FileSystem fs;
 
     CheckPathEndings(host);
-    const std::string strDestination = form.Text(Field::txtDestinDir);
-    const std::string strArchiveDir = form.Text(Field::txtArcFolder);
+    const std::string strDestination = paths::ExpandHome(form.Text(Field::txtDestinDir));
+    const std::string strArchiveDir = paths::ExpandHome(form.Text(Field::txtArcFolder));
     const std::string strArchiveFile = form.Text(Field::txtExportArj);
 
     // Every export builds its tree from nothing, and the cleanup removes only what it built.
@@ -67,7 +69,7 @@ bool RunExport(Host& host, RunIndicators& indicators)
     bool madeDestination = false;
     const int count = form.SourceCount();
     for (int i = 0; i < count; ++i) {
-        const std::string strSource = form.SourceItem(i);
+        const std::string strSource = paths::ExpandHome(form.SourceItem(i));
         if (!strSource.empty())
             madeDestination |= export_steps::PrepareSource(
                 host, strSource, strArchiveDir, strArchiveFile, strDestination);
@@ -125,6 +127,9 @@ RunOutcome cmdExport_Click(Host& host)
     std::int64_t recorded = 0;
     RunIndicators indicators(host.ui);
     try {
+        // Before the lock and the history, which would create the store's folder.
+        if (RefuseNothingSetUp(host))
+            return RunOutcome::Refused;
         // Two runs at once would share one temporary tree and one archive name.
         const std::unique_ptr<RunLock> lock = RunLock::TryTake(host.store.Path());
         if (!lock) {

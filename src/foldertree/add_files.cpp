@@ -5,6 +5,7 @@
 #include "foldertree/temp_tree.h"
 #include "platform/dates.h"
 #include "platform/filesystem.h"
+#include "platform/home_folder.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
@@ -90,7 +91,7 @@ void AddFiles(Host& host, const std::string& source)
         host.form.SetText(Field::ExportStatus, "");
         const FileSystem fs;
         const Folder root = fs.GetFolder(source);
-        const foldertree::TempTree temp(host.form.Text(Field::txtDestinDir));
+        const foldertree::TempTree temp(paths::ExpandHome(host.form.Text(Field::txtDestinDir)));
         if (!temp.Holds(root.Path())) {
             Copier walk { fs, temp, host.form, host.ui, ExportCopyCounters(), std::nullopt };
             AddFolderFiles(walk, root);

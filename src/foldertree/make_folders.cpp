@@ -3,6 +3,7 @@
 
 #include "foldertree/temp_tree.h"
 #include "platform/filesystem.h"
+#include "platform/home_folder.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
@@ -54,7 +55,7 @@ void MakeFolders(Host& host, const std::string& source)
         host.form.SetText(Field::ExportStatus, "");
 
         // Read once: the progress window is modal, so the field cannot change meanwhile.
-        const foldertree::TempTree temp(host.form.Text(Field::txtDestinDir));
+        const foldertree::TempTree temp(paths::ExpandHome(host.form.Text(Field::txtDestinDir)));
         WorkList& list = host.form.List1();
         if (!temp.Holds(root.Path())) {
             list.Append(root.Path());

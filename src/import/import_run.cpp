@@ -2,6 +2,7 @@
 
 #include "history/run_history.h"
 #include "platform/filesystem.h"
+#include "platform/home_folder.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
@@ -10,6 +11,7 @@
 #include "platform/run_lock.h"
 #include "platform/settings_backing.h"
 #include "platform/ui_services.h"
+#include "settings/nothing_set_up.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
 
@@ -48,7 +50,7 @@ RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
     UiServices& ui = host.ui;
     CheckPathEndings(host);
     const std::string typedName = form.Text(Field::txtImportName);
-    const std::string program = form.Text(Field::txtArjFolder) + "arj";
+    const std::string program = paths::ExpandHome(form.Text(Field::txtArjFolder)) + "arj";
 
     if (typedName.empty()) {
         ui.Beep();
@@ -58,7 +60,7 @@ RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
 
     if (!paths::EndsWithSeparator(form.Text(Field::txtImportFolder)))
         form.SetText(Field::txtImportFolder, form.Text(Field::txtImportFolder) + paths::kSeparator);
-    const std::string folder = form.Text(Field::txtImportFolder);
+    const std::string folder = paths::ExpandHome(form.Text(Field::txtImportFolder));
 
     const std::string fileName = ArchiveFileName(typedName);
     const std::string archivePath = folder + fileName;
@@ -106,6 +108,9 @@ RunOutcome cmdImport_Click(Host& host)
     std::int64_t recorded = 0;
     RunIndicators indicators(host.ui);
     try {
+        // Before the lock and the history, which would create the store's folder.
+        if (RefuseNothingSetUp(host))
+            return RunOutcome::Refused;
         // An import beside a running export would extract into its archive folder.
         const std::unique_ptr<RunLock> lock = RunLock::TryTake(host.store.Path());
         if (!lock) {

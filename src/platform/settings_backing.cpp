@@ -1,13 +1,13 @@
 #include "platform/settings_backing.h"
 
 #include "platform/error.h"
+#include "platform/home_folder.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
-#include <pwd.h>
 #include <sqlite3.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -149,12 +149,7 @@ std::string SettingsStore::DefaultPath()
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
         base = xdg;
     } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* pw = ::getpwuid(::getuid());
-            home = pw && pw->pw_dir ? pw->pw_dir : "";
-        }
-        base = std::string(home) + "/.config";
+        base = paths::HomeFolder() + "/.config";
     }
     while (base.size() > 1 && base.back() == '/')
         base.pop_back();

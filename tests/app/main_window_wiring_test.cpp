@@ -155,6 +155,7 @@ TEST_F(MainWindowTest, ExportRunsEndToEndUnderTheProgressWindow)
     w.SetText(Field::txtExportArj, "weekly");
     w.AppendSource(temp / "src/");
     w.SetDateText("01-01-2000");
+    Find<QPushButton>("cmdApply")->click(); // with nothing stored, Export is refused
 
     // The progress window comes up while the run works, and is gone when it ends.
     ShowWatcher progress("frmProgress");

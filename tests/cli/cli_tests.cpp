@@ -7,15 +7,21 @@
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <map>
+#include <sstream>
 
 namespace vesko::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 class CommandLine : public ::testing::Test {
 protected:
@@ -65,23 +71,14 @@ TEST_F(CommandLine, ExportImportAndSinceLast)
         { "ExportArj", "nightly" }, { "ImportArj", "absent" }, { "DisksSpan", "no" },
         { "SourceDir0", src } });
 
+    EXPECT_EQ(Program({ "export", "--since", "last" }).status, 2); // none recorded yet
     const ChildRun exported = Program({ "export", "--since", "01-01-2001" });
     EXPECT_EQ(exported.status, 0) << exported.err;
     EXPECT_THAT(exported.err, HasSubstr("Vesko Backup: Backup completed successfully.\n"));
     EXPECT_THAT(exported.err, HasSubstr("Zeltan's Vesko Backup: Cleanup operation completed.\n"));
     EXPECT_FALSE(exported.out.empty()); // the archiver's own lines
     EXPECT_FALSE(fs::exists(temp)); // the cleanup question was answered Yes
-    const std::string lastExport = Stored("LastExport");
-    EXPECT_NE(lastExport, "");
-    const std::string archive = ReadFile(arc + "nightly.arj");
-
-    const ChildRun again = Program({ "export", "--since", "01-01-2001" });
-    EXPECT_EQ(again.status, 1);
-    EXPECT_THAT(again.err,
-        HasSubstr("Archive Exists: An archive of the same name already exists!  "
-                  "Remove or rename the file and try again.\n"));
-    EXPECT_TRUE(ReadFile(arc + "nightly.arj") == archive);
-    EXPECT_EQ(Stored("LastExport"), lastExport);
+    EXPECT_NE(Stored("LastExport"), "");
 
     // The stored Import Name is wrong; the given one replaces it for this run.
     const ChildRun refused = Program({ "import" });
@@ -110,23 +107,137 @@ TEST_F(CommandLine, ExportImportAndSinceLast)
     EXPECT_FALSE(fs::exists(mirror + "/day before.txt"));
 }
 
-TEST_F(CommandLine, UsageHelpAndVersion)
+// Every refusal that comes before the run: nothing may be written, not even the store.
+TEST_F(CommandLine, RefusalsStoreNothing)
 {
-    for (const std::vector<std::string>& args : { std::vector<std::string> { "export", "--bogus" },
-             { "restore" }, { "export", "--since", "13-01-2022" }, { "import", "--name" },
-             { "export", "--since", "last" } }) { // the last: no export recorded yet
-        const ChildRun run = Program(args);
-        EXPECT_EQ(run.status, 2) << args.back();
-        EXPECT_THAT(run.err, HasSubstr("Usage: vesko-backup")) << args.back();
+    const std::string nothingSetUp = "Nothing Set Up: No settings are stored in " + configHome
+        + "/vesko-backup/settings.sqlite.  Fill in the folders, the names and the source list "
+          "on the Settings tab and press Apply.\n";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string err; // the whole of standard error, or its start for a usage error
+    } rows[] = {
+        { "unknown option", { "export", "--bogus" }, 2, "vesko-backup: unknown option" },
+        { "unknown command", { "restore" }, 2, "vesko-backup: unknown command" },
+        { "no such day", { "export", "--since", "13-01-2022" }, 2, "vesko-backup: --since" },
+        { "value missing", { "import", "--name" }, 2, "vesko-backup: --name needs a value" },
+        { "empty export name", { "export", "--name=" }, 2, "vesko-backup: --name needs a value" },
+        { "unknown % in the name", { "export", "--name", "n-%F" }, 2,
+            "vesko-backup: --name knows %Y %m %d %H %M and %%, not '%F' in 'n-%F'\n" },
+        { "export set up by nobody", { "export", "--since", "last" }, 1, nothingSetUp },
+        { "import set up by nobody", { "import", "--name", "x" }, 1, nothingSetUp },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ChildRun run = Program(row.args);
+        EXPECT_EQ(run.status, row.status);
+        if (row.status == 2)
+            EXPECT_THAT(run.err, AllOf(StartsWith(row.err), HasSubstr("\nUsage: vesko-backup")));
+        else
+            EXPECT_EQ(run.err, row.err);
         EXPECT_EQ(run.out, "");
     }
     const ChildRun help = Program({ "--help" });
     EXPECT_EQ(help.status, 0);
-    EXPECT_THAT(help.out, HasSubstr("export [--since MM-DD-YYYY | --since last] [--keep-temp]"));
+    EXPECT_THAT(help.out, HasSubstr("export [--since MM-DD-YYYY | --since last] [--name NAME]"));
     const ChildRun version = Program({ "--version" });
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("vesko-backup ") + VESKO_VERSION + "\n");
-    EXPECT_FALSE(fs::exists(configHome)); // nothing was stored
+    EXPECT_FALSE(fs::exists(configHome));
+}
+
+// The README's crontab line, as cron runs it: the command after the five time fields, cut at
+// the first bare '%' with "\%" turned into '%', given to sh -c in a bare environment. The
+// settings name the home folder with '~'; TZ moves the night, east or west of UTC.
+TEST_F(CommandLine, ReadmeCrontabLineNamesEachNight)
+{
+    std::string line;
+    {
+        std::istringstream readme(ReadFile(VESKO_README_PATH));
+        for (std::string l; std::getline(readme, l);)
+            if (l.starts_with("    30 2 * * * "))
+                line = l.substr(std::string("    30 2 * * * ").size());
+    }
+    ASSERT_THAT(line, HasSubstr("/usr/local/bin/vesko-backup export"));
+    std::string command;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line.compare(i, 2, "\\%") == 0)
+            command += line[++i];
+        else if (line[i] == '%')
+            FAIL() << "a bare % ends the command for cron: " << line;
+        else
+            command += line[i];
+    }
+    command.replace(command.find("/usr/local/bin/vesko-backup"), 27, VESKO_PROGRAM_PATH);
+
+    const std::string home = tmp / "home";
+    configHome = home + "/.config";
+    WriteFile(home + "/Documents/notes.txt", "notes\n");
+    StoreSettings({ { "ArcFolder", "~/Backups/" }, { "ArjFolder", "/usr/bin/" },
+        { "DestinDir", "~/vesko-temp" }, { "ExportArj", "stored" },
+        { "SourceDir0", "~/Documents" } });
+    const auto cron = [&](const std::string& tz) {
+        return RunChild({ "/usr/bin/env", "-i", "HOME=" + home, "LOGNAME=nobody",
+            "PATH=/usr/bin:/bin", "SHELL=/bin/sh", "TZ=" + tz, "/bin/sh", "-c", command });
+    };
+    // The day in a zone hours east of UTC, as the program's %Y-%m-%d should give it.
+    const auto night = [](int hoursEast) {
+        const auto day = std::chrono::floor<std::chrono::days>(
+            std::chrono::system_clock::now() + std::chrono::hours(hoursEast));
+        const std::chrono::year_month_day ymd { day };
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
+            static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+        return "nightly-" + std::string(text) + ".arj";
+    };
+
+    // UTC-14 is 14 hours east, UTC+12 12 hours west: never the same day.
+    const struct {
+        const char* name;
+        const char* tz;
+        int hoursEast;
+        int status;
+        std::vector<int> nights; // the archives there afterwards, by hoursEast
+    } rows[] = {
+        { "a night", "UTC-14", 14, 0, { 14 } },
+        { "the same day again", "UTC-14", 14, 1, { 14 } },
+        { "the next day", "UTC+12", -12, 0, { 14, -12 } },
+    };
+    std::string firstNight;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        // --since last: every night takes all from 2001 on, whatever the zone of the last.
+        StoreSettings({ { "LastExport", "2001-01-01 00:00:00" } });
+        const std::string expected = night(row.hoursEast);
+        const ChildRun run = cron(row.tz);
+        if (night(row.hoursEast) != expected)
+            GTEST_SKIP() << "the day changed during the run";
+        EXPECT_EQ(run.status, row.status) << run.err;
+        std::vector<std::string> nights;
+        for (int hoursEast : row.nights)
+            nights.push_back(night(hoursEast));
+        std::sort(nights.begin(), nights.end());
+        EXPECT_EQ(ListFilesBelow(home + "/Backups"), nights);
+        if (row.status != 0) {
+            EXPECT_THAT(run.err,
+                AllOf(HasSubstr("Archive Exists: "), HasSubstr(home + "/Backups/" + expected)));
+        }
+        if (firstNight.empty())
+            firstNight = ReadFile(home + "/Backups/" + expected);
+        EXPECT_TRUE(ReadFile(home + "/Backups/" + night(14)) == firstNight); // never touched
+    }
+    EXPECT_FALSE(fs::exists(home + "/vesko-temp"));
+    EXPECT_FALSE(fs::exists("~"));
+
+    // A night restored from the Archive folder the settings give as "~/Backups/".
+    const ChildRun restored = RunChild({ "/usr/bin/env", "-i", "HOME=" + home, VESKO_PROGRAM_PATH,
+        "import", "--name", night(-12).substr(0, night(-12).size() - 4) });
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(ReadFile(home + "/Backups/" + paths::RelativePath(home) + "/vesko-temp/"
+                  + paths::RelativePath(home) + "/Documents/notes.txt"),
+        "notes\n");
 }
 
 } // namespace

@@ -57,7 +57,8 @@ TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
     Apply({ src, src }, temp, arc);
     EXPECT_FALSE(Export());
     const std::string exists = "box:Archive Exists|An archive of the same name already "
-                               "exists!||Remove or rename the file and try again.";
+                               "exists!||Remove or rename the file "
+        + Archive() + " and try again.";
     EXPECT_THAT(ui.Log(), ElementsAre("beep", exists, "beep", exists, kCopyError));
     EXPECT_FALSE(fs::exists(temp));
     EXPECT_EQ(ReadFile(Archive()), "an older archive");

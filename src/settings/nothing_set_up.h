@@ -1,0 +1,12 @@
+#pragma once
+
+namespace vesko {
+
+struct Host;
+
+// True, after a beep and the box "Nothing Set Up", when the store holds no setting at all:
+// the export or import would otherwise stop at an empty folder with a word about drives or
+// folders, after creating the lock beside a store nobody has written. Reads only.
+bool RefuseNothingSetUp(Host& host);
+
+} // namespace vesko
