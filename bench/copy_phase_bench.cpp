@@ -7,7 +7,6 @@
 // 100,000 files for the memory figure; 5 timed runs of each, the median reported.
 #include "cli/cli_ui.h"
 #include "foldertree/add_files.h"
-#include "foldertree/make_folders.h"
 #include "foldertree/remove_empties.h"
 #include "platform/host.h"
 #include "platform/memory_form.h"
@@ -125,7 +124,6 @@ PhaseResult RunCopyPhase(const std::string& source, const std::string& temp)
     // The writeback of earlier runs is not charged to this one.
     ::sync();
     const auto start = Clock::now();
-    vesko::MakeFolders(host, source);
     vesko::AddFiles(host, source);
     vesko::RemoveEmpties(host, temp + "/");
     const auto stop = Clock::now();

@@ -18,7 +18,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,9 +54,6 @@ frmMain::frmMain(QWidget* parent)
     vaTabPro1_->addTab(settingsTab_, QStringLiteral("&Settings"));
     vaTabPro1_->setCurrentWidget(settingsTab_);
 
-    list1_ = Place(new QListWidget(this), "List1", Twips(5160, 120, 615, 255));
-    list1_->setVisible(false);
-
     // The keyboard focus order of the window, the tab control first.
     SettingsTab* s = settingsTab_;
     QWidget* order[] = {
@@ -86,7 +82,6 @@ frmMain::frmMain(QWidget* parent)
         s->cmdApply,
         s->cmdReset,
         exportTab_->ExportStatus,
-        list1_,
     };
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -125,7 +120,6 @@ template <typename Handler> void frmMain::Run(Handler&& handler)
         ShowTrap(ui_, kAppTitle, e.what());
     }
     running_ = false;
-    MirrorList1();
 }
 
 void frmMain::Form_Load()
@@ -306,26 +300,6 @@ int frmMain::SelectedSourceIndex() const
 void frmMain::RepaintSources()
 {
     settingsTab_->txtSourceDirList->viewport()->update();
-}
-
-void frmMain::MirrorList1()
-{
-    // The widget shows what the work list holds; the list only grows between clears.
-    const std::vector<std::string>& items = workList_.Items();
-    int shown = list1_->count();
-    if (static_cast<std::size_t>(shown) > items.size()
-        || (shown > 0
-            && list1_->item(shown - 1)->data(Qt::UserRole).toByteArray()
-                != QByteArray::fromStdString(items[shown - 1]))) {
-        list1_->clear();
-        shown = 0;
-    }
-    for (std::size_t i = static_cast<std::size_t>(shown); i < items.size(); ++i) {
-        const QByteArray bytes = QByteArray::fromStdString(items[i]);
-        auto* item = new QListWidgetItem(QFile::decodeName(bytes));
-        item->setData(Qt::UserRole, bytes);
-        list1_->addItem(item);
-    }
 }
 
 } // namespace vesko

@@ -4,13 +4,11 @@
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/settings_backing.h"
-#include "platform/work_list.h"
 
 #include <memory>
 #include <QWidget>
 
 class QLineEdit;
-class QListWidget;
 class QTabWidget;
 
 namespace vesko {
@@ -46,7 +44,6 @@ public:
     int SelectedSourceCount() const override;
     int SelectedSourceIndex() const override;
     void RepaintSources() override;
-    WorkList& List1() override { return workList_; }
 
     // The handlers, as the buttons run them.
     void Form_Load();
@@ -63,8 +60,6 @@ public:
     ExportTab* exportTab() const { return exportTab_; }
     ImportTab* importTab() const { return importTab_; }
     SettingsTab* settingsTab() const { return settingsTab_; }
-    // The never visible work list: the entries of List1() as the widget mirrors them.
-    QListWidget* List1View() const { return list1_; }
     QtUiServices& Ui() { return ui_; }
     Host& host() { return host_; }
     FolderDialog* Dialog() const { return dialog_.get(); }
@@ -75,11 +70,9 @@ protected:
 private:
     QLineEdit* FieldWidget(Field field) const;
     template <typename Handler> void Run(Handler&& handler);
-    void MirrorList1();
 
     SettingsStore store_;
     QtUiServices ui_;
-    WorkList workList_;
     Host host_;
     std::unique_ptr<FolderDialog> dialog_;
     bool running_ = false;
@@ -88,7 +81,6 @@ private:
     ExportTab* exportTab_;
     ImportTab* importTab_;
     SettingsTab* settingsTab_;
-    QListWidget* list1_;
 };
 
 } // namespace vesko

@@ -3,7 +3,6 @@
 #include "export/export_messages.h"
 #include "export/export_run.h"
 #include "foldertree/add_files.h"
-#include "foldertree/make_folders.h"
 #include "foldertree/remove_empties.h"
 #include "platform/filesystem.h"
 #include "platform/host.h"
@@ -41,7 +40,7 @@ bool PrepareSource(Host& host, const std::string& strSource, const std::string& 
     bool madeDestination = false;
     try {
         const FileSystem fs;
-        // Empty from here on until MakeFolders and AddFiles finish.
+        // Empty from here on until AddFiles finishes.
         host.form.SetText(Field::ExportStatus, "");
 
         if (!fs.DriveExists(paths::DriveOf(strSource))) {
@@ -70,8 +69,9 @@ bool PrepareSource(Host& host, const std::string& strSource, const std::string& 
             madeDestination = true;
         }
 
-        // Each reports its own failures; all three run whatever the others met.
-        MakeFolders(host, strSource);
+        // The walk makes the mirror folders as files land in them. Each reports its own
+        // failures; the pruning runs whatever the copy met, and takes away a mirror that a
+        // failed copy left empty.
         AddFiles(host, strSource);
         RemoveEmpties(host, strDestination);
 

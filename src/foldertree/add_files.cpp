@@ -4,6 +4,7 @@
 
 #include "foldertree/temp_tree.h"
 #include "platform/dates.h"
+#include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/home_folder.h"
 #include "platform/host.h"
@@ -39,42 +40,66 @@ struct Copier {
     }
 };
 
-// The mirror of the folder whose files are examined; made when the first of them is copied.
-struct Destination {
-    std::string folder; // ends with '/'
-    bool present = false;
+// The mirror of a folder of the walk, made when the first file is copied into it, after the
+// mirrors above it: a folder that receives nothing is never made, and the walk of the source
+// is the only one.
+struct Mirror {
+    Mirror* parent; // none for the mirror of the source folder itself
+    std::string path; // ends with '/'
+    bool made = false;
 };
 
-void CopyIfChanged(Copier& walk, const File& file, Destination& destination)
+void Make(Copier& walk, Mirror& mirror)
 {
+    if (mirror.made)
+        return;
+    if (!mirror.parent) {
+        if (!walk.fs.FolderExists(mirror.path))
+            walk.temp.MakeMirror(walk.fs, mirror.path.substr(walk.temp.Text().size()));
+    } else {
+        Make(walk, *mirror.parent);
+        try {
+            walk.fs.MakeDir(mirror.path);
+        } catch (const Error&) {
+            // Another source of the export may have made it already.
+            if (!walk.fs.FolderExists(mirror.path))
+                throw;
+        }
+    }
+    mirror.made = true;
+}
+
+void CopyIfChanged(Copier& walk, const OpenFolder& folder, std::size_t i, Mirror& mirror)
+{
+    const std::optional<FileFacts> facts = folder.LookAt(i);
+    if (!facts)
+        return;
     ++walk.counters.examined;
     // Equal to the cut-off instant is not later: left out.
-    if (walk.CutOff() < file.DateLastModified()) {
-        if (!destination.present) {
-            if (!walk.fs.FolderExists(destination.folder))
-                walk.temp.MakeMirror(walk.fs, destination.folder.substr(walk.temp.Text().size()));
-            destination.present = true;
-        }
-        walk.fs.FileCopy(file.Path(), destination.folder + file.Name());
+    if (walk.CutOff() < facts->DateLastModified()) {
+        Make(walk, mirror);
+        folder.CopyFile(i, *facts, mirror.path + folder.FileName(i));
         ++walk.counters.copied;
-        walk.counters.bytes += file.Size();
+        walk.counters.bytes += facts->size;
     }
     walk.ui.ProgressCounts(walk.counters.examined, walk.counters.copied, walk.counters.bytes);
 }
 
-// Depth first; the files of a folder go before anything below it.
-void AddFolderFiles(Copier& walk, const Folder& folder)
+// Depth first; the files of a folder go before anything below it. Each folder is read once
+// and stays open while the walk is below it.
+void AddFolderFiles(Copier& walk, const OpenFolder& folder, Mirror& mirror)
 {
     walk.ui.ProgressFolder(folder.Path());
     walk.ui.ProgressPoll();
-    Destination destination;
-    destination.folder = walk.temp.Text() + paths::RelativePath(folder.Path());
-    if (!paths::EndsWithSeparator(destination.folder))
-        destination.folder.push_back(paths::kSeparator);
-    for (const File& file : folder.Files())
-        CopyIfChanged(walk, file, destination);
-    for (const Folder& sub : walk.temp.SubFoldersToWalk(folder))
-        AddFolderFiles(walk, sub);
+    for (std::size_t i = 0; i < folder.FileCount(); ++i)
+        CopyIfChanged(walk, folder, i, mirror);
+    const std::string& path = folder.Path();
+    for (const std::string& name : folder.FolderNames()) {
+        if (walk.temp.Is((paths::EndsWithSeparator(path) ? path : path + paths::kSeparator) + name))
+            continue;
+        Mirror sub { &mirror, mirror.path + name + paths::kSeparator };
+        AddFolderFiles(walk, OpenFolder(folder, name), sub);
+    }
 }
 
 } // namespace
@@ -90,11 +115,17 @@ void AddFiles(Host& host, const std::string& source)
     try {
         host.form.SetText(Field::ExportStatus, "");
         const FileSystem fs;
-        const Folder root = fs.GetFolder(source);
+        const Folder named = fs.GetFolder(source);
         const foldertree::TempTree temp(paths::ExpandHome(host.form.Text(Field::txtDestinDir)));
-        if (!temp.Holds(root.Path())) {
+        if (!temp.Holds(named.Path())) {
+            // Without repeated '/', so that the walk's paths compare with the temporary
+            // folder's.
+            const OpenFolder root(foldertree::NormalisedPath(named.Path()));
+            Mirror mirror { nullptr, temp.Text() + paths::RelativePath(root.Path()) };
+            if (!paths::EndsWithSeparator(mirror.path))
+                mirror.path.push_back(paths::kSeparator);
             Copier walk { fs, temp, host.form, host.ui, ExportCopyCounters(), std::nullopt };
-            AddFolderFiles(walk, root);
+            AddFolderFiles(walk, root, mirror);
         }
         host.form.SetText(Field::ExportStatus, "OK");
     } catch (const std::exception& e) {

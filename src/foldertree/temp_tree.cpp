@@ -39,14 +39,6 @@ bool TempTree::Holds(const std::string& path) const
         && p[bare_.size()] == paths::kSeparator;
 }
 
-std::vector<Folder> TempTree::SubFoldersToWalk(const Folder& folder) const
-{
-    std::vector<Folder> subs = folder.SubFolders();
-    // The parent is outside the temporary folder, so only a child can be the folder itself.
-    std::erase_if(subs, [this](const Folder& sub) { return NormalisedPath(sub.Path()) == bare_; });
-    return subs;
-}
-
 void TempTree::MakeMirror(const FileSystem& fs, std::string relative) const
 {
     while (paths::EndsWithSeparator(relative))
@@ -58,8 +50,8 @@ void TempTree::MakeMirror(const FileSystem& fs, std::string relative) const
         return;
     }
     const std::string path = text_ + relative;
-    // Usually the parent is there (the work list puts every folder after its parent), so
-    // the levels above are looked at only when making the folder failed.
+    // Usually the parent is there (the walk makes the mirrors top down), so the levels
+    // above are looked at only when making the folder failed.
     const auto cut = relative.find_last_of(paths::kSeparator);
     try {
         fs.MakeDir(path);

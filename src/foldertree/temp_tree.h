@@ -3,7 +3,6 @@
 #include "platform/filesystem.h"
 
 #include <string>
-#include <vector>
 
 namespace vesko::foldertree {
 
@@ -21,9 +20,9 @@ public:
     const std::string& Text() const { return text_; }
     // True for the temporary folder itself and every path below it.
     bool Holds(const std::string& path) const;
-    // The subfolders a walk of a source enters, in listing order: all but the temporary
-    // folder (everything below it is left out with it).
-    std::vector<Folder> SubFoldersToWalk(const Folder& folder) const;
+    // True for the temporary folder itself, given a path without repeated or trailing '/'
+    // (as a walk forms them): the one subfolder a walk of a source does not enter.
+    bool Is(const std::string& normalisedPath) const { return normalisedPath == bare_; }
     // Creates the missing mirror folder Text() + relative. The mirror of a source's own
     // folder lacks the levels above it (home/ann/ for /home/ann/docs, and again after
     // pruning has taken them away), so those are made first, top down, never above the

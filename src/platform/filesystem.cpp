@@ -79,19 +79,25 @@ private:
     int fd_;
 };
 
-// Calls visit(fd, name, d_type) for every entry but "." and "..". The entries are read with
+// O_NOFOLLOW unless the folder is one the person named: a link swapped in for a listed folder
+// after it was looked at is not read.
+int OpenForReading(int at, const char* name, bool followLink, const std::string& path)
+{
+    const int fd
+        = ::openat(at, name, O_RDONLY | O_DIRECTORY | (followLink ? 0 : O_NOFOLLOW) | O_CLOEXEC);
+    if (fd < 0)
+        Fail("Cannot read folder", path, errno == ELOOP ? ENOTDIR : errno);
+    return fd;
+}
+
+// Calls visit(name, d_type) for every entry but "." and "..". The entries are read with
 // getdents64 straight into a buffer: a walk reads thousands of folders, and opendir's extra
 // descriptor checks cost more than the reading itself.
-template <typename Visit> void ReadEntries(const std::string& path, bool followLink, Visit visit)
+template <typename Visit> void ReadEntries(int dir, const std::string& path, Visit visit)
 {
-    // O_NOFOLLOW: a link swapped in for a listed folder after it was looked at is not read.
-    Fd dir(
-        ::open(path.c_str(), O_RDONLY | O_DIRECTORY | (followLink ? 0 : O_NOFOLLOW) | O_CLOEXEC));
-    if (dir.get() < 0)
-        Fail("Cannot read folder", path, errno == ELOOP ? ENOTDIR : errno);
     alignas(dirent64) char buffer[32768];
     for (;;) {
-        const ssize_t n = ::getdents64(dir.get(), buffer, sizeof buffer);
+        const ssize_t n = ::getdents64(dir, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -105,7 +111,7 @@ template <typename Visit> void ReadEntries(const std::string& path, bool followL
             const char* name = entry->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            visit(dir.get(), name, entry->d_type);
+            visit(name, entry->d_type);
         }
     }
 }
@@ -118,33 +124,44 @@ bool Stat(const std::string& path, struct stat& st)
     return ::stat(Trimmed(path).c_str(), &st) == 0;
 }
 
-// Fills the destination from the source: the kernel's in-kernel copy where it can,
-// sendfile or plain reads and writes where it cannot.
-void CopyBytes(
-    int in, int out, off_t size, const std::string& source, const std::string& destination)
+// The source was looked at before it was opened: only the kernel's copy, which takes
+// nothing but regular files, spares looking at it again. Before anything else reads it, it
+// must still be a file: a FIFO or a device put in its place would be read from instead.
+void CheckStillAFile(int in, const std::string& source)
 {
-    off_t copied = 0;
+    struct stat st { };
+    if (::fstat(in, &st) != 0)
+        Fail("Cannot read file", source, errno);
+    if (!S_ISREG(st.st_mode))
+        Fail("Cannot read file", source,
+            S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "Not a regular file");
+}
+
+// Fills the destination from the source: the kernel's in-kernel copy (which also clones
+// where the file system can) where it can, sendfile or plain reads and writes where it
+// cannot.
+void CopyBytes(
+    int in, int out, std::uintmax_t size, const std::string& source, const std::string& destination)
+{
+    std::uintmax_t copied = 0;
     bool kernelCopy = true;
     bool sendFile = true;
     for (;;) {
         if (kernelCopy) {
             ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
             if (n > 0) {
-                copied += n;
+                copied += static_cast<std::uintmax_t>(n);
                 continue;
             }
-            // Some file systems answer 0 at once for a file that has bytes; let the
-            // plain reads find out whether it is really empty.
-            if (n == 0 && copied == 0 && size > 0) {
-                kernelCopy = false;
-                continue;
-            }
-            if (n == 0)
+            if (n == 0 && (copied > 0 || size == 0))
                 return;
-            if (errno == EINTR)
+            if (n < 0 && errno == EINTR)
                 continue;
-            if (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP
-                || errno == EPERM) {
+            // Some file systems answer 0 at once for a file that has bytes; let the plain
+            // reads find out whether it is really empty.
+            if (n == 0 || errno == ENOSYS || errno == EXDEV || errno == EINVAL
+                || errno == EOPNOTSUPP || errno == EPERM || errno == EISDIR) {
+                CheckStillAFile(in, source);
                 kernelCopy = false;
                 continue;
             }
@@ -232,7 +249,9 @@ namespace {
 std::shared_ptr<FolderListing> ReadListing(const std::string& path, bool followLink, bool withFiles)
 {
     auto listing = std::make_shared<FolderListing>();
-    ReadEntries(path, followLink, [&](int dir, const char* name, unsigned char type) {
+    const Fd folder(OpenForReading(AT_FDCWD, path.c_str(), followLink, path));
+    const int dir = folder.get();
+    ReadEntries(dir, path, [&](const char* name, unsigned char type) {
         if (type == DT_DIR) {
             listing->folders.emplace_back(name);
             return;
@@ -349,23 +368,98 @@ void FileSystem::KillFiles(const std::string& path) const
         Fail("Cannot delete file", path, errno);
 }
 
-void FileSystem::FileCopy(const std::string& source, const std::string& destination) const
+FileTime FileFacts::DateLastModified() const
 {
-    // O_NOFOLLOW and O_NONBLOCK: a link or a FIFO put where a file was is refused at once
-    // instead of being followed or waited on.
-    Fd in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return ToFileTime(modified);
+}
+
+OpenFolder::OpenFolder(const std::string& path)
+    : fd_(OpenForReading(AT_FDCWD, Trimmed(path).c_str(), true, Trimmed(path)))
+    , path_(Trimmed(path))
+{
+    Read();
+}
+
+OpenFolder::OpenFolder(const OpenFolder& parent, const std::string& name)
+    : fd_(OpenForReading(parent.fd_, name.c_str(), false, Child(parent.path_, name.c_str())))
+    , path_(Child(parent.path_, name.c_str()))
+{
+    Read();
+}
+
+OpenFolder::~OpenFolder()
+{
+    ::close(fd_);
+}
+
+namespace {
+
+FileFacts FactsOf(const struct stat& st)
+{
+    return { st.st_atim, st.st_mtim, static_cast<std::uintmax_t>(st.st_size), st.st_mode };
+}
+
+} // namespace
+
+void OpenFolder::Read()
+{
+    try {
+        ReadEntries(fd_, path_, [this](const char* name, unsigned char type) {
+            if (type == DT_DIR)
+                folders_.emplace_back(name);
+            else if (type == DT_REG)
+                files_.push_back({ name, std::nullopt });
+            else if (type == DT_UNKNOWN) {
+                // The file system does not tell the type: look now, and keep what was seen.
+                struct stat st { };
+                if (::fstatat(fd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                    if (errno == ENOENT)
+                        return;
+                    Fail("Cannot read file", Child(path_, name), errno);
+                }
+                if (S_ISDIR(st.st_mode))
+                    folders_.emplace_back(name);
+                else if (S_ISREG(st.st_mode))
+                    files_.push_back({ name, FactsOf(st) });
+            }
+        });
+    } catch (...) {
+        ::close(fd_);
+        throw;
+    }
+    std::sort(folders_.begin(), folders_.end());
+    std::sort(files_.begin(), files_.end(),
+        [](const FileEntry& a, const FileEntry& b) { return a.name < b.name; });
+}
+
+std::optional<FileFacts> OpenFolder::LookAt(std::size_t i) const
+{
+    const FileEntry& file = files_[i];
+    if (file.facts)
+        return file.facts;
+    struct stat st { };
+    if (::fstatat(fd_, file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return std::nullopt; // gone since the folder was read
+        Fail("Cannot read file", Child(path_, file.name.c_str()), errno);
+    }
+    if (!S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FactsOf(st);
+}
+
+void OpenFolder::CopyFile(
+    std::size_t i, const FileFacts& facts, const std::string& destination) const
+{
+    const std::string source = Child(path_, files_[i].name.c_str());
+    // O_NOFOLLOW and O_NONBLOCK: a link or a FIFO put where the file was is refused at once
+    // instead of being followed or waited on. A regular file ignores O_NONBLOCK.
+    Fd in(::openat(fd_, files_[i].name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0) {
         if (errno == ELOOP)
             Fail("Cannot read file", source, "It is a symbolic link");
         Fail("Cannot read file", source, errno);
     }
-    struct stat st { };
-    if (::fstat(in.get(), &st) != 0)
-        Fail("Cannot read file", source, errno);
-    if (!S_ISREG(st.st_mode))
-        Fail("Cannot read file", source,
-            S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "Not a regular file");
-    ::fcntl(in.get(), F_SETFL, 0);
 
     // A fresh destination is written in place. An existing one is replaced by renaming a
     // finished copy over it, so a read-only or linked destination is never written
@@ -392,10 +486,10 @@ void FileSystem::FileCopy(const std::string& source, const std::string& destinat
         Fail("Cannot write file", destination, errno);
 
     try {
-        CopyBytes(in.get(), out.get(), st.st_size, source, destination);
-        if (::fchmod(out.get(), st.st_mode & 0777) != 0)
+        CopyBytes(in.get(), out.get(), facts.size, source, destination);
+        if (::fchmod(out.get(), facts.mode & 0777) != 0)
             Fail("Cannot set the permissions of file", destination, errno);
-        const timespec times[2] = { st.st_atim, st.st_mtim };
+        const timespec times[2] = { facts.accessed, facts.modified };
         if (::futimens(out.get(), times) != 0)
             Fail("Cannot set the modification time of file", destination, errno);
         if (::close(out.release()) != 0)

@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -51,6 +53,60 @@ private:
     mutable std::shared_ptr<FolderListing> listing_;
 };
 
+// What the one look at a regular file told: its time and size decide whether it is copied,
+// and its copy keeps its times and permission bits.
+struct FileFacts {
+    timespec accessed {};
+    timespec modified {};
+    std::uintmax_t size = 0;
+    mode_t mode = 0;
+    FileTime DateLastModified() const;
+};
+
+// A folder of a tree that is walked once, top down: held open while the walk is in it or
+// below it. Its entries are read once, when it is opened; its files are looked at, and opened
+// for a copy, relative to it, and its subfolders are opened relative to it, so that a link
+// swapped in anywhere along the way is never followed. Links, FIFOs, sockets and devices are
+// left out, as in a listing.
+class OpenFolder {
+public:
+    // The folder the person named; its own path may be a link. Error when it cannot be read.
+    explicit OpenFolder(const std::string& path);
+    // A subfolder of parent, by a name from its FolderNames(). Error when it cannot be read.
+    OpenFolder(const OpenFolder& parent, const std::string& name);
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    ~OpenFolder();
+
+    // Without a trailing '/', except for the root "/".
+    const std::string& Path() const { return path_; }
+    // Sorted by name (byte order).
+    const std::vector<std::string>& FolderNames() const { return folders_; }
+    std::size_t FileCount() const { return files_.size(); }
+    const std::string& FileName(std::size_t i) const { return files_[i].name; }
+    // Looks at file i (the entry's type told it is a file, or the reading had to look
+    // already): nothing when it is gone or no longer a regular file. Error when it cannot
+    // be looked at.
+    std::optional<FileFacts> LookAt(std::size_t i) const;
+    // Replaces the destination with a copy of file i, whose facts LookAt gave, keeping its
+    // times and permission bits; the bytes are copied by the kernel where it can. Error
+    // when the file cannot be read (a link or a FIFO put in its place since it was looked
+    // at is refused at once) or the destination cannot be written.
+    void CopyFile(std::size_t i, const FileFacts& facts, const std::string& destination) const;
+
+private:
+    struct FileEntry {
+        std::string name;
+        std::optional<FileFacts> facts; // when the reading had to look at the entry
+    };
+    void Read();
+
+    int fd_ = -1;
+    std::string path_;
+    std::vector<std::string> folders_;
+    std::vector<FileEntry> files_;
+};
+
 class FileSystem {
 public:
     // A folder object for the folder at path (with or without trailing '/'); Error when
@@ -67,10 +123,6 @@ public:
     void RemoveDir(const std::string& path) const;
     // Deletes one file. Error when refused.
     void KillFiles(const std::string& path) const;
-    // Replaces the destination with a copy of the source's bytes, keeping the source's
-    // modification time and permission bits. Error when the source cannot be read or
-    // the destination folder is missing.
-    void FileCopy(const std::string& source, const std::string& destination) const;
 };
 
 } // namespace vesko

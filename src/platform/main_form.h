@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/work_list.h"
-
 #include <string>
 
 namespace vesko {
@@ -48,9 +46,6 @@ public:
     virtual int SelectedSourceCount() const = 0;
     virtual int SelectedSourceIndex() const = 0;
     virtual void RepaintSources() = 0;
-
-    // List1: the work list of the folder tree mirroring.
-    virtual WorkList& List1() = 0;
 };
 
 } // namespace vesko

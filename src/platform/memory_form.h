@@ -33,7 +33,6 @@ public:
     int SelectedSourceCount() const override { return selected_ >= 0 ? 1 : 0; }
     int SelectedSourceIndex() const override { return selected_; }
     void RepaintSources() override { ++repaints_; }
-    WorkList& List1() override { return list1_; }
 
     void Select(int index) { selected_ = index; }
     const std::vector<std::string>& Sources() const { return sources_; }
@@ -52,7 +51,6 @@ private:
     std::vector<std::string> sources_;
     int selected_ = -1;
     int repaints_ = 0;
-    WorkList list1_;
 };
 
 } // namespace vesko

@@ -26,7 +26,6 @@ struct Control {
 
 const Control kControls[] = {
     { "vaTabPro1", "frmMain", { 120, 120, 5775, 3495 }, nullptr, false },
-    { "List1", "frmMain", { 5160, 120, 615, 255 }, nullptr, false },
     { "lblImport", "ExportTab", { 675, 480, 4335, 255 }, nullptr, false },
     { "lblExport", "ExportTab", { 675, 720, 4335, 255 }, nullptr, false },
     { "lblNewDate", "ExportTab", { 675, 1200, 1815, 495 },
@@ -95,7 +94,6 @@ TEST_F(MainWindowTest, FirstStartShowsTheSettingsTabTodayAndTheEmptySettings)
     for (int tab = 0; tab < 3; ++tab) {
         tabs->setCurrentIndex(tab);
         EXPECT_FALSE(Find<QWidget>("ExportStatus")->isVisible());
-        EXPECT_FALSE(Find<QWidget>("List1")->isVisible());
     }
 
     const QDate shown = w.exportTab()->fpDateTime1->date();
@@ -163,7 +161,7 @@ TEST_F(MainWindowTest, FocusGoesThroughTheControlsInTheirOrder)
         "vaTabPro1 fpDateTime1 cmdExport txtImportName txtImportFolder cmdImport txtArcFolder "
         "cmdDirList_0 txtArjFolder cmdDirList_1 txtDestinDir cmdDirList_2 txtExportArj "
         "cmdDirList_3 txtImportArj cmdDirList_4 fpBoolean1 txtSourceDir cmdDirList_5 "
-        "txtSourceDirList cmdAddSource cmdDeleteSource cmdApply cmdReset ExportStatus List1")
+        "txtSourceDirList cmdAddSource cmdDeleteSource cmdApply cmdReset ExportStatus")
                                   .split(QLatin1Char(' '));
     QStringList walked;
     QWidget* at = Window().vaTabPro1();

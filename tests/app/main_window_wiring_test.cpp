@@ -59,24 +59,6 @@ TEST_F(MainWindowTest, SourceListTakesOneSelectionAndClears)
     EXPECT_EQ(w.SelectedSourceCount(), 0);
 }
 
-TEST_F(MainWindowTest, WorkListIsMirroredWithItsBytesAfterEachHandler)
-{
-    frmMain& w = Window();
-    const std::string odd = "/src/caf\xe9/"; // not UTF-8
-    w.List1().Append("/src/");
-    w.List1().Append(odd);
-    w.cmdReset_Click();
-    auto* view = Find<QListWidget>("List1");
-    ASSERT_EQ(view->count(), 2);
-    EXPECT_EQ(view->item(1)->data(Qt::UserRole).toByteArray().toStdString(), odd);
-
-    w.List1().Clear();
-    w.List1().Append("/other/");
-    w.cmdReset_Click();
-    ASSERT_EQ(view->count(), 1);
-    EXPECT_EQ(view->item(0)->text(), QStringLiteral("/other/"));
-}
-
 TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
 {
     frmMain& w = Window();
@@ -175,8 +157,6 @@ TEST_F(MainWindowTest, ExportRunsEndToEndUnderTheProgressWindow)
     EXPECT_EQ(w.Text(Field::ExportStatus), "OK");
     // The export recorded its date and the window was reloaded.
     EXPECT_NE(Find<QLabel>("lblExport")->text(), QStringLiteral("Date of last export:   "));
-    // The work list saw the source's folders.
-    EXPECT_GE(Find<QListWidget>("List1")->count(), 2);
 }
 
 } // namespace

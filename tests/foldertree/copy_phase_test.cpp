@@ -1,5 +1,5 @@
+#include "export/export_run.h"
 #include "foldertree/add_files.h"
-#include "foldertree/make_folders.h"
 #include "foldertree/remove_empties.h"
 #include "tree_fixture.h"
 
@@ -15,46 +15,50 @@ class CopyPhase : public TreeTest {
 protected:
     void CopyPhaseOf(const std::string& source)
     {
-        MakeFolders(host, source);
         AddFiles(host, source);
         RemoveEmpties(host, temp);
     }
 };
 
-TEST_F(CopyPhase, WorkListTakesChildrenBeforeGrandchildrenAndPruningKeepsWhatHoldsAnything)
+TEST_F(CopyPhase, OneChangedFileMakesItsChainOfFoldersAndNoOther)
 {
-    // R with A and B; A holds A1 and A2, A1 holds A1x, B holds B1.
-    MakeDirs(src + "/A/A2");
-    Put(src + "/old.txt", before);
-    Put(src + "/A/A1/A1x/deep.txt", after);
-    Put(src + "/B/B1/b.txt", before);
+    for (int a = 0; a < 6; ++a)
+        for (int b = 0; b < 6; ++b)
+            Put(src + "/d" + std::to_string(a) + "/e" + std::to_string(b) + "/old.txt", before);
+    MakeDirs(src + "/empty/deeper");
+    Put(src + "/d3/e1/f/new.txt", after, "new");
     form.SetText(Field::ExportStatus, "Status");
-    MakeFolders(host, src);
+    AddFiles(host, src);
 
-    EXPECT_EQ(form.List1().Items(),
-        (Strings { src, src + "/A", src + "/B", src + "/A/A1", src + "/A/A2", src + "/A/A1/A1x",
-            src + "/B/B1" }));
-    // The levels above the source's own mirror are made too.
-    for (const auto& folder : form.List1().Items())
-        EXPECT_TRUE(IsDir(Mirror(folder))) << folder;
+    // The levels above the source's own mirror, then the changed file's chain.
+    Strings chain;
+    const std::string relative = paths::RelativePath(src);
+    for (std::size_t at = relative.find('/'); at != std::string::npos;
+         at = relative.find('/', at + 1))
+        chain.push_back(relative.substr(0, at) + "/");
+    for (const char* below : { "/", "/d3/", "/d3/e1/", "/d3/e1/f/", "/d3/e1/f/new.txt" })
+        chain.push_back(relative + below);
+    std::sort(chain.begin(), chain.end());
+    EXPECT_EQ(Entries(temp), chain);
+    EXPECT_EQ(ReadFile(Mirror(src) + "/d3/e1/f/new.txt"), "new");
     EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
 
-    // With a trailing '/' the same entries and mirrors; none appended twice. A mirror that
-    // went missing since is made again.
-    const Strings mirrored = Entries(temp);
-    ::rmdir(Mirror(src + "/A/A2").c_str());
-    MakeFolders(host, src + "/");
-    EXPECT_EQ(form.List1().Count(), 7u);
-    EXPECT_EQ(Entries(temp), mirrored);
+    // Nothing else on the export's way makes a mirror either: where the mirrors of the
+    // folders without a change would go lie files, and nothing fails on them.
+    std::filesystem::remove_all(Mirror(src) + "/d3");
+    for (const char* folder : { "/d0", "/d1", "/d2", "/d4", "/d5", "/empty" }) {
+        WriteFile(Mirror(src) + folder, "in the way");
+        chain.push_back(relative + folder);
+    }
+    std::sort(chain.begin(), chain.end());
+    CopyBackupFiles(host, src, dir / "archives/", "backup", temp);
+    EXPECT_EQ(Entries(temp), chain);
+    EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
 
-    // Pruning keeps the way to copied files and folders holding anything, time and again.
-    AddFiles(host, src);
-    WriteFile(Mirror(src + "/B") + "/foreign", "placed by another program");
+    // The pruning takes away only a folder left empty (by a failed copy, say).
+    MakeDirs(Mirror(src + "/d3/e0"));
     RemoveEmpties(host, temp);
-    const Strings kept { "A/", "A/A1/", "A/A1/A1x/", "A/A1/A1x/deep.txt", "B/", "B/foreign" };
-    EXPECT_EQ(Entries(Mirror(src)), kept);
-    RemoveEmpties(host, temp);
-    EXPECT_EQ(Entries(Mirror(src)), kept);
+    EXPECT_EQ(Entries(temp), chain);
     EXPECT_TRUE(ui.Log().empty());
 }
 
@@ -86,47 +90,18 @@ TEST_F(CopyPhase, TemporaryFolderInsideTheSourceIsNotWalked)
     Put(home + "/docs/a.txt", after);
     Put(home + "/backup/b.txt", after);
     Put(inner + "earlier/c.txt", after);
-    // An earlier export (with another temporary folder) listed a folder that now lies in
-    // this export's temporary folder: its mirror is not made there either.
-    MakeFolders(host, inner + "earlier");
     form.SetText(Field::txtDestinDir, home + "/backup//tmp");
-    MakeFolders(host, home);
-    EXPECT_FALSE(IsDir(inner + paths::RelativePath(inner)));
 
     CopyPhaseOf(home);
     const std::string r = paths::RelativePath(home);
     EXPECT_EQ(ListFilesBelow(inner),
         (Strings { "earlier/c.txt", r + "/backup/b.txt", r + "/docs/a.txt" }));
-    for (const auto& item : form.List1().Items())
-        EXPECT_TRUE(item == inner + "earlier" || item.find(inner) == std::string::npos) << item;
 
     // A source that is the temporary folder, or lies in it, brings nothing.
     const Strings before = Entries(inner);
     CopyPhaseOf(inner);
     CopyPhaseOf(inner + "earlier");
     EXPECT_EQ(Entries(inner), before);
-    EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
-    EXPECT_TRUE(ui.Log().empty());
-}
-
-TEST_F(CopyPhase, MirrorsMissingAtCopyTimeOrGoneSinceAreMadeAgain)
-{
-    // Never mirrored: the file's folder is made on the spot, with the levels above.
-    Put(src + "/x/y/new.txt", after, "n");
-    AddFiles(host, src);
-    EXPECT_EQ(ReadFile(Mirror(src) + "/x/y/new.txt"), "n");
-
-    // The cleanup of an earlier export took the mirrors of the entries listed then: the next
-    // source mirrors them again.
-    MakeFolders(host, src);
-    std::filesystem::remove_all(temp);
-    ::mkdir(temp.c_str(), 0700);
-    const std::string other = dir / "other";
-    MakeDirs(other);
-    MakeFolders(host, other);
-    EXPECT_TRUE(IsDir(Mirror(src + "/x/y")));
-    EXPECT_TRUE(IsDir(Mirror(other)));
-    EXPECT_EQ(form.List1().Count(), 4u);
     EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
     EXPECT_TRUE(ui.Log().empty());
 }
@@ -157,23 +132,21 @@ TEST_F(CopyPhase, FailuresEndTheStepWithItsOwnBox)
         ui.Clear();
         return out;
     };
-    // Missing source: each walk reports it under its own title; the copy leaves the status
-    // empty.
+    // Missing source: the copy reports it and leaves the status empty.
     form.SetText(Field::ExportStatus, "OK");
     CopyPhaseOf(dir / "missing");
-    EXPECT_EQ(ui.Log().size(), 4u);
+    EXPECT_EQ(ui.Log().size(), 2u);
     EXPECT_NE(ui.Boxes().at(0).text.find(dir / "missing"), std::string::npos);
-    EXPECT_EQ(titles(), (Strings { "Error Add Folders", "Error Add Files" }));
+    EXPECT_EQ(titles(), (Strings { "Error Add Files" }));
     EXPECT_EQ(form.Text(Field::ExportStatus), "");
 
-    // A file where a mirror folder belongs: creating it fails in both walks. The status
-    // stays empty and the files before it stay copied.
+    // A file where a mirror folder belongs: creating it fails. The status stays empty and
+    // the files before it stay copied.
     Put(src + "/a/1.txt", after, "1");
     Put(src + "/b/2.txt", after);
     WriteFile(Mirror(src + "/b"), "in the way");
-    MakeFolders(host, src);
     AddFiles(host, src);
-    EXPECT_EQ(titles(), (Strings { "Error Add Folders", "Error Add Files" }));
+    EXPECT_EQ(titles(), (Strings { "Error Add Files" }));
     EXPECT_EQ(form.Text(Field::ExportStatus), "");
     EXPECT_EQ(ReadFile(Mirror(src) + "/a/1.txt"), "1");
 

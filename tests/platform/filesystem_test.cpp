@@ -2,6 +2,7 @@
 #include "support/probes.h"
 #include "support/temp_dir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,24 @@ Strings Names(const std::vector<File>& files)
     for (const File& f : files)
         names.push_back(f.Name());
     return names;
+}
+
+// Copies a file as the walk does: its folder open, the file looked at once. change runs
+// between the look and the copy.
+void CopyAsTheWalk(
+    const std::string& folder, const std::string& name, const std::string& destination,
+    const std::function<void()>& change = [] {})
+{
+    const OpenFolder open(folder);
+    for (std::size_t i = 0; i < open.FileCount(); ++i)
+        if (open.FileName(i) == name) {
+            const std::optional<FileFacts> facts = open.LookAt(i);
+            ASSERT_TRUE(facts) << name;
+            change();
+            open.CopyFile(i, *facts, destination);
+            return;
+        }
+    FAIL() << name << " not listed";
 }
 
 Strings Paths(const std::vector<Folder>& folders)
@@ -56,7 +75,7 @@ TEST(FileSystem, SnapshotsListEntriesSortedByByteOrderWhateverTheirNames)
 
     // A name that is not UTF-8 is copied into a folder with such a name, and deleted.
     fs.MakeDir(tmp / ("d" + odd));
-    fs.FileCopy(tmp / odd, tmp / ("d" + odd + "/" + odd));
+    CopyAsTheWalk(tmp.Path(), odd, tmp / ("d" + odd + "/" + odd));
     EXPECT_EQ(ReadFile(tmp / ("d" + odd + "/" + odd)), odd);
     fs.KillFiles(tmp / ("d" + odd + "/" + odd));
     fs.RemoveDir(tmp / ("d" + odd + "/"));
@@ -93,11 +112,16 @@ TEST(FileSystem, ErrorsNameTheReasonAndThePath)
         "Cannot remove folder \"" + tmp / "full" + "\": Directory not empty");
     EXPECT_EQ(ErrorOf([&] { fs.KillFiles(tmp / "gone"); }),
         "Cannot delete file \"" + tmp / "gone" + "\": No such file or directory");
-    EXPECT_EQ(ErrorOf([&] { fs.FileCopy(tmp / "gone", tmp / "copy"); }),
-        "Cannot read file \"" + tmp / "gone" + "\": No such file or directory");
-    EXPECT_EQ(ErrorOf([&] { fs.FileCopy(tmp / "plain", tmp / "no/copy"); }),
+    EXPECT_EQ(ErrorOf([&] { OpenFolder(tmp / "plain"); }),
+        "Cannot read folder \"" + tmp / "plain" + "\": Not a directory");
+    EXPECT_EQ(ErrorOf([&] {
+        CopyAsTheWalk(tmp.Path(), "plain", tmp / "copy", [&] { fs.KillFiles(tmp / "plain"); });
+    }),
+        "Cannot read file \"" + tmp / "plain" + "\": No such file or directory");
+    WriteFile(tmp / "plain", "x");
+    EXPECT_EQ(ErrorOf([&] { CopyAsTheWalk(tmp.Path(), "plain", tmp / "no/copy"); }),
         "Cannot write file \"" + tmp / "no/copy" + "\": No such file or directory");
-    EXPECT_EQ(ErrorOf([&] { fs.FileCopy(tmp / "plain", tmp / "full"); }),
+    EXPECT_EQ(ErrorOf([&] { CopyAsTheWalk(tmp.Path(), "plain", tmp / "full"); }),
         "Cannot write file \"" + tmp / "full" + "\": Is a directory");
     // A folder taken away after its object was made.
     EXPECT_EQ(ErrorOf([&] { inner.Files(); }),
@@ -128,16 +152,41 @@ TEST(FileSystem, LinksAndFifosAreNeitherFilesNorFoldersAndNeverBlock)
     EXPECT_TRUE(fs.FileExists(tmp / "tree/linkfile"));
     EXPECT_EQ(Names(fs.GetFolder(tmp / "tree/linkdir").Files()), (Strings { "secret" }));
 
-    // Copying a FIFO (nobody writes to it) or a link fails at once and leaves no copy.
-    EXPECT_EQ(ErrorOf([&] { fs.FileCopy(tmp / "tree/fifo", tmp / "copy"); }),
-        "Cannot read file \"" + tmp / "tree/fifo" + "\": Not a regular file");
-    EXPECT_EQ(ErrorOf([&] { fs.FileCopy(tmp / "tree/linkfile", tmp / "copy"); }),
-        "Cannot read file \"" + tmp / "tree/linkfile" + "\": It is a symbolic link");
+    // The walk's folder lists the same; a folder or a file swapped for a link, or a file
+    // for a FIFO (nobody writes to it), after the look is refused at once, leaving no copy.
+    {
+        const OpenFolder open(tmp / "tree");
+        EXPECT_EQ(open.FolderNames(), (Strings { "real" }));
+        ASSERT_EQ(open.FileCount(), 1u);
+        EXPECT_EQ(open.FileName(0), "file");
+        ::rename((tmp / "tree/real").c_str(), (tmp / "real").c_str());
+        ::symlink((tmp / "outside").c_str(), (tmp / "tree/real").c_str());
+        EXPECT_EQ(ErrorOf([&] { OpenFolder(open, "real"); }),
+            "Cannot read folder \"" + tmp / "tree/real" + "\": Not a directory");
+    }
+    const std::string swapped = tmp / "swapped";
+    WriteFile(swapped, "x");
+    EXPECT_EQ(ErrorOf([&] {
+        CopyAsTheWalk(tmp.Path(), "swapped", tmp / "copy", [&] {
+            ::unlink(swapped.c_str());
+            ::mkfifo(swapped.c_str(), 0644);
+        });
+    }),
+        "Cannot read file \"" + swapped + "\": Not a regular file");
+    ::unlink(swapped.c_str());
+    WriteFile(swapped, "x");
+    EXPECT_EQ(ErrorOf([&] {
+        CopyAsTheWalk(tmp.Path(), "swapped", tmp / "copy", [&] {
+            ::unlink(swapped.c_str());
+            ::symlink((tmp / "outside/secret").c_str(), swapped.c_str());
+        });
+    }),
+        "Cannot read file \"" + swapped + "\": It is a symbolic link");
     EXPECT_FALSE(Exists(tmp / "copy"));
 
     // A link or a FIFO at a copy's destination is replaced, never written through or opened.
-    fs.FileCopy(tmp / "tree/file", tmp / "tree/linkfile");
-    fs.FileCopy(tmp / "tree/file", tmp / "tree/fifo");
+    CopyAsTheWalk(tmp / "tree", "file", tmp / "tree/linkfile");
+    CopyAsTheWalk(tmp / "tree", "file", tmp / "tree/fifo");
     EXPECT_EQ(ReadFile(tmp / "outside/secret"), "secret");
     EXPECT_EQ(Names(fs.GetFolder(tmp / "tree").Files()), (Strings { "fifo", "file", "linkfile" }));
 }
@@ -156,7 +205,7 @@ TEST(FileSystem, CopyKeepsBytesTimeAndModeAndReplacesALongerDestination)
     SetMTime(tmp / "big.bin", when);
 
     FileSystem fs;
-    fs.FileCopy(tmp / "big.bin", tmp / "old");
+    CopyAsTheWalk(tmp.Path(), "big.bin", tmp / "old");
     EXPECT_EQ(ReadFile(tmp / "old"), bytes);
     EXPECT_EQ(MTime(tmp / "old"), when);
     EXPECT_EQ(Mode(tmp / "old"), 0751u);
