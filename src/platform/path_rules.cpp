@@ -3,18 +3,15 @@
 #include "platform/filesystem.h"
 
 #include <algorithm>
+#include <dirent.h>
 #include <fstream>
+#include <memory>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace vesko::paths {
 
 namespace {
-
-std::string& MountTable()
-{
-    static std::string path = "/proc/self/mounts";
-    return path;
-}
 
 std::vector<std::string> Components(const std::string& path)
 {
@@ -34,17 +31,35 @@ std::vector<std::string> Components(const std::string& path)
     return parts;
 }
 
-// How many leading components name a removable drive: /media/<user>/<name>,
-// /run/media/<user>/<name>, /mnt/<name>; 0 for any other path.
-std::size_t DriveDepth(const std::vector<std::string>& parts)
+std::string Joined(const std::vector<std::string>& parts, std::size_t count)
 {
-    if (parts.size() >= 3 && parts[0] == "media")
-        return 3;
-    if (parts.size() >= 4 && parts[0] == "run" && parts[1] == "media")
-        return 4;
-    if (parts.size() >= 2 && parts[0] == "mnt")
+    if (count == 0)
+        return "/";
+    std::string path;
+    for (std::size_t i = 0; i < count; ++i)
+        path += kSeparator + parts[i];
+    return path;
+}
+
+// How many leading components the folders of removable volumes begin with: /media,
+// /run/media, /mnt; 0 for a path outside them or naming one of them itself.
+std::size_t MediaRootDepth(const std::vector<std::string>& parts)
+{
+    if (parts.size() >= 2 && parts[0] == "media")
+        return 1;
+    if (parts.size() >= 3 && parts[0] == "run" && parts[1] == "media")
         return 2;
+    if (parts.size() >= 2 && parts[0] == "mnt")
+        return 1;
     return 0;
+}
+
+// The components of the folder a volume holding the path would be mounted on: automounters
+// use /media/<user>/<name> and /run/media/<user>/<name>, older ones /media/<name>.
+std::size_t MountLevelDepth(const std::vector<std::string>& parts, std::size_t rootDepth)
+{
+    const std::size_t wanted = parts[0] == "mnt" ? 2 : rootDepth + 2;
+    return std::min(wanted, parts.size());
 }
 
 // The mount table escapes blanks, tabs, newlines and backslashes in a mount folder as
@@ -66,25 +81,46 @@ std::string Unescape(const std::string& field)
     return out;
 }
 
-std::vector<std::string> MountFolders()
+// The mount folders of the system's mount table that lie below /media, /run/media or /mnt,
+// written as Joined() writes paths.
+std::vector<std::string> MediaMountFolders()
 {
     std::vector<std::string> folders;
-    std::ifstream table(MountTable());
+    std::ifstream table("/proc/self/mounts");
     std::string line;
     while (std::getline(table, line)) {
         std::istringstream fields(line);
         std::string device, folder;
-        if (fields >> device >> folder)
-            folders.push_back(Unescape(folder));
+        if (!(fields >> device >> folder))
+            continue;
+        const std::vector<std::string> parts = Components(Unescape(folder));
+        if (MediaRootDepth(parts) > 0)
+            folders.push_back(Joined(parts, parts.size()));
     }
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     return folders;
 }
 
-std::string WithoutTrailingSeparators(std::string path)
+bool Holds(const std::string& folder, const std::string& path)
 {
-    while (path.size() > 1 && path.back() == kSeparator)
-        path.pop_back();
-    return path;
+    return path.compare(0, folder.size(), folder) == 0
+        && (path.size() == folder.size() || path[folder.size()] == kSeparator);
+}
+
+// A folder of the root disk that holds anything at all, as a volume's mount folder never
+// does while nothing is mounted on it.
+bool IsFolderWithEntries(const std::string& path)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
+    if (!dir)
+        return false;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const char* name = entry->d_name;
+        if (!(name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -94,13 +130,15 @@ std::string DriveOf(const std::string& path)
     if (path.empty() || path.front() != kSeparator)
         return "";
     const std::vector<std::string> parts = Components(path);
-    const std::size_t depth = DriveDepth(parts);
-    if (depth == 0)
+    const std::size_t rootDepth = MediaRootDepth(parts);
+    if (rootDepth == 0)
         return "/";
+    const std::string full = Joined(parts, parts.size());
     std::string drive;
-    for (std::size_t i = 0; i < depth; ++i)
-        drive += kSeparator + parts[i];
-    return drive;
+    for (const std::string& folder : MediaMountFolders())
+        if (Holds(folder, full) && folder.size() > drive.size())
+            drive = folder;
+    return drive.empty() ? Joined(parts, MountLevelDepth(parts, rootDepth)) : drive;
 }
 
 std::string RelativePath(const std::string& fullPath)
@@ -111,23 +149,24 @@ std::string RelativePath(const std::string& fullPath)
     return fullPath.substr(start);
 }
 
-void SetMountTablePath(const std::string& path)
-{
-    MountTable() = path;
-}
-
-const std::string& MountTablePath()
-{
-    return MountTable();
-}
-
 std::vector<std::string> RemovableVolumes()
 {
+    const auto isFolder = [](const std::string& path) {
+        struct stat st { };
+        return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
+    // A volume mounted below a folder that something else was mounted over since is in the
+    // table still, but out of reach.
     std::vector<std::string> volumes;
-    for (std::string& folder : MountFolders()) {
-        folder = WithoutTrailingSeparators(folder);
-        if (folder != "/" && DriveOf(folder) == folder)
+    for (std::string& folder : MediaMountFolders())
+        if (isFolder(folder))
             volumes.push_back(std::move(folder));
+    if (const std::unique_ptr<DIR, int (*)(DIR*)> mnt(::opendir("/mnt"), ::closedir); mnt) {
+        while (const dirent* entry = ::readdir(mnt.get())) {
+            const std::string folder = std::string("/mnt/") + entry->d_name;
+            if (entry->d_name[0] != '.' && isFolder(folder) && IsFolderWithEntries(folder))
+                volumes.push_back(folder);
+        }
     }
     std::sort(volumes.begin(), volumes.end());
     volumes.erase(std::unique(volumes.begin(), volumes.end()), volumes.end());
@@ -140,17 +179,18 @@ namespace vesko {
 
 bool FileSystem::DriveExists(const std::string& drive) const
 {
-    if (drive == "/")
-        return true;
     if (drive.empty() || drive.front() != paths::kSeparator)
         return false;
-    // A removable drive is there only while a file system is mounted on its folder: the
-    // bare mount folder of an unplugged stick does not count.
-    const std::string wanted = paths::WithoutTrailingSeparators(drive);
-    const std::vector<std::string> folders = paths::MountFolders();
-    return std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
-        return paths::WithoutTrailingSeparators(folder) == wanted;
-    });
+    const std::vector<std::string> parts = paths::Components(drive);
+    if (paths::MediaRootDepth(parts) == 0)
+        return true;
+    // A volume's folder counts while something is mounted on it. Unmounted, only a plain
+    // folder of the root disk with something in it does: the bare mount folder an unplugged
+    // stick leaves behind is empty.
+    const std::vector<std::string> mounted = paths::MediaMountFolders();
+    const std::string wanted = paths::Joined(parts, parts.size());
+    return std::binary_search(mounted.begin(), mounted.end(), wanted)
+        || paths::IsFolderWithEntries(wanted);
 }
 
 } // namespace vesko

@@ -13,21 +13,20 @@ inline bool EndsWithSeparator(const std::string& path)
     return !path.empty() && path.back() == kSeparator;
 }
 
-// The drive of a path: the mount folder of a removable-media volume for paths below
-// /media/<user>/<name>/, /run/media/<user>/<name>/ or /mnt/<name>/; "/" for any other
-// absolute path; "" (no drive) for a path that does not begin with '/'.
+// The drive of a path. Below /media, /run/media and /mnt it is the mount folder of the
+// system's mount table that holds the path; where none does, the folder a volume would be
+// mounted on: /mnt/<name>, /run/media/<user>/<name>, /media/<user>/<name> (/media/<name>
+// for a path that ends there). Any other absolute path is on "/"; a path that does not
+// begin with '/' has no drive ("").
 std::string DriveOf(const std::string& path);
 
 // A full path without its leading '/'; the mirror of a path below a temporary folder is
 // that folder followed by this.
 std::string RelativePath(const std::string& fullPath);
 
-// The mount table that DriveExists() reads; /proc/self/mounts unless a test feeds its own.
-void SetMountTablePath(const std::string& path);
-const std::string& MountTablePath();
-
-// The removable-media volumes mounted now: every mount folder of the mount table that is a
-// drive of its own (/media/<user>/<name>, /run/media/<user>/<name>, /mnt/<name>), sorted.
+// The drives below /media, /run/media and /mnt that a person can open now: every mounted
+// volume there, and every plain folder /mnt/<name> of the root disk that is not empty;
+// sorted.
 std::vector<std::string> RemovableVolumes();
 
 } // namespace vesko::paths

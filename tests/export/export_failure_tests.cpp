@@ -29,10 +29,7 @@ TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
     EXPECT_FALSE(fs::exists(Archive()));
     form.SetDateText("06-15-2020");
 
-    // The drive checks read a mount table fed for the test.
-    WriteFile(root / "mounts", "/dev/sdb1 /media/nobody/STICK vfat rw 0 0\n");
-    const std::string oldTable = paths::MountTablePath();
-    paths::SetMountTablePath(root / "mounts");
+    // No volume is mounted on /media/nobody/GONE, nor is there a folder of that name.
     Apply({ "/media/nobody/GONE/a", "/media/nobody/GONE/b" }, temp, arc);
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(),
@@ -50,7 +47,6 @@ TEST_F(ExportTest, RoadsThatStopBeforeTheArchiver)
     EXPECT_FALSE(Export());
     EXPECT_THAT(ui.Log(),
         ElementsAre("beep", "box:Invalid Drive|Archive drive doesn't exist!", kCopyError));
-    paths::SetMountTablePath(oldTable);
 
     // An existing archive is told for every source, and nothing is written.
     WriteFile(Archive(), "an older archive");

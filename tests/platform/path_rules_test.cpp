@@ -1,55 +1,136 @@
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
-#include "support/temp_dir.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sstream>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vesko;
-using namespace vesko::test;
 
-TEST(PathRules, DriveOfAPath)
+namespace {
+
+enum class Stick { Mounted, Absent, Empty };
+
+struct DriveCase {
+    const char* name;
+    Stick stick; // the state of /media/ann/STICK for this row
+    const char* path;
+    const char* drive;
+    bool exists;
+    bool listed; // in the folder dialog's drive list
+};
+
+const DriveCase kDriveCases[] = {
+    { "stick mounted one level below /media", Stick::Absent, "/media/usb0/photos/", "/media/usb0",
+        true, true },
+    { "stick mounted at /media/<user>/<name>", Stick::Mounted, "/media/ann/STICK/photos/",
+        "/media/ann/STICK", true, true },
+    { "empty volume still mounted", Stick::Mounted, "/media/ann/STICK", "/media/ann/STICK", true,
+        true },
+    { "unplugged stick, folder gone", Stick::Absent, "/media/ann/STICK/photos/", "/media/ann/STICK",
+        false, false },
+    { "unplugged stick, empty folder left", Stick::Empty, "/media/ann/STICK/photos/",
+        "/media/ann/STICK", false, false },
+    { "mount folder named with a blank", Stick::Absent, "/media/ann/MY DISK/a",
+        "/media/ann/MY DISK", true, true },
+    { "plain folder on the root disk", Stick::Absent, "/mnt/data/2026/", "/mnt/data", true, true },
+    { "plain folder that is empty", Stick::Absent, "/mnt/bare/x", "/mnt/bare", false, false },
+    { "home folder", Stick::Absent, "/home/ann/", "/", true, false },
+    { "relative path", Stick::Absent, "home/ann", "", false, false },
+};
+
+void Check(bool ok, const char* what)
 {
-    const std::pair<const char*, const char*> cases[] = { { "/media/anna/STICK/photos/",
-                                                              "/media/anna/STICK" },
-        { "/media/anna/STICK", "/media/anna/STICK" }, { "/media/anna", "/" },
-        { "/run/media/bo/Disk 2/a/b", "/run/media/bo/Disk 2" }, { "/run/media/bo", "/" },
-        { "/mnt/backup/2026/", "/mnt/backup" }, { "/mnt/", "/" }, { "/mntx/backup", "/" },
-        { "/home/anna/", "/" }, { "/", "/" }, { "home/anna", "" }, { "~/x", "" }, { "", "" } };
-    for (const auto& [path, drive] : cases)
-        EXPECT_EQ(paths::DriveOf(path), drive) << path;
-    EXPECT_EQ(paths::RelativePath("/home/anna/docs/"), "home/anna/docs/");
-    EXPECT_EQ(paths::RelativePath("/"), "");
+    if (!ok)
+        throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
 }
 
-TEST(PathRules, RemovableDriveExistsOnlyWhileMountedThere)
+void MountTmpfs(const std::string& folder)
 {
-    TempDir tmp;
-    WriteFile(tmp / "mounts",
-        "/dev/sda1 / ext4 rw,relatime 0 0\n"
-        "proc /proc proc rw 0 0\n"
-        "/dev/sdb1 /media/anna/USB\\040STICK vfat rw,nosuid 0 0\n"
-        "/dev/sdc1 /mnt/backup ext4 rw 0 0\n"
-        "/dev/sdc2 /mnt/backup/inner ext4 rw 0 0\n"
-        "/dev/sdd1 /run/media/bo/Tab\\011and\\134slash ext4 rw 0 0\n");
-    const std::string old = paths::MountTablePath();
-    paths::SetMountTablePath(tmp / "mounts");
-    FileSystem fs;
-    EXPECT_TRUE(fs.DriveExists(paths::DriveOf("/media/anna/USB STICK/photos/")));
-    EXPECT_TRUE(fs.DriveExists(paths::DriveOf("/mnt/backup/x")));
-    EXPECT_TRUE(fs.DriveExists("/run/media/bo/Tab\tand\\slash"));
-    EXPECT_FALSE(fs.DriveExists(paths::DriveOf("/media/anna/USB\\040STICK/")));
-    EXPECT_FALSE(fs.DriveExists(paths::DriveOf("/media/anna/OTHER/")));
-    EXPECT_FALSE(fs.DriveExists(paths::DriveOf("/mnt/backu/")));
-    EXPECT_TRUE(fs.DriveExists(paths::DriveOf("/home/anna/")));
-    EXPECT_FALSE(fs.DriveExists(paths::DriveOf("relative/")));
-    EXPECT_EQ(paths::RemovableVolumes(),
-        (std::vector<std::string> {
-            "/media/anna/USB STICK", "/mnt/backup", "/run/media/bo/Tab\tand\\slash" }));
+    std::filesystem::create_directories(folder);
+    Check(::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0, folder.c_str());
+}
 
-    // An unreadable table means no removable drive.
-    paths::SetMountTablePath(tmp / "missing");
-    EXPECT_FALSE(fs.DriveExists("/mnt/backup"));
-    EXPECT_TRUE(fs.DriveExists("/"));
-    EXPECT_TRUE(paths::RemovableVolumes().empty());
-    paths::SetMountTablePath(old);
+// In a mount namespace of its own, so that nothing is mounted for the rest of the system:
+// hides /media and /mnt under empty file systems, lays out the drives of the table there and
+// writes one line per row: the drive, whether it exists, whether the drive list has it.
+void WriteDriveReport(int out)
+{
+    Check(::unshare(CLONE_NEWNS) == 0, "unshare");
+    Check(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0, "make private");
+    MountTmpfs("/media");
+    MountTmpfs("/mnt");
+    MountTmpfs("/media/usb0");
+    MountTmpfs("/media/ann/MY DISK");
+    std::filesystem::create_directories("/mnt/data/2026");
+    std::filesystem::create_directories("/mnt/bare");
+    std::ostringstream report;
+    const FileSystem fs;
+    for (const DriveCase& row : kDriveCases) {
+        const std::string stick = "/media/ann/STICK";
+        ::umount(stick.c_str());
+        std::filesystem::remove(stick);
+        if (row.stick == Stick::Mounted)
+            MountTmpfs(stick);
+        else if (row.stick == Stick::Empty)
+            std::filesystem::create_directories(stick);
+        const std::string drive = paths::DriveOf(row.path);
+        const std::vector<std::string> listed = paths::RemovableVolumes();
+        report << drive << '\t' << fs.DriveExists(drive) << '\t'
+               << (std::find(listed.begin(), listed.end(), drive) != listed.end()) << '\n';
+    }
+    const std::string text = report.str();
+    Check(::write(out, text.data(), text.size()) == static_cast<ssize_t>(text.size()), "report");
+}
+
+} // namespace
+
+TEST(PathRules, DriveOfAPathIsTheMountFolderHoldingItAndExistsWhileMountedOrFilled)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting file systems in a private namespace needs root";
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        int status = 0;
+        try {
+            WriteDriveReport(pipeEnds[1]);
+        } catch (const std::exception& e) {
+            const std::string text = std::string("failed: ") + e.what();
+            status = ::write(pipeEnds[1], text.data(), text.size()) < 0 ? 2 : 1;
+        }
+        ::_exit(status);
+    }
+    ::close(pipeEnds[1]);
+    std::string report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << report;
+
+    std::istringstream lines(report);
+    for (const DriveCase& row : kDriveCases) {
+        SCOPED_TRACE(row.name);
+        std::string line;
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line,
+            std::string(row.drive) + '\t' + (row.exists ? "1" : "0") + '\t'
+                + (row.listed ? "1" : "0"));
+    }
+    EXPECT_EQ(paths::RelativePath("/home/anna/docs/"), "home/anna/docs/");
+    EXPECT_EQ(paths::RelativePath("/"), "");
 }
