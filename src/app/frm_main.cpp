@@ -4,6 +4,8 @@
 #include "app/export_tab.h"
 #include "app/form_layout.h"
 #include "app/import_tab.h"
+#include "app/path_field.h"
+#include "app/path_text.h"
 #include "app/settings_tab.h"
 #include "dialogs/make_folder_dialog.h"
 #include "export/export_run.h"
@@ -184,7 +186,7 @@ void frmMain::cmdDirList_Click(int Index)
 
 // The working state.
 
-QLineEdit* frmMain::FieldWidget(Field field) const
+PathField* frmMain::PathWidget(Field field) const
 {
     switch (field) {
     case Field::txtArcFolder:
@@ -206,20 +208,24 @@ QLineEdit* frmMain::FieldWidget(Field field) const
     case Field::ExportStatus:
         break;
     }
-    return exportTab_->ExportStatus;
+    return nullptr;
 }
 
 std::string frmMain::Text(Field field) const
 {
-    return FieldWidget(field)->text().toStdString();
+    if (const PathField* path = PathWidget(field))
+        return path->Path();
+    return exportTab_->ExportStatus->text().toStdString();
 }
 
 void frmMain::SetText(Field field, const std::string& text)
 {
-    QLineEdit* edit = FieldWidget(field);
-    edit->setText(QString::fromStdString(text));
-    // A field filled by the program shows the start of its text, as a typed one does.
-    edit->setCursorPosition(0);
+    if (PathField* path = PathWidget(field)) {
+        path->SetPath(text);
+        return;
+    }
+    exportTab_->ExportStatus->setText(QString::fromStdString(text));
+    exportTab_->ExportStatus->setCursorPosition(0);
 }
 
 std::string frmMain::Caption(Label label) const
@@ -268,17 +274,25 @@ int frmMain::SourceCount() const
 std::string frmMain::SourceItem(int index) const
 {
     const QListWidgetItem* item = settingsTab_->txtSourceDirList->item(index);
-    return item ? item->text().toStdString() : std::string();
+    return item ? item->data(Qt::UserRole).toByteArray().toStdString() : std::string();
 }
 
 void frmMain::AppendSource(const std::string& item)
 {
-    settingsTab_->txtSourceDirList->addItem(QString::fromStdString(item));
+    // The list shows the folder readably and keeps its bytes; the tooltip shows what the
+    // narrow list cuts short.
+    auto* entry = new QListWidgetItem(ShownPath(item));
+    entry->setData(Qt::UserRole, QByteArray::fromStdString(item));
+    entry->setToolTip(entry->text());
+    settingsTab_->txtSourceDirList->addItem(entry);
 }
 
 void frmMain::RemoveSource(int index)
 {
-    delete settingsTab_->txtSourceDirList->takeItem(index);
+    QListWidget* list = settingsTab_->txtSourceDirList;
+    delete list->takeItem(index);
+    // The list would select the next item, which a second Delete would remove unasked.
+    list->clearSelection();
 }
 
 void frmMain::ClearSources()

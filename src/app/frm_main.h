@@ -8,7 +8,6 @@
 #include <memory>
 #include <QWidget>
 
-class QLineEdit;
 class QTabWidget;
 
 namespace vesko {
@@ -16,6 +15,7 @@ namespace vesko {
 class ExportTab;
 class FolderDialog;
 class ImportTab;
+class PathField;
 class SettingsTab;
 
 // The main window: three tabs whose fields are the program's working state, and the
@@ -68,7 +68,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QLineEdit* FieldWidget(Field field) const;
+    // The field's widget; nullptr for ExportStatus, the one field that holds no path.
+    PathField* PathWidget(Field field) const;
     template <typename Handler> void Run(Handler&& handler);
 
     SettingsStore store_;

@@ -1,9 +1,9 @@
 #include "app/import_tab.h"
 
 #include "app/form_layout.h"
+#include "app/path_field.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace vesko {
@@ -21,10 +21,10 @@ ImportTab::ImportTab(QWidget* parent)
             "lblImportExplain", Twips(435, 240, 4695, 615));
     lblImportName = Place(new QLabel(QStringLiteral("Archive Name:"), this), "lblImportName",
         Twips(435, 1200, 1215, 375));
-    txtImportName = Place(new QLineEdit(this), "txtImportName", Twips(1995, 1200, 3135, 285));
+    txtImportName = Place(new PathField(this), "txtImportName", Twips(1995, 1200, 3135, 285));
     lblImportFolder = Place(new QLabel(QStringLiteral("Archive Directory:"), this),
         "lblImportFolder", Twips(435, 1560, 1335, 255));
-    txtImportFolder = Place(new QLineEdit(this), "txtImportFolder", Twips(1995, 1560, 3135, 285));
+    txtImportFolder = Place(new PathField(this), "txtImportFolder", Twips(1995, 1560, 3135, 285));
     cmdImport = Place(
         new QPushButton(QStringLiteral("Import"), this), "cmdImport", Twips(3915, 2160, 1215, 375));
 

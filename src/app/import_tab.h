@@ -3,10 +3,11 @@
 #include <QWidget>
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace vesko {
+
+class PathField;
 
 // The Import tab: the name and folder of the archive to import, and the Import button.
 class ImportTab : public QWidget {
@@ -15,9 +16,9 @@ public:
 
     QLabel* lblImportExplain;
     QLabel* lblImportName;
-    QLineEdit* txtImportName;
+    PathField* txtImportName;
     QLabel* lblImportFolder;
-    QLineEdit* txtImportFolder;
+    PathField* txtImportFolder;
     QPushButton* cmdImport;
 };
 

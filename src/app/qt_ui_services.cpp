@@ -1,9 +1,9 @@
 #include "app/qt_ui_services.h"
 
+#include "app/path_text.h"
 #include "app/progress_dialog.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -50,7 +50,8 @@ QtUiServices::~QtUiServices()
 
 QString QtUiServices::BoxText(const std::string& text)
 {
-    QString shown = QString::fromStdString(text);
+    // Descriptions name paths, which are bytes.
+    QString shown = ShownPath(text);
     shown.replace(QLatin1Char(CR), QLatin1Char('\n'));
     return shown;
 }
@@ -146,13 +147,12 @@ void QtUiServices::ProgressStep(const std::string& step)
     if (!progress_)
         return;
     FlushProgress();
-    progress_->SetStep(QString::fromStdString(step));
+    progress_->SetStep(ShownPath(step));
 }
 
 void QtUiServices::ProgressFolder(const std::string& path)
 {
-    // A path is bytes; shown the way Qt shows file names.
-    pendingFolder_ = QFile::decodeName(QByteArray::fromStdString(path));
+    pendingFolder_ = ShownPath(path);
     folderPending_ = true;
 }
 
@@ -167,7 +167,7 @@ void QtUiServices::ProgressCounts(std::uint64_t examined, std::uint64_t copied, 
 void QtUiServices::ProgressOutput(const std::string& line)
 {
     if (progress_)
-        progress_->AppendOutput(QString::fromStdString(line));
+        progress_->AppendOutput(ShownPath(line));
 }
 
 bool QtUiServices::ProgressPoll()

@@ -1,10 +1,10 @@
 #include "app/settings_tab.h"
 
 #include "app/form_layout.h"
+#include "app/path_field.h"
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -32,7 +32,7 @@ SettingsTab::SettingsTab(QWidget* parent)
         QLabel*& label;
         const char* labelName;
         const char* caption;
-        QLineEdit*& field;
+        PathField*& field;
         const char* fieldName;
         int top;
     };
@@ -47,7 +47,7 @@ SettingsTab::SettingsTab(QWidget* parent)
     for (Row& row : rows) {
         row.label = Place(new QLabel(QString::fromLatin1(row.caption), this), row.labelName,
             Twips(195, row.top, 1215, 255));
-        row.field = Place(new QLineEdit(this), row.fieldName, Twips(1395, row.top, 1335, 285));
+        row.field = Place(new PathField(this), row.fieldName, Twips(1395, row.top, 1335, 285));
         cmdDirList[index] = BrowseButton(this, index, Twips(2835, row.top, 255, 255));
         ++index;
     }
@@ -57,7 +57,7 @@ SettingsTab::SettingsTab(QWidget* parent)
     // The right column: the source list and its editor.
     Label6 = Place(new QLabel(QStringLiteral("Directory to backup"), this), "Label6",
         Twips(3315, 240, 1695, 255));
-    txtSourceDir = Place(new QLineEdit(this), "txtSourceDir", Twips(3315, 480, 1335, 285));
+    txtSourceDir = Place(new PathField(this), "txtSourceDir", Twips(3315, 480, 1335, 285));
     cmdDirList[5] = BrowseButton(this, 5, Twips(4755, 480, 255, 255));
     txtSourceDirList
         = Place(new QListWidget(this), "txtSourceDirList", Twips(3315, 840, 1335, 1425));

@@ -5,11 +5,12 @@
 
 class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QListWidget;
 class QPushButton;
 
 namespace vesko {
+
+class PathField;
 
 // The Settings tab: five settings rows on the left, the source list on the right, Apply
 // and Reset below it.
@@ -18,18 +19,18 @@ public:
     explicit SettingsTab(QWidget* parent = nullptr);
 
     QLabel* Label1;
-    QLineEdit* txtArcFolder;
+    PathField* txtArcFolder;
     QLabel* Label2;
-    QLineEdit* txtArjFolder;
+    PathField* txtArjFolder;
     QLabel* Label3;
-    QLineEdit* txtDestinDir;
+    PathField* txtDestinDir;
     QLabel* Label4;
-    QLineEdit* txtExportArj;
+    PathField* txtExportArj;
     QLabel* Label5;
-    QLineEdit* txtImportArj;
+    PathField* txtImportArj;
     QCheckBox* fpBoolean1;
     QLabel* Label6;
-    QLineEdit* txtSourceDir;
+    PathField* txtSourceDir;
     QListWidget* txtSourceDirList;
     QPushButton* cmdAddSource;
     QPushButton* cmdDeleteSource;

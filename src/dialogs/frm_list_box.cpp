@@ -1,8 +1,10 @@
 #include "dialogs/frm_list_box.h"
 
 #include "app/form_layout.h"
+#include "app/path_text.h"
 #include "dialogs/drive_list.h"
 #include "platform/error.h"
+#include "platform/filesystem.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
@@ -13,13 +15,12 @@
 #include <cstdint>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <unistd.h>
@@ -31,14 +32,25 @@ namespace {
 constexpr const char* kLongHelp = "Double-click on a folder to select it and then press the Add "
                                   "button to have it included in the backup list.";
 
-QString FromPath(const std::string& path)
+// Each node of Dir1 holds its folder's full path as bytes; a folder not yet opened holds
+// one placeholder child, so that it can be expanded, until it is.
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kPlaceholderRole = Qt::UserRole + 1;
+
+std::string PathOf(const QModelIndex& index)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return index.data(kPathRole).toByteArray().toStdString();
 }
 
-std::string ToPath(const QString& path)
+QStandardItem* FolderNode(const std::string& path, const QString& name)
 {
-    return QFile::encodeName(path).toStdString();
+    auto* node = new QStandardItem(name);
+    node->setData(QByteArray::fromStdString(path), kPathRole);
+    node->setEditable(false);
+    auto* placeholder = new QStandardItem;
+    placeholder->setData(true, kPlaceholderRole);
+    node->appendRow(placeholder);
+    return node;
 }
 
 // The current folder is drawn in bold, so that the tree itself shows which one it is.
@@ -54,8 +66,7 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        const auto* model = qobject_cast<const QFileSystemModel*>(index.model());
-        if (model && ToPath(model->filePath(index)) == current_)
+        if (PathOf(index) == current_)
             option->font.setBold(true);
     }
 
@@ -102,7 +113,7 @@ frmListBox::frmListBox(Host& host, int& rememberedDrive, QWidget* parent)
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(Twips(240, 720, 3135, 315));
     for (const DriveEntry& drive : ReadDrives())
-        Drive1->addItem(QString::fromUtf8(drive.label), QByteArray::fromStdString(drive.path));
+        Drive1->addItem(ShownPath(drive.label), QByteArray::fromStdString(drive.path));
     // A new drive list starts on the drive of the program's current folder.
     if (char* cwd = ::getcwd(nullptr, 0)) {
         const int current = Drive1->findData(QByteArray::fromStdString(paths::DriveOf(cwd)));
@@ -111,14 +122,10 @@ frmListBox::frmListBox(Host& host, int& rememberedDrive, QWidget* parent)
             Drive1->setCurrentIndex(current);
     }
 
-    model_ = new QFileSystemModel(this);
-    model_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot);
-    model_->setReadOnly(true);
+    model_ = new QStandardItemModel(this);
     Dir1 = new QTreeView(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setModel(model_);
-    for (int column = 1; column < model_->columnCount(); ++column)
-        Dir1->hideColumn(column);
     Dir1->setHeaderHidden(true);
     Dir1->setUniformRowHeights(true);
     Dir1->setItemDelegate(new CurrentFolderDelegate(dir1Path_, Dir1));
@@ -154,6 +161,8 @@ frmListBox::frmListBox(Host& host, int& rememberedDrive, QWidget* parent)
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
     connect(Dir1, &QTreeView::doubleClicked, this, &frmListBox::Dir1_DblClick);
+    connect(Dir1, &QTreeView::expanded, this,
+        [this](const QModelIndex& index) { ReadSubFolders(model_->itemFromIndex(index)); });
     connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
@@ -229,7 +238,7 @@ void frmListBox::cmdCancel_Click()
 void frmListBox::Dir1_DblClick(const QModelIndex& index)
 {
     if (index.isValid())
-        SetCurrentFolder(ToPath(model_->filePath(index)));
+        SetCurrentFolder(PathOf(index));
 }
 
 void frmListBox::closeEvent(QCloseEvent* event)
@@ -271,17 +280,68 @@ void frmListBox::SetDir1FromDrive(const std::string& drive)
 
 void frmListBox::ShowTree(const std::string& root)
 {
-    const QString path = FromPath(root);
-    model_->setRootPath(path);
-    Dir1->setRootIndex(model_->index(path));
+    model_->clear();
+    AppendSubFolders(model_->invisibleRootItem(), root);
     Dir1->scrollToTop();
     SetCurrentFolder(root);
+}
+
+void frmListBox::ReadSubFolders(QStandardItem* node)
+{
+    if (!node || node->rowCount() != 1 || !node->child(0)->data(kPlaceholderRole).toBool())
+        return;
+    node->removeRow(0);
+    AppendSubFolders(node, PathOf(node->index()));
+}
+
+void frmListBox::AppendSubFolders(QStandardItem* node, const std::string& path)
+{
+    // Read through the file system service, so that every name comes as its bytes; a
+    // folder that cannot be read simply shows nothing below it. Hidden folders stay out,
+    // as in a file manager.
+    std::vector<Folder> folders;
+    try {
+        folders = FileSystem().GetFolder(path).SubFolders();
+    } catch (const std::exception&) {
+        return;
+    }
+    std::vector<std::pair<QString, std::string>> shown;
+    for (const Folder& folder : folders) {
+        const std::string name = folder.Path().substr(folder.Path().rfind(paths::kSeparator) + 1);
+        if (!name.empty() && name.front() != '.')
+            shown.emplace_back(ShownPath(name), folder.Path());
+    }
+    std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
+        return QString::localeAwareCompare(a.first.toCaseFolded(), b.first.toCaseFolded()) < 0;
+    });
+    for (const auto& [text, folderPath] : shown)
+        node->appendRow(FolderNode(folderPath, text));
+}
+
+QModelIndex frmListBox::FindFolder(const std::string& path)
+{
+    QStandardItem* node = model_->invisibleRootItem();
+    QModelIndex found;
+    for (bool descended = true; descended && PathOf(found) != path;) {
+        descended = false;
+        ReadSubFolders(node);
+        for (int row = 0; row < node->rowCount(); ++row) {
+            const std::string below = PathOf(node->child(row)->index());
+            if (path == below || path.compare(0, below.size() + 1, below + '/') == 0) {
+                node = node->child(row);
+                found = node->index();
+                descended = true;
+                break;
+            }
+        }
+    }
+    return PathOf(found) == path ? found : QModelIndex();
 }
 
 void frmListBox::SetCurrentFolder(const std::string& path)
 {
     dir1Path_ = path;
-    const QString shown = FromPath(path);
+    const QString shown = ShownPath(path);
     lblCurrentFolder->setText(lblCurrentFolder->fontMetrics().elidedText(
         QStringLiteral("Current folder: ") + shown, Qt::ElideMiddle, lblCurrentFolder->width()));
     lblCurrentFolder->setToolTip(shown);

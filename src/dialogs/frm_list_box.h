@@ -4,11 +4,12 @@
 #include <string>
 
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QPushButton;
+class QStandardItem;
+class QStandardItemModel;
 class QTreeView;
 
 namespace vesko {
@@ -34,6 +35,9 @@ public:
     const std::string& Dir1Path() const { return dir1Path_; }
     // Makes a folder of the tree the current one, as a double-click does.
     void Dir1_DblClick(const QModelIndex& index);
+    // The tree's node of a folder below the drive shown, reading the folders on the way as
+    // expanding them does; invalid when the tree has no such folder.
+    QModelIndex FindFolder(const std::string& path);
 
     QLabel* Label1 = nullptr;
     QComboBox* Drive1 = nullptr;
@@ -59,10 +63,13 @@ private:
     void SetDir1FromDrive(const std::string& drive);
     void ShowTree(const std::string& root);
     void SetCurrentFolder(const std::string& path);
+    // Replaces a folder's placeholder with its subfolders, the first time it is expanded.
+    void ReadSubFolders(QStandardItem* node);
+    void AppendSubFolders(QStandardItem* node, const std::string& path);
 
     Host& host_;
     int& rememberedDrive_;
-    QFileSystemModel* model_ = nullptr;
+    QStandardItemModel* model_ = nullptr;
     std::string dir1Path_;
 };
 

@@ -6,7 +6,7 @@ namespace vesko {
 
 // The controls of the main window that the procedures read and write: the program's
 // working state. frmMain implements it on its widgets; tests use an in-memory form.
-// Texts are UTF-8.
+// Texts are bytes: paths exactly as the file system has them, everything else UTF-8.
 class MainForm {
 public:
     enum class Field {
@@ -37,7 +37,8 @@ public:
     virtual std::string DateText() const = 0;
     virtual void SetDateText(const std::string& text) = 0;
 
-    // txtSourceDirList: single selection, unsorted; SelectedIndex() is -1 with none.
+    // txtSourceDirList: single selection, unsorted; SelectedIndex() is -1 with none. After
+    // RemoveSource nothing is selected, so that each Delete removes a folder picked for it.
     virtual int SourceCount() const = 0;
     virtual std::string SourceItem(int index) const = 0;
     virtual void AppendSource(const std::string& item) = 0;

@@ -25,10 +25,7 @@ std::string MemoryForm::Caption(Label label) const
 void MemoryForm::RemoveSource(int index)
 {
     sources_.erase(sources_.begin() + index);
-    if (selected_ == index)
-        selected_ = -1;
-    else if (selected_ > index)
-        --selected_;
+    selected_ = -1;
 }
 
 } // namespace vesko

@@ -1,14 +1,18 @@
 // The window's working state on its widgets, and the buttons reaching their handlers.
 #include "app_fixture.h"
 #include "box_answerer.h"
+#include "dialogs/frm_list_box.h"
+#include "platform/path_rules.h"
 #include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
+#include "support/child_process.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeView>
 
 namespace vesko::test {
 namespace {
@@ -30,6 +34,8 @@ TEST_F(MainWindowTest, EveryFieldOfTheWorkingStateIsItsWidget)
         EXPECT_EQ(edit->cursorPosition(), 0); // shows the start of a path
         edit->setText(QStringLiteral("typed"));
         EXPECT_EQ(w.Text(static_cast<Field>(i)), "typed");
+        // A path field is narrower than most paths: its tooltip shows the whole text.
+        EXPECT_EQ(edit->toolTip(), i < 8 ? QStringLiteral("typed") : QString());
     }
 
     w.SetCaption(MainForm::Label::lblExport, "Date of last export:   x");
@@ -64,14 +70,25 @@ TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
     frmMain& w = Window();
     w.show();
     BoxAnswerer person;
-    w.SetText(Field::txtSourceDir, "/data");
-    Find<QPushButton>("cmdAddSource")->click();
-    ASSERT_EQ(w.SourceCount(), 1);
-    EXPECT_EQ(w.SourceItem(0), "/data/");
+    for (const char* typed : { "/a", "/b", "/c" }) {
+        w.SetText(Field::txtSourceDir, typed);
+        Find<QPushButton>("cmdAddSource")->click();
+    }
+    ASSERT_EQ(w.SourceCount(), 3);
+    EXPECT_EQ(w.SourceItem(0), "/a/");
 
-    Find<QListWidget>("txtSourceDirList")->item(0)->setSelected(true);
+    // Delete takes the selected folder and leaves nothing selected: a second press must
+    // not take the next one.
+    auto* list = Find<QListWidget>("txtSourceDirList");
+    list->setCurrentRow(1);
     Find<QPushButton>("cmdDeleteSource")->click();
-    EXPECT_EQ(w.SourceCount(), 0);
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    Find<QPushButton>("cmdDeleteSource")->click();
+    EXPECT_EQ(w.SourceCount(), 2);
+    EXPECT_EQ(w.SourceItem(1), "/c/");
+    ASSERT_EQ(person.Seen().size(), 1u);
+    EXPECT_EQ(person.Seen()[0].title, QStringLiteral("Selection Required"));
+    w.ClearSources();
 
     w.SetText(Field::txtArcFolder, "/backups");
     Find<QPushButton>("cmdApply")->click();
@@ -81,13 +98,13 @@ TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
     w.SetText(Field::txtArcFolder, "/elsewhere/");
     Find<QPushButton>("cmdReset")->click();
     EXPECT_EQ(w.Text(Field::txtArcFolder), "/backups/");
-    EXPECT_TRUE(person.Seen().empty());
+    EXPECT_EQ(person.Seen().size(), 1u);
 
     w.SetText(Field::txtImportFolder, temp / "no-such-folder");
     w.SetText(Field::txtImportName, "missing");
     Find<QPushButton>("cmdImport")->click();
-    ASSERT_EQ(person.Seen().size(), 1u);
-    EXPECT_EQ(person.Seen()[0].title, QStringLiteral("Archive Not Found"));
+    ASSERT_EQ(person.Seen().size(), 2u);
+    EXPECT_EQ(person.Seen()[1].title, QStringLiteral("Archive Not Found"));
 
     // The folder dialog opens, and closes with the window.
     MakeDirs(temp / "home");
@@ -101,7 +118,82 @@ TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
     EXPECT_EQ(otherWindows(), 1);
     EXPECT_TRUE(w.close());
     EXPECT_EQ(otherWindows(), 0);
-    EXPECT_EQ(person.Seen().size(), 1u);
+    EXPECT_EQ(person.Seen().size(), 2u);
+}
+
+// A folder named in an old 8-bit encoding travels as its bytes from the store through the
+// fields, the source list and the folder dialog, back to the store and into the archive.
+TEST_F(MainWindowTest, NamesThatAreNotUtf8KeepTheirBytesFromStoreToArchive)
+{
+    const std::string cafe = "caf\xe9"; // Latin-1, not UTF-8
+    const QString shownCafe = QStringLiteral("caf\u00e9");
+    const std::string src = temp / "src/" + cafe + "/";
+    WriteFile(src + "notes.txt", "kept");
+    WriteFile(temp / "home/" + cafe + "/letter.txt", "dear");
+    SettingsStore store;
+    for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>> {
+             { "ArcFolder", temp / "arc " + cafe + "/" }, { "ArjFolder", "/usr/bin/" },
+             { "DestinDir", temp / "tmp/" }, { "DisksSpan", "no" }, { "ExportArj", cafe },
+             { "ImportArj", cafe }, { "SourceDir0", src } })
+        store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
+    const auto stored
+        = [&store] { return store.GetAllSettings(kSettingsApplication, kSettingsSection); };
+    const SettingsStore::Entries before = stored();
+
+    frmMain& w = Window();
+    w.show();
+    BoxAnswerer person;
+    for (const char* name :
+        { "txtArcFolder", "txtImportFolder", "txtExportArj", "txtImportName" }) {
+        SCOPED_TRACE(name);
+        auto* field = Find<QLineEdit>(name);
+        EXPECT_TRUE(field->text().contains(shownCafe)) << field->text().toStdString();
+        EXPECT_EQ(field->toolTip(), field->text());
+    }
+    auto* list = Find<QListWidget>("txtSourceDirList");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(),
+        QString::fromStdString(temp / "src/") + shownCafe + QLatin1Char('/'));
+
+    Find<QPushButton>("cmdApply")->click();
+    EXPECT_EQ(stored(), before);
+
+    // The person edits the end of a field: the part left alone keeps its bytes.
+    auto* arcFolder = Find<QLineEdit>("txtArcFolder");
+    arcFolder->end(false);
+    arcFolder->insert(QStringLiteral("2026/"));
+    EXPECT_EQ(w.Text(Field::txtArcFolder), temp / "arc " + cafe + "/2026/");
+    arcFolder->undo();
+
+    // The folder dialog lists such a folder and delivers its bytes.
+    Find<QPushButton>("cmdDirList_5")->click();
+    auto* dialog = w.findChild<frmListBox*>(QStringLiteral("frmListBox"));
+    ASSERT_NE(dialog, nullptr);
+    const QModelIndex node = dialog->FindFolder(temp / "home/" + cafe);
+    ASSERT_TRUE(node.isValid());
+    EXPECT_EQ(node.data().toString(), shownCafe);
+    Q_EMIT dialog->Dir1->doubleClicked(node);
+    dialog->cmdAdd->click();
+    dialog->cmdCancel->click();
+    ASSERT_EQ(w.SourceCount(), 2);
+    Find<QPushButton>("cmdApply")->click();
+    EXPECT_EQ(store.GetSetting(kSettingsApplication, kSettingsSection, "SourceDir1"),
+        temp / "home/" + cafe + "/");
+
+    Find<QPushButton>("cmdExport")->click();
+    ASSERT_EQ(person.Seen().size(), 4u);
+    EXPECT_EQ(person.Seen()[1].title, QStringLiteral("Vesko Backup"))
+        << person.Seen()[1].text.toStdString();
+    const std::string archive = temp / "arc " + cafe + "/" + cafe + ".arj";
+    const std::string into = temp / "extracted";
+    MakeDirs(into);
+    ASSERT_EQ(RunChild({ "/usr/bin/arj", "x", "-y", archive, into + "/" }).status, 0);
+    EXPECT_EQ(ReadFile(into + "/" + paths::RelativePath(temp / "tmp/") + paths::RelativePath(src)
+                  + "notes.txt"),
+        "kept");
+    EXPECT_EQ(ReadFile(into + "/" + paths::RelativePath(temp / "tmp/")
+                  + paths::RelativePath(temp / "home/" + cafe) + "/letter.txt"),
+        "dear");
 }
 
 // Notes whether a window of the given name was shown.

@@ -1,9 +1,10 @@
 #include "folder_dialog_fixture.h"
 
-#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <QEventLoop>
-#include <QTimer>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace vesko::test {
@@ -13,7 +14,7 @@ TEST_F(FolderDialogTest, OpensOnTheHomeFolderShowingItsVisibleFolders)
 {
     frmListBox* window = Open(0);
     EXPECT_EQ(window->windowTitle().toStdString(), "Folder Selection");
-    ASSERT_EQ(window->Drive1->count(), 2);
+    ASSERT_GE(window->Drive1->count(), 2);
     EXPECT_EQ(window->Drive1->itemText(0).toStdString(), "Root (/)");
     EXPECT_EQ(window->Drive1->itemText(1).toStdString(), "Home (" + home + ")");
     EXPECT_EQ(window->Drive1->currentIndex(), 1);
@@ -21,18 +22,10 @@ TEST_F(FolderDialogTest, OpensOnTheHomeFolderShowingItsVisibleFolders)
     EXPECT_NE(window->lblCurrentFolder->text().toStdString().find(home), std::string::npos);
     EXPECT_TRUE(ui.Events().empty());
 
-    // The tree fills in the background.
-    auto* model = qobject_cast<QFileSystemModel*>(window->Dir1->model());
-    const QModelIndex root = window->Dir1->rootIndex();
-    QEventLoop loop;
-    QObject::connect(model, &QFileSystemModel::directoryLoaded, &loop, &QEventLoop::quit);
-    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    if (model->rowCount(root) < 2)
-        loop.exec();
+    const QAbstractItemModel* model = window->Dir1->model();
     std::vector<std::string> shown;
-    for (int row = 0; row < model->rowCount(root); ++row)
-        shown.push_back(model->index(row, 0, root).data().toString().toStdString());
-    std::sort(shown.begin(), shown.end());
+    for (int row = 0; row < model->rowCount(); ++row)
+        shown.push_back(model->index(row, 0).data().toString().toStdString());
     EXPECT_EQ(shown, (std::vector<std::string> { "Docs", "Music" }));
 
     std::vector<std::string> order;
@@ -43,22 +36,32 @@ TEST_F(FolderDialogTest, OpensOnTheHomeFolderShowingItsVisibleFolders)
         (std::vector<std::string> { "Drive1", "Dir1", "cmdAdd", "cmdCancel", "Label1", "Text1" }));
 }
 
-TEST_F(FolderDialogTest, AVolumeThatCannotBeReadFallsBackToTheRememberedDrive)
+TEST_F(FolderDialogTest, AVolumeGoneSinceTheListWasReadFallsBackToTheRememberedDrive)
 {
-    const std::string parent = "/media/vesko-test-" + std::to_string(::getpid());
-    WriteFile(
-        mounts, "/dev/sda1 / ext4 rw 0 0\n/dev/sdz1 " + parent + "/My\\040Stick vfat rw 0 0\n");
+    // A volume is mounted for this process alone: a private mount namespace, with /mnt
+    // hidden under an empty file system.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a file system in a private namespace needs root";
+    ASSERT_EQ(::unshare(CLONE_NEWNS), 0) << std::strerror(errno);
+    ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+    ASSERT_EQ(::mount("tmpfs", "/mnt", "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
+    MakeDirs("/mnt/my stick");
+    ASSERT_EQ(::mount("tmpfs", "/mnt/my stick", "tmpfs", 0, "size=1m"), 0);
+
     frmListBox* window = Open(5);
-    ASSERT_EQ(window->Drive1->count(), 3);
-    EXPECT_EQ(window->Drive1->itemText(2).toStdString(), "My Stick (" + parent + "/My Stick)");
+    const int stick = window->Drive1->findData(QByteArray("/mnt/my stick"));
+    ASSERT_GE(stick, 2);
+    EXPECT_EQ(window->Drive1->itemText(stick).toStdString(), "my stick (/mnt/my stick)");
     DoubleClick(home + "/Docs");
 
-    window->Drive1->setCurrentIndex(2);
+    ::umount("/mnt/my stick");
+    window->Drive1->setCurrentIndex(stick);
+    ::umount2("/mnt", MNT_DETACH);
     ASSERT_EQ(ui.Log().size(), 2u);
     EXPECT_EQ(ui.Log()[0], "beep");
     EXPECT_EQ(ui.Boxes()[0].title, "Folder Selection");
     EXPECT_EQ(ui.Boxes()[0].icon, Icon::Critical);
-    EXPECT_NE(ui.Boxes()[0].text.find(parent + "/My Stick"), std::string::npos);
+    EXPECT_NE(ui.Boxes()[0].text.find("/mnt/my stick"), std::string::npos);
     EXPECT_EQ(window->Drive1->currentIndex(), 1);
     EXPECT_EQ(window->Dir1Path(), home);
     EXPECT_EQ(dialog.RememberedDrive(), 1);

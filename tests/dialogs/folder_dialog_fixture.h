@@ -3,7 +3,6 @@
 #include "dialogs/folder_dialog_controller.h"
 #include "dialogs/frm_list_box.h"
 #include "platform/host.h"
-#include "platform/path_rules.h"
 #include "platform/settings_backing.h"
 #include "support/memory_form.h"
 #include "support/qt_app.h"
@@ -12,7 +11,6 @@
 
 #include <gtest/gtest.h>
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,8 +18,7 @@
 
 namespace vesko::test {
 
-// The real dialog over a home folder of its own and a mount table of its own; the person
-// is the recording one.
+// The real dialog over a home folder of its own; the person is the recording one.
 class FolderDialogTest : public ::testing::Test {
 protected:
     FolderDialogTest()
@@ -30,12 +27,9 @@ protected:
         MakeDirs(home + "/Docs/Letters");
         MakeDirs(home + "/Music");
         MakeDirs(home + "/.cache");
-        WriteFile(mounts, "/dev/sda1 / ext4 rw 0 0\n");
-        paths::SetMountTablePath(mounts);
     }
     ~FolderDialogTest() override
     {
-        paths::SetMountTablePath("/proc/self/mounts");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -47,11 +41,7 @@ protected:
         dialog.SetTargetIndex(std::to_string(index));
         return dialog.Window();
     }
-    QModelIndex Node(const std::string& path)
-    {
-        auto* model = qobject_cast<QFileSystemModel*>(dialog.Window()->Dir1->model());
-        return model->index(QString::fromStdString(path));
-    }
+    QModelIndex Node(const std::string& path) { return dialog.Window()->FindFolder(path); }
     void DoubleClick(const std::string& path)
     {
         Q_EMIT dialog.Window()->Dir1->doubleClicked(Node(path));
@@ -60,7 +50,6 @@ protected:
 
     TempDir temp;
     const std::string home = temp / "home";
-    const std::string mounts = temp / "mounts";
     ScopedEnv homeEnv { "HOME", home };
     RecordingUi ui;
     MemoryForm form;
