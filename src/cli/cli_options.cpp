@@ -26,6 +26,48 @@ void SplitOption(const std::string& arg, std::string& option, std::string& value
     value = attached ? arg.substr(eq + 1) : std::string();
 }
 
+// history [RUN | --find TEXT | --all]: one of them at most.
+bool ParseHistory(const std::vector<std::string>& args, CliOptions& options, std::string& error)
+{
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string option, value;
+        bool attached = false;
+        SplitOption(args[i], option, value, attached);
+        if (option == "--help" || option == "-h") {
+            options.command = CliOptions::Command::Help;
+            return true;
+        }
+        if (options.run || options.find || options.all) {
+            error = "history takes one of RUN, --find TEXT and --all";
+            return false;
+        }
+        if (option == "--find") {
+            if (!attached) {
+                if (i + 1 >= args.size()) {
+                    error = "--find needs a value";
+                    return false;
+                }
+                value = args[++i];
+            }
+            if (value.empty()) {
+                error = "--find needs a text to look for";
+                return false;
+            }
+            options.find = value;
+        } else if (option == "--all" && !attached) {
+            options.all = true;
+        } else if (!args[i].empty() && args[i].size() <= 18 && AllDigits(args[i], 0, args[i].size())
+            && std::stoll(args[i]) > 0) {
+            options.run = std::stoll(args[i]);
+        } else {
+            error = (args[i].rfind('-', 0) == 0 ? "unknown option '" : "not a run number '")
+                + args[i] + "' for history";
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool IsDateFieldDay(const std::string& text)
@@ -54,6 +96,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
         options.command = CliOptions::Command::Export;
     } else if (command == "import") {
         options.command = CliOptions::Command::Import;
+    } else if (command == "history") {
+        options.command = CliOptions::Command::History;
+        return ParseHistory(args, options, error);
     } else {
         error = (command.rfind('-', 0) == 0 ? "unknown option '" : "unknown command '") + command
             + "'";
@@ -128,6 +173,7 @@ std::string UsageText()
            "       vesko-backup export [--since MM-DD-YYYY | --since last] [--name NAME]\n"
            "                           [--keep-temp]\n"
            "       vesko-backup import [--name NAME] [--folder DIR]\n"
+           "       vesko-backup history [RUN | --find TEXT | --all]\n"
            "       vesko-backup --help | --version\n"
            "\n"
            "export  archives the files of the source list modified after the start of the\n"
@@ -137,6 +183,11 @@ std::string UsageText()
            "        %Y %m %d %H %M in it become the run's start (local time), %% a '%'.\n"
            "import  extracts the stored Import Name archive (or NAME) into the stored\n"
            "        Archive folder (or DIR), where it lies.\n"
+           "history lists the last 20 recorded exports and imports (--all: every kept one),\n"
+           "        newest first; RUN shows one of them whole, with the files it left out\n"
+           "        and the files it archived; --find lists every archived file whose path\n"
+           "        holds TEXT (case counts), newest first, with the archive that holds it.\n"
+           "        Exit status 1 when nothing is found.\n"
            "\n"
            "Messages go to standard error, the archiver's output to standard output.\n"
            "Exit status: 0 success, 1 failure, 2 usage error.\n";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -7,7 +8,7 @@
 namespace vesko::cli {
 
 struct CliOptions {
-    enum class Command { Window, Help, Version, Export, Import };
+    enum class Command { Window, Help, Version, Export, Import, History };
     Command command = Command::Window;
     // export: the cut-off day as MM-DD-YYYY, or "last"; none means today.
     std::optional<std::string> since;
@@ -17,6 +18,11 @@ struct CliOptions {
     std::optional<std::string> name;
     // import: replaces the Archive folder for this run.
     std::optional<std::string> folder;
+    // history: one run whole, or the archived files whose path holds a text; all runs
+    // rather than the last few.
+    std::optional<std::int64_t> run;
+    std::optional<std::string> find;
+    bool all = false;
 };
 
 // Reads the arguments after the program name. Returns false with a one-line reason when

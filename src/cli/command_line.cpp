@@ -3,6 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_ui.h"
 #include "cli/name_pattern.h"
+#include "cli/history_command.h"
 #include "export/export_run.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
@@ -117,6 +118,10 @@ int RunCommandLine(int argc, char** argv)
     case cli::CliOptions::Command::Version:
         std::cout << "vesko-backup " << VESKO_VERSION << "\n";
         return kSuccess;
+    case cli::CliOptions::Command::History: {
+        SettingsStore store;
+        return cli::ShowHistory(store, options, std::cout, std::cerr);
+    }
     case cli::CliOptions::Command::Export:
     case cli::CliOptions::Command::Import:
         break;

@@ -2,6 +2,7 @@
 
 #include "platform/run_report.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vesko {
@@ -10,12 +11,23 @@ class SettingsStore;
 
 namespace history {
 
-// The record of every export and import, kept in the settings file beside the settings.
-// BeginRun writes a row marked unfinished and answers its id; EndRun completes that row
-// with everything the report holds, in one transaction. Neither throws: a history that
-// cannot be written must not turn a good backup into a failed one.
+// The record of every export and import, kept in the settings file beside the settings
+// (tables history_*, described in docs/settings-store.md).
+// BeginRun writes a row marked unfinished and answers its id (0: not recorded); EndRun
+// completes that row with everything the report holds, in one transaction. A run killed
+// in between stays unfinished. Neither throws: a history that cannot be written must not
+// turn a good backup into a failed one, so a failure is only told on standard error.
 std::int64_t BeginRun(SettingsStore& store, const RunReport& report);
 void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report);
+
+// How many runs are kept; BeginRun drops the older ones with their file lists.
+inline constexpr std::size_t kKeptRuns = 1000;
+
+// The last line of the "Backup Incomplete" box's details: where the left-out files stay
+// once the box is closed.
+inline constexpr const char* kSeeHistoryLine
+    = "Every left-out file stays listed in the run history: press History on the Export tab, "
+      "or run vesko-backup history.";
 
 } // namespace history
 } // namespace vesko

@@ -11,7 +11,8 @@ namespace vesko {
 
 // The per-user settings store: one SQLite file,
 // $XDG_CONFIG_HOME/vesko-backup/settings.sqlite (XDG_CONFIG_HOME defaults to ~/.config),
-// created on the first write and readable by its owner only. One table:
+// created on the first write and readable by its owner only. The settings table (the run
+// history's tables beside it are src/history's):
 //   settings (id INTEGER PRIMARY KEY AUTOINCREMENT, application TEXT NOT NULL,
 //             section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,
 //             UNIQUE (application, section, key))
@@ -56,11 +57,13 @@ public:
         bool open_ = false;
     };
 
+    // A fresh connection to the file, which the caller closes; nullptr when there is no
+    // file and create is false. Creating makes the missing folders (0700) and the file
+    // (0600). The run history keeps its own tables in the same file through it.
+    sqlite3* Connect(bool create);
+
 private:
     friend class Transaction;
-    // A fresh connection to the file; nullptr when there is no file and create is false.
-    // Creating makes the missing folders (0700) and the file (0600).
-    sqlite3* Connect(bool create);
     // The open transaction's connection, or a fresh one for a single operation. Reading
     // never creates the file (nullptr when there is none yet); writing creates the folder,
     // the file and the table when they are missing.

@@ -1,0 +1,68 @@
+#include "history/run_names.h"
+
+#include <array>
+#include <cstdio>
+#include <utility>
+
+namespace vesko::history {
+
+namespace {
+
+constexpr std::array<std::pair<RunOutcome, const char*>, 6> kOutcomes { {
+    { RunOutcome::Unfinished, "unfinished" },
+    { RunOutcome::Success, "success" },
+    { RunOutcome::Incomplete, "incomplete" },
+    { RunOutcome::Failed, "failed" },
+    { RunOutcome::Cancelled, "cancelled" },
+    { RunOutcome::Refused, "refused" },
+} };
+
+} // namespace
+
+const char* KindName(RunKind kind)
+{
+    return kind == RunKind::Export ? "export" : "import";
+}
+
+const char* OutcomeName(RunOutcome outcome)
+{
+    for (const auto& [value, name] : kOutcomes)
+        if (value == outcome)
+            return name;
+    return "unfinished";
+}
+
+std::optional<RunKind> KindFromName(const std::string& name)
+{
+    if (name == "export")
+        return RunKind::Export;
+    if (name == "import")
+        return RunKind::Import;
+    return std::nullopt;
+}
+
+std::optional<RunOutcome> OutcomeFromName(const std::string& name)
+{
+    for (const auto& [value, word] : kOutcomes)
+        if (name == word)
+            return value;
+    return std::nullopt;
+}
+
+std::string SizeText(std::uint64_t bytes)
+{
+    if (bytes < 1024)
+        return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    const char* units[] = { "KB", "MB", "GB", "TB" };
+    double value = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    while (value >= 1024 && unit + 1 < std::size(units)) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    return text;
+}
+
+} // namespace vesko::history

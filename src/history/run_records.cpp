@@ -1,0 +1,123 @@
+#include "history/run_records.h"
+
+#include "history/history_database.h"
+#include "history/run_names.h"
+
+#include <chrono>
+
+namespace vesko::history {
+
+namespace {
+
+TimePoint Instant(std::int64_t nanoseconds)
+{
+    return TimePoint(
+        std::chrono::duration_cast<TimePoint::duration>(std::chrono::nanoseconds(nanoseconds)));
+}
+
+std::uint64_t Count(std::int64_t value)
+{
+    return value < 0 ? 0 : static_cast<std::uint64_t>(value);
+}
+
+constexpr const char* kRunColumns
+    = "SELECT id, kind, outcome, started, ended, cut_off_day, files, bytes, archive, "
+      "archiver_status, message FROM history_runs";
+
+// A row of kRunColumns. A word this program never writes reads as an unfinished run of
+// the kind it names, rather than as a success.
+RecordedRun RunFromRow(const Statement& row)
+{
+    RecordedRun run;
+    run.id = row.Int(0);
+    RunReport& r = run.report;
+    r.kind = KindFromName(row.Bytes(1)).value_or(RunKind::Export);
+    r.outcome = OutcomeFromName(row.Bytes(2)).value_or(RunOutcome::Unfinished);
+    r.started = Instant(row.Int(3));
+    if (const auto ended = row.OptionalInt(4))
+        r.ended = Instant(*ended);
+    else
+        r.outcome = RunOutcome::Unfinished;
+    r.cutOffDay = row.Bytes(5);
+    r.files = Count(row.Int(6));
+    r.bytes = Count(row.Int(7));
+    r.archive = row.Bytes(8);
+    if (const auto status = row.OptionalInt(9))
+        r.archiverStatus = static_cast<int>(*status);
+    r.message = row.Bytes(10);
+    return run;
+}
+
+} // namespace
+
+std::vector<RecordedRun> ListRuns(SettingsStore& store)
+{
+    std::vector<RecordedRun> runs;
+    Database db(store, Database::Mode::Read);
+    if (!db.HasHistory())
+        return runs;
+    Statement rows(db, (std::string(kRunColumns) + " ORDER BY id DESC").c_str());
+    while (rows.Step())
+        runs.push_back(RunFromRow(rows));
+    return runs;
+}
+
+std::optional<RecordedRun> ReadRun(SettingsStore& store, std::int64_t id)
+{
+    Database db(store, Database::Mode::Read);
+    if (!db.HasHistory())
+        return std::nullopt;
+    Statement row(db, (std::string(kRunColumns) + " WHERE id = ?1").c_str());
+    if (!row.Bind(1, id).Step())
+        return std::nullopt;
+    RecordedRun run = RunFromRow(row);
+
+    Statement volumes(db, "SELECT path, size FROM history_volumes WHERE run = ?1 ORDER BY seq");
+    volumes.Bind(1, id);
+    while (volumes.Step())
+        run.report.volumes.push_back({ volumes.Bytes(0), Count(volumes.Int(1)) });
+    Statement leftOut(db, "SELECT path, reason FROM history_left_out WHERE run = ?1 ORDER BY seq");
+    leftOut.Bind(1, id);
+    while (leftOut.Step())
+        run.report.leftOut.push_back({ leftOut.Bytes(0), leftOut.Bytes(1) });
+    Statement count(db, "SELECT count(*) FROM history_archived WHERE run = ?1");
+    if (count.Bind(1, id).Step())
+        run.archivedCount = Count(count.Int(0));
+    return run;
+}
+
+std::vector<ArchivedFile> ArchivedFiles(SettingsStore& store, std::int64_t id)
+{
+    std::vector<ArchivedFile> files;
+    Database db(store, Database::Mode::Read);
+    if (!db.HasHistory())
+        return files;
+    Statement rows(db,
+        "SELECT p.path, a.size, a.modified FROM history_archived AS a "
+        "JOIN history_paths AS p ON p.id = a.path WHERE a.run = ?1 ORDER BY a.seq");
+    rows.Bind(1, id);
+    while (rows.Step())
+        files.push_back({ rows.Bytes(0), Count(rows.Int(1)), Instant(rows.Int(2)) });
+    return files;
+}
+
+std::vector<FoundFile> FindArchived(SettingsStore& store, const std::string& text)
+{
+    std::vector<FoundFile> found;
+    Database db(store, Database::Mode::Read);
+    if (!db.HasHistory())
+        return found;
+    // The paths are few beside the rows that name them: match them first.
+    Statement rows(db,
+        "SELECT r.id, r.started, r.archive, p.path, a.size, a.modified "
+        "FROM history_paths AS p JOIN history_archived AS a ON a.path = p.id "
+        "JOIN history_runs AS r ON r.id = a.run "
+        "WHERE instr(p.path, ?1) > 0 ORDER BY r.id DESC, a.seq");
+    rows.BindBytes(1, text);
+    while (rows.Step())
+        found.push_back({ rows.Int(0), Instant(rows.Int(1)), rows.Bytes(2),
+            { rows.Bytes(3), Count(rows.Int(4)), Instant(rows.Int(5)) } });
+    return found;
+}
+
+} // namespace vesko::history
