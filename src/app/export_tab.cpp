@@ -29,6 +29,9 @@ ExportTab::ExportTab(QWidget* parent)
     lblFPctl->setFont(HintFont());
     cmdExport = Place(
         new QPushButton(QStringLiteral("Export"), this), "cmdExport", Twips(3915, 2160, 1215, 375));
+    // In the free space left of Export, on its row; every other control keeps its place.
+    cmdHistory = Place(new QPushButton(QStringLiteral("&History"), this), "cmdHistory",
+        Twips(2580, 2160, 1215, 375));
     ExportStatus = Place(
         new QLineEdit(QStringLiteral("Status"), this), "ExportStatus", Twips(675, 2400, 1455, 285));
     ExportStatus->setVisible(false);

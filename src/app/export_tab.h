@@ -11,7 +11,7 @@ namespace vesko {
 class DateField;
 
 // The Export tab: the cut-off date, the Export button, the dates of the last export and
-// import, and the hidden status field of the export run.
+// import, the History button, and the hidden status field of the export run.
 class ExportTab : public QWidget {
 public:
     explicit ExportTab(QWidget* parent = nullptr);
@@ -22,6 +22,7 @@ public:
     DateField* fpDateTime1;
     QLabel* lblFPctl;
     QPushButton* cmdExport;
+    QPushButton* cmdHistory;
     QLineEdit* ExportStatus;
 };
 

@@ -3,6 +3,7 @@
 #include "app/date_field.h"
 #include "app/export_tab.h"
 #include "app/form_layout.h"
+#include "app/history_window.h"
 #include "app/import_tab.h"
 #include "app/path_field.h"
 #include "app/path_text.h"
@@ -62,6 +63,7 @@ frmMain::frmMain(QWidget* parent)
         vaTabPro1_,
         exportTab_->fpDateTime1,
         exportTab_->cmdExport,
+        exportTab_->cmdHistory,
         importTab_->txtImportName,
         importTab_->txtImportFolder,
         importTab_->cmdImport,
@@ -89,6 +91,7 @@ frmMain::frmMain(QWidget* parent)
         setTabOrder(order[i - 1], order[i]);
 
     connect(exportTab_->cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
+    connect(exportTab_->cmdHistory, &QPushButton::clicked, this, [this] { cmdHistory_Click(); });
     connect(importTab_->cmdImport, &QPushButton::clicked, this, [this] { cmdImport_Click(); });
     connect(s->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
     connect(s->cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
@@ -122,6 +125,9 @@ template <typename Handler> void frmMain::Run(Handler&& handler)
         ShowTrap(ui_, kAppTitle, e.what());
     }
     running_ = false;
+    // An export or import just recorded belongs in the open history at once.
+    if (history_ && history_->isVisible())
+        history_->Reload();
 }
 
 void frmMain::Form_Load()
@@ -136,6 +142,8 @@ void frmMain::Form_Unload()
 {
     if (dialog_)
         dialog_->Close();
+    if (history_)
+        history_->close();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -182,6 +190,18 @@ void frmMain::cmdDeleteSource_Click()
 void frmMain::cmdDirList_Click(int Index)
 {
     Run([this, Index] { vesko::cmdDirList_Click(host_, Index); });
+}
+
+void frmMain::cmdHistory_Click()
+{
+    // Not through Run: the history window shows its own failures.
+    if (!history_)
+        history_ = new HistoryWindow(store_, this);
+    else
+        history_->Reload();
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
 }
 
 // The working state.

@@ -14,6 +14,7 @@ namespace vesko {
 
 class ExportTab;
 class FolderDialog;
+class HistoryWindow;
 class ImportTab;
 class PathField;
 class SettingsTab;
@@ -55,6 +56,8 @@ public:
     void cmdAddSource_Click();
     void cmdDeleteSource_Click();
     void cmdDirList_Click(int Index);
+    // Opens the run history beside the window, or brings it forward.
+    void cmdHistory_Click();
 
     QTabWidget* vaTabPro1() const { return vaTabPro1_; }
     ExportTab* exportTab() const { return exportTab_; }
@@ -63,6 +66,8 @@ public:
     QtUiServices& Ui() { return ui_; }
     Host& host() { return host_; }
     FolderDialog* Dialog() const { return dialog_.get(); }
+    // The run history window, once History has been pressed.
+    HistoryWindow* History() const { return history_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +87,7 @@ private:
     ExportTab* exportTab_;
     ImportTab* importTab_;
     SettingsTab* settingsTab_;
+    HistoryWindow* history_ = nullptr;
 };
 
 } // namespace vesko

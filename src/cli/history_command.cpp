@@ -1,6 +1,7 @@
 #include "cli/history_command.h"
 
 #include "cli/cli_options.h"
+#include "history/run_details.h"
 #include "history/run_names.h"
 #include "history/run_records.h"
 #include "platform/dates.h"
@@ -26,14 +27,6 @@ std::string Padded(std::string text, std::size_t width, bool right = false)
 std::string OrDash(const std::string& text)
 {
     return text.empty() ? "-" : text;
-}
-
-// A box's text on one line, as the command line shows every box.
-std::string OneLine(std::string text)
-{
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
 }
 
 int ListRuns(SettingsStore& store, bool all, std::ostream& out, std::ostream& err)
@@ -66,33 +59,14 @@ int ShowRun(SettingsStore& store, std::int64_t id, std::ostream& out, std::ostre
         err << "No run " << id << " is recorded; vesko-backup history lists them.\n";
         return 1;
     }
-    const RunReport& r = run->report;
-    const auto line = [&](const char* label, const std::string& value) {
+    for (const auto& [label, value] : history::DetailLines(*run))
         out << Padded(label, 17) << value << "\n";
-    };
-    line("Run:", std::to_string(run->id));
-    line("Kind:", history::KindName(r.kind));
-    line("Outcome:", history::OutcomeName(r.outcome));
-    line("Started:", StoredDateText(r.started));
-    line("Ended:",
-        r.outcome == RunOutcome::Unfinished ? "never: killed, or still running"
-                                            : StoredDateText(r.ended));
-    if (r.kind == RunKind::Export)
-        line("Cut-off day:", OrDash(r.cutOffDay));
-    line(r.kind == RunKind::Export ? "Files copied:" : "Files restored:",
-        std::to_string(r.files) + " (" + history::SizeText(r.bytes) + ")");
-    line("Archive:", OrDash(r.archive));
-    for (const ArchiveVolume& v : r.volumes)
-        line("Volume:", v.path + " (" + std::to_string(v.size) + " bytes)");
-    line("Archiver status:",
-        r.archiverStatus ? std::to_string(*r.archiverStatus) : "none (it did not run or end)");
-    if (!r.message.empty())
-        line("Message:", OneLine(r.message));
-    line("Left out:", std::to_string(r.leftOut.size()) + " files");
-    for (const LeftOutFile& f : r.leftOut)
+    for (const LeftOutFile& f : run->report.leftOut)
         out << "  " << f.path << "  (" << f.reason << ")\n";
-    line("Archived:", std::to_string(run->archivedCount) + " files");
-    for (const ArchivedFile& f : history::ArchivedFiles(store, id))
+    const std::vector<ArchivedFile> archived = history::ArchivedFiles(store, id);
+    if (!archived.empty())
+        out << "Archived files:\n";
+    for (const ArchivedFile& f : archived)
         out << "  " << StoredDateText(f.modified) << "  "
             << Padded(std::to_string(f.size), 12, true) << "  " << f.path << "\n";
     return 0;
