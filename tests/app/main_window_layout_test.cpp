@@ -33,6 +33,7 @@ const Control kControls[] = {
     { "fpDateTime1", "ExportTab", { 2595, 1200, 1095, 375 }, nullptr, false },
     { "lblFPctl", "ExportTab", { 3795, 1200, 1095, 495 }, "Right click for the calendar.", true },
     { "cmdExport", "ExportTab", { 3915, 2160, 1215, 375 }, "Export", false },
+    { "cmdHistory", "ExportTab", { 2580, 2160, 1215, 375 }, "&History", false },
     { "ExportStatus", "ExportTab", { 675, 2400, 1455, 285 }, "Status", false },
     { "lblImportExplain", "ImportTab", { 435, 240, 4695, 615 },
         "The archive name and directory for this session can be changed here. To make these "
@@ -158,7 +159,8 @@ TEST_F(MainWindowTest, FocusGoesThroughTheControlsInTheirOrder)
 {
     Window().show();
     const QStringList order = QStringLiteral(
-        "vaTabPro1 fpDateTime1 cmdExport txtImportName txtImportFolder cmdImport txtArcFolder "
+        "vaTabPro1 fpDateTime1 cmdExport cmdHistory txtImportName txtImportFolder cmdImport "
+        "txtArcFolder "
         "cmdDirList_0 txtArjFolder cmdDirList_1 txtDestinDir cmdDirList_2 txtExportArj "
         "cmdDirList_3 txtImportArj cmdDirList_4 fpBoolean1 txtSourceDir cmdDirList_5 "
         "txtSourceDirList cmdAddSource cmdDeleteSource cmdApply cmdReset ExportStatus")

@@ -1,4 +1,5 @@
 // The window's working state on its widgets, and the buttons reaching their handlers.
+#include "app/history_window.h"
 #include "app_fixture.h"
 #include "box_answerer.h"
 #include "dialogs/frm_list_box.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTreeView>
 
 namespace vesko::test {
@@ -231,6 +233,11 @@ TEST_F(MainWindowTest, ExportRunsEndToEndUnderTheProgressWindow)
     w.SetDateText("01-01-2000");
     Find<QPushButton>("cmdApply")->click(); // with nothing stored, Export is refused
 
+    // The history, open beside the window, shows the run once it ends.
+    Find<QPushButton>("cmdHistory")->click();
+    ASSERT_NE(w.History(), nullptr);
+    EXPECT_EQ(w.History()->runs->rowCount(), 0);
+
     // The progress window comes up while the run works, and is gone when it ends.
     ShowWatcher progress("frmProgress");
     BoxAnswerer person({ QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Ok });
@@ -249,6 +256,8 @@ TEST_F(MainWindowTest, ExportRunsEndToEndUnderTheProgressWindow)
     EXPECT_EQ(w.Text(Field::ExportStatus), "OK");
     // The export recorded its date and the window was reloaded.
     EXPECT_NE(Find<QLabel>("lblExport")->text(), QStringLiteral("Date of last export:   "));
+    ASSERT_EQ(w.History()->runs->rowCount(), 1);
+    EXPECT_EQ(w.History()->runs->item(0, 3)->text(), QStringLiteral("success"));
 }
 
 } // namespace

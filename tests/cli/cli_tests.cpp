@@ -1,10 +1,12 @@
 // The program itself, run unattended as cron or a timer runs it: no display, a settings
 // store of its own, the real archiver.
+#include "history/run_history.h"
 #include "platform/dates.h"
 #include "platform/path_rules.h"
 #include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
 #include "support/child_process.h"
+#include "support/made_files.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
@@ -20,8 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::AllOf;
+using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
+}
 
 class CommandLine : public ::testing::Test {
 protected:
@@ -56,7 +67,7 @@ protected:
     std::string temp = tmp / "temp/";
 };
 
-TEST_F(CommandLine, ExportImportAndSinceLast)
+TEST_F(CommandLine, ExportImportSinceLastAndTheirHistory)
 {
     const auto put = [&](const std::string& name, const std::string& bytes, TimePoint when) {
         WriteFile(src + "/" + name, bytes);
@@ -105,6 +116,78 @@ TEST_F(CommandLine, ExportImportAndSinceLast)
     const std::string mirror = temp + paths::RelativePath(src);
     EXPECT_TRUE(fs::exists(mirror + "/same day.txt"));
     EXPECT_FALSE(fs::exists(mirror + "/day before.txt"));
+
+    // An export that left a file out, as it is recorded.
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", configHome);
+        SettingsStore store;
+        RunReport report(RunKind::Export);
+        report.started = std::chrono::system_clock::now();
+        const std::int64_t id = history::BeginRun(store, report);
+        report.outcome = RunOutcome::Incomplete;
+        report.archive = arc + "weekly.arj";
+        report.archived = { { "docs/read me.txt", 5, LocalTime(2022, 5, 6, 7, 8, 9) } };
+        report.leftOut = { { src + "/secret", "Permission denied" } };
+        history::EndRun(store, id, report);
+    }
+
+    const ChildRun listed = Program({ "history" });
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    const std::vector<std::string> lines = Lines(listed.out);
+    struct Row {
+        const char* name;
+        const char* pattern; // the run, its start, kind and outcome
+    };
+    const Row rows[] = {
+        { "left a file out", "^ +5  [-0-9]+ [:0-9]+  export  incomplete .*weekly.arj$" },
+        { "since last", "^ +4  [-0-9]+ [:0-9]+  export  success " },
+        { "import", "^ +3  [-0-9]+ [:0-9]+  import  success .*/archive/nightly.arj$" },
+        { "import, no archive", "^ +2  [-0-9]+ [:0-9]+  import  refused " },
+        { "first export", "^ +1  [-0-9]+ [:0-9]+  export  success " },
+    };
+    ASSERT_EQ(lines.size(), std::size(rows) + 1) << listed.out;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        EXPECT_THAT(lines[i + 1], ContainsRegex(rows[i].pattern));
+    }
+
+    const ChildRun imported3 = Program({ "history", "3" });
+    EXPECT_EQ(imported3.status, 0);
+    EXPECT_THAT(imported3.out, HasSubstr("Archive:         " + arc + "nightly.arj\n"));
+    EXPECT_THAT(imported3.out, HasSubstr("Archiver status: 0\n"));
+    const ChildRun incomplete = Program({ "history", "5" });
+    EXPECT_EQ(incomplete.status, 0);
+    EXPECT_THAT(incomplete.out, HasSubstr("Outcome:         incomplete\n"));
+    EXPECT_THAT(incomplete.out,
+        HasSubstr("Left out:        1 file\n  " + src + "/secret  (Permission denied)\n"));
+    const ChildRun found = Program({ "history", "--find", "read me" });
+    EXPECT_EQ(found.status, 0);
+    EXPECT_THAT(found.out,
+        ContainsRegex("^[-0-9]+ [:0-9]+  run 5  " + arc
+            + "weekly.arj  docs/read me.txt  \\(5 bytes, modified 2022-05-06 07:08:09\\)\n$"));
+    EXPECT_EQ(Program({ "history", "--find", "READ ME" }).status, 1);
+    EXPECT_EQ(Program({ "history", "6" }).status, 1);
+}
+
+// A run killed in the middle stays unfinished, and the next run is recorded beside it.
+TEST_F(CommandLine, KilledRunStaysUnfinished)
+{
+    WriteFile(src + "/a.txt", "a\n");
+    const std::string killer = tmp / "killer/";
+    WriteScript(killer + "arj", "kill -9 $PPID");
+    StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", killer }, { "DestinDir", temp },
+        { "ExportArj", "nightly" }, { "SourceDir0", src } });
+    EXPECT_EQ(Program({ "export" }).status, -1);
+    fs::remove_all(temp);
+    StoreSettings({ { "ArjFolder", "/usr/bin/" } });
+    EXPECT_EQ(Program({ "export" }).status, 0);
+
+    const ChildRun listed = Program({ "history" });
+    EXPECT_THAT(listed.out,
+        ContainsRegex("\n +2  [-0-9]+ [:0-9]+  export  success .*\n +1  [-0-9]+ [:0-9]+  export  "
+                      "unfinished "));
+    EXPECT_THAT(Program({ "history", "1" }).out,
+        HasSubstr("Ended:           never: killed, or still running\n"));
 }
 
 // Every refusal that comes before the run: nothing may be written, not even the store.
@@ -128,6 +211,12 @@ TEST_F(CommandLine, RefusalsStoreNothing)
             "vesko-backup: --name knows %Y %m %d %H %M and %%, not '%F' in 'n-%F'\n" },
         { "export set up by nobody", { "export", "--since", "last" }, 1, nothingSetUp },
         { "import set up by nobody", { "import", "--name", "x" }, 1, nothingSetUp },
+        { "history without a text", { "history", "--find" }, 2, "vesko-backup: --find needs" },
+        { "history, an empty text", { "history", "--find=" }, 2, "vesko-backup: --find needs" },
+        { "history, two runs", { "history", "1", "2" }, 2, "vesko-backup: history takes one" },
+        { "history, no run 0", { "history", "0" }, 2, "vesko-backup: not a run number '0'" },
+        { "history, nothing yet", { "history" }, 1,
+            "No export or import has been recorded yet.\n" },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
