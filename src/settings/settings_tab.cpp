@@ -10,6 +10,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vesko {
 
@@ -29,6 +30,18 @@ bool IsSourceKey(const std::string& key)
 std::string Stored(Host& host, const std::string& key)
 {
     return host.store.GetSetting(kSettingsApplication, kSettingsSection, key);
+}
+
+// Writes a field unless the person left it as the window showed it: then the stored text
+// stays byte for byte, also where the window gave a folder its ending '/' (an unset folder
+// shows as "/" and must not become the root).
+void SaveField(Host& host, const std::string& key, const std::string& text, bool folder)
+{
+    const std::string stored = Stored(host, key);
+    const bool shownAsStored
+        = text == stored || (folder && !paths::EndsWithSeparator(stored) && text == stored + '/');
+    if (!shownAsStored)
+        SaveRegistrySetting(host, key, text);
 }
 
 } // namespace
@@ -86,23 +99,32 @@ void cmdApply_Click(Host& host)
         // half written.
         SettingsStore::Transaction transaction(store);
 
-        for (const auto& entry : store.GetAllSettings(kSettingsApplication, kSettingsSection))
-            if (IsSourceKey(entry.first))
-                store.DeleteSetting(kSettingsApplication, kSettingsSection, entry.first);
+        SaveField(host, "ArcFolder", form.Text(Field::txtArcFolder), true);
+        SaveField(host, "ArjFolder", form.Text(Field::txtArjFolder), true);
+        SaveField(host, "DestinDir", form.Text(Field::txtDestinDir), true);
+        if (form.SpanValue() != (Stored(host, "DisksSpan") == "yes" ? 1 : 0))
+            SaveRegistrySetting(host, "DisksSpan", form.SpanValue() == 1 ? "yes" : "no");
+        SaveField(host, "ExportArj", form.Text(Field::txtExportArj), false);
+        SaveField(host, "ImportArj", form.Text(Field::txtImportArj), false);
 
-        SaveRegistrySetting(host, "ArcFolder", form.Text(Field::txtArcFolder));
-        SaveRegistrySetting(host, "ArjFolder", form.Text(Field::txtArjFolder));
-        SaveRegistrySetting(host, "DestinDir", form.Text(Field::txtDestinDir));
-        SaveRegistrySetting(host, "DisksSpan", form.SpanValue() == 1 ? "yes" : "no");
-        SaveRegistrySetting(host, "ExportArj", form.Text(Field::txtExportArj));
-        SaveRegistrySetting(host, "ImportArj", form.Text(Field::txtImportArj));
-
-        const int count = form.SourceCount();
-        for (int i = 0; i < count; ++i) {
-            const std::string item = form.SourceItem(i);
-            if (!item.empty())
-                store.SaveSetting(kSettingsApplication, kSettingsSection,
-                    std::string(kSourceKeyPrefix) + std::to_string(i), item);
+        const SettingsStore::Entries entries
+            = store.GetAllSettings(kSettingsApplication, kSettingsSection);
+        std::vector<std::string> storedSources;
+        for (const auto& [key, value] : entries)
+            if (IsSourceKey(key))
+                storedSources.push_back(value);
+        std::vector<std::string> sources;
+        for (int i = 0; i < form.SourceCount(); ++i)
+            sources.push_back(form.SourceItem(i));
+        // A list left as it was loaded keeps its keys, those written by other tools included.
+        if (sources != storedSources) {
+            for (const auto& entry : entries)
+                if (IsSourceKey(entry.first))
+                    store.DeleteSetting(kSettingsApplication, kSettingsSection, entry.first);
+            for (std::size_t i = 0; i < sources.size(); ++i)
+                if (!sources[i].empty())
+                    store.SaveSetting(kSettingsApplication, kSettingsSection,
+                        std::string(kSourceKeyPrefix) + std::to_string(i), sources[i]);
         }
 
         transaction.Commit();

@@ -67,12 +67,12 @@ TEST_F(SettingsTabTest, ApplyStoresFieldsAsTypedAndReloadsThemNormalised)
     EXPECT_EQ(form.Text(Field::txtImportName), "restore");
     EXPECT_EQ(form.SpanValue(), 1);
 
-    // The second Apply stores what the refresh made of the fields; an empty list and a clear
-    // box remove every folder and store "no".
+    // The ending the refresh gave a folder is no edit: the second Apply keeps the stored
+    // text. An empty list and a clear box remove every folder and store "no".
     form.SetSources({});
     form.SetSpanValue(0);
     cmdApply_Click(host);
-    EXPECT_EQ(Get("ArcFolder"), "/srv/archive/");
+    EXPECT_EQ(Get("ArcFolder"), "/srv/archive");
     EXPECT_EQ(Get("DisksSpan"), "no");
     EXPECT_EQ(All().size(), 6u);
 }
