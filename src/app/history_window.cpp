@@ -1,5 +1,6 @@
 #include "app/history_window.h"
 
+#include "app/path_text.h"
 #include "history/run_details.h"
 #include "history/run_names.h"
 #include "history/run_records.h"
@@ -22,10 +23,10 @@ namespace vesko {
 
 namespace {
 
-// A path is bytes; the window shows it as the file system's encoding reads it.
+// A path is bytes; shown as every path field of the program shows it.
 QString PathText(const std::string& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return ShownPath(path);
 }
 
 QString Text(const std::string& text)
