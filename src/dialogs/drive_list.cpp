@@ -5,7 +5,10 @@
 #include "platform/path_rules.h"
 
 #include <cstdlib>
+#include <dirent.h>
+#include <memory>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vesko {
@@ -46,6 +49,22 @@ std::vector<DriveEntry> ReadDrives()
     for (const std::string& volume : paths::RemovableVolumes())
         drives.push_back({ volume, LastName(volume) + " (" + volume + ")" });
     return drives;
+}
+
+std::vector<std::string> ReadFolderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir)
+        return names;
+    const std::string prefix = folder == "/" ? folder : folder + paths::kSeparator;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        struct stat st { };
+        if (entry->d_name[0] != '.' && ::stat((prefix + entry->d_name).c_str(), &st) == 0
+            && S_ISDIR(st.st_mode))
+            names.emplace_back(entry->d_name);
+    }
+    return names;
 }
 
 void CheckDriveReadable(const std::string& drive)

@@ -4,7 +4,6 @@
 #include "app/path_text.h"
 #include "dialogs/drive_list.h"
 #include "platform/error.h"
-#include "platform/filesystem.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
@@ -296,21 +295,11 @@ void frmListBox::ReadSubFolders(QStandardItem* node)
 
 void frmListBox::AppendSubFolders(QStandardItem* node, const std::string& path)
 {
-    // Read through the file system service, so that every name comes as its bytes; a
-    // folder that cannot be read simply shows nothing below it. Hidden folders stay out,
-    // as in a file manager.
-    std::vector<Folder> folders;
-    try {
-        folders = FileSystem().GetFolder(path).SubFolders();
-    } catch (const std::exception&) {
-        return;
-    }
+    // In the order a person reads the names, whatever their bytes.
     std::vector<std::pair<QString, std::string>> shown;
-    for (const Folder& folder : folders) {
-        const std::string name = folder.Path().substr(folder.Path().rfind(paths::kSeparator) + 1);
-        if (!name.empty() && name.front() != '.')
-            shown.emplace_back(ShownPath(name), folder.Path());
-    }
+    for (const std::string& name : ReadFolderNames(path))
+        shown.emplace_back(
+            ShownPath(name), path == "/" ? "/" + name : path + paths::kSeparator + name);
     std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
         return QString::localeAwareCompare(a.first.toCaseFolded(), b.first.toCaseFolded()) < 0;
     });

@@ -12,6 +12,8 @@ namespace {
 
 TEST_F(FolderDialogTest, OpensOnTheHomeFolderShowingItsVisibleFolders)
 {
+    // A link to a folder is one to pick, as in a file manager.
+    std::filesystem::create_directory_symlink(home + "/Music", home + "/linked");
     frmListBox* window = Open(0);
     EXPECT_EQ(window->windowTitle().toStdString(), "Folder Selection");
     ASSERT_GE(window->Drive1->count(), 2);
@@ -26,7 +28,7 @@ TEST_F(FolderDialogTest, OpensOnTheHomeFolderShowingItsVisibleFolders)
     std::vector<std::string> shown;
     for (int row = 0; row < model->rowCount(); ++row)
         shown.push_back(model->index(row, 0).data().toString().toStdString());
-    EXPECT_EQ(shown, (std::vector<std::string> { "Docs", "Music" }));
+    EXPECT_EQ(shown, (std::vector<std::string> { "Docs", "linked", "Music" }));
 
     std::vector<std::string> order;
     for (QWidget* w = window->Drive1; order.size() < 6; w = w->nextInFocusChain())
