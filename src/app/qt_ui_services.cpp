@@ -65,11 +65,13 @@ Answer QtUiServices::ShowMessage(
     // Paths and descriptions are shown as they are, never read as markup.
     box.setTextFormat(Qt::PlainText);
     QPushButton* yes = nullptr;
-    if (buttons == Buttons::YesNo) {
+    const bool question = buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo;
+    if (question) {
         // Escape or the window's close button answer No.
         yes = box.addButton(QMessageBox::Yes);
-        box.setEscapeButton(box.addButton(QMessageBox::No));
-        box.setDefaultButton(yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        box.setEscapeButton(no);
+        box.setDefaultButton(buttons == Buttons::YesNo ? yes : no);
     } else {
         box.setDefaultButton(box.addButton(QMessageBox::Ok));
     }
@@ -80,7 +82,7 @@ Answer QtUiServices::ShowMessage(
             grid->rowCount(), 0, 1, grid->columnCount());
     }
     box.exec();
-    if (buttons == Buttons::YesNo)
+    if (question)
         return box.clickedButton() == yes ? Answer::Yes : Answer::No;
     return Answer::Ok;
 }

@@ -123,7 +123,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
 
         const bool isExport = options.command == CliOptions::Command::Export;
         const bool takesValue = option == "--name" || option == (isExport ? "--since" : "--folder");
-        const bool isFlag = isExport && option == "--keep-temp";
+        const bool isFlag = isExport ? option == "--keep-temp" : option == "--replace-newer";
         if (!takesValue && !isFlag) {
             error = (args[i].rfind('-', 0) == 0 ? "unknown option '" : "unexpected argument '")
                 + args[i] + "' for " + command;
@@ -134,7 +134,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
                 error = option + " takes no value";
                 return false;
             }
-            options.keepTemp = true;
+            (isExport ? options.keepTemp : options.replaceNewer) = true;
             continue;
         }
         if (!attached) {
@@ -172,7 +172,7 @@ std::string UsageText()
     return "Usage: vesko-backup                 open the window\n"
            "       vesko-backup export [--since MM-DD-YYYY | --since last] [--name NAME]\n"
            "                           [--keep-temp]\n"
-           "       vesko-backup import [--name NAME] [--folder DIR]\n"
+           "       vesko-backup import [--name NAME] [--folder DIR] [--replace-newer]\n"
            "       vesko-backup history [RUN | --find TEXT | --all]\n"
            "       vesko-backup --help | --version\n"
            "\n"
@@ -181,8 +181,10 @@ std::string UsageText()
            "        with the stored settings, then removes the temporary folder unless\n"
            "        --keep-temp is given. NAME replaces the Export Name for this run;\n"
            "        %Y %m %d %H %M in it become the run's start (local time), %% a '%'.\n"
-           "import  extracts the stored Import Name archive (or NAME) into the stored\n"
-           "        Archive folder (or DIR), where it lies.\n"
+           "import  restores the stored Import Name archive (or NAME) into the stored\n"
+           "        Archive folder (or DIR), where it lies, all or nothing. Files there that\n"
+           "        are newer than the archive's copies are kept, each named on standard\n"
+           "        error, unless --replace-newer is given.\n"
            "history lists the last 20 recorded exports and imports (--all: every kept one),\n"
            "        newest first; RUN shows one of them whole, with the files it left out\n"
            "        and the files it archived; --find lists every archived file whose path\n"

@@ -23,6 +23,8 @@ struct CliOptions {
     std::optional<std::int64_t> run;
     std::optional<std::string> find;
     bool all = false;
+    // import: files in the folder newer than the archive's copies are replaced, not kept.
+    bool replaceNewer = false;
 };
 
 // Reads the arguments after the program name. Returns false with a one-line reason when

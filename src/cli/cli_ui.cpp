@@ -18,7 +18,7 @@ Answer CliUi::ShowMessage(const std::string& text, const std::string& title, Ico
     err_ << title << ": " << oneLine << '\n';
     err_.flush();
     ++boxes_;
-    return buttons == Buttons::YesNo ? answer_ : Answer::Ok;
+    return buttons == Buttons::Ok ? Answer::Ok : answer_;
 }
 
 } // namespace vesko::cli

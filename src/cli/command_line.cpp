@@ -59,7 +59,10 @@ int Run(const cli::CliOptions& options)
 {
     SettingsStore store;
     MemoryForm form;
-    cli::CliUi ui(std::cout, std::cerr, options.keepTemp ? Answer::No : Answer::Yes);
+    // The run's one question: the export's cleanup, the import's replacing of newer files.
+    const bool yes = options.command == cli::CliOptions::Command::Export ? !options.keepTemp
+                                                                         : options.replaceNewer;
+    cli::CliUi ui(std::cout, std::cerr, yes ? Answer::Yes : Answer::No);
     Host host { form, ui, store, nullptr };
 
     // As the window loads: the date field starts as today, then the stored settings. The
@@ -93,7 +96,11 @@ int Run(const cli::CliOptions& options)
         form.SetText(MainForm::Field::txtImportName, *options.name);
     if (options.folder)
         form.SetText(MainForm::Field::txtImportFolder, *options.folder);
-    return ExitStatus(cmdImport_Click(host));
+    RunReport report(RunKind::Import);
+    const RunOutcome outcome = cmdImport_Click(host, report);
+    for (const LeftOutFile& kept : report.leftOut)
+        std::cerr << "Kept newer file: " << kept.path << "\n";
+    return ExitStatus(outcome);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "import/import_run.h"
 
 #include "history/run_history.h"
+#include "import/archive_listing.h"
+#include "import/restore_placement.h"
+#include "import/staging_folder.h"
 #include "platform/filesystem.h"
 #include "platform/home_folder.h"
 #include "platform/host.h"
@@ -18,7 +21,9 @@
 #include <chrono>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace vesko {
@@ -28,6 +33,9 @@ namespace {
 using Field = MainForm::Field;
 
 const char* const kArchiveExtension = ".arj";
+const char* const kImportTitle = "Archive Import";
+const char* const kFailedTitle = "Import Failed";
+const char* const kUnchanged = "Nothing in the import folder was changed.";
 
 // The archive's name as typed, completed with the extension unless it already holds it
 // somewhere (so "old.arjx" stays as it is, and "WEEK12.ARJ" does not count).
@@ -38,10 +46,109 @@ std::string ArchiveFileName(const std::string& typed)
     return typed;
 }
 
-// The archive's volumes as one pattern: the folder, the name cut before its extension, ".*".
-std::string ArchivePattern(const std::string& folder, const std::string& fileName)
+std::string Counted(std::uint64_t n, const std::string& what)
 {
-    return folder + fileName.substr(0, fileName.find(kArchiveExtension)) + ".*";
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+RunOutcome Refuse(
+    UiServices& ui, RunReport& report, const std::string& text, const std::string& title, Icon icon)
+{
+    ui.Beep();
+    ui.MsgBox(text, title, icon);
+    report.message = text;
+    return RunOutcome::Refused;
+}
+
+// The archiver did not succeed: cancelled by the person, or failed.
+RunOutcome ArchiverStopped(UiServices& ui, RunReport& report, const ProcessOutcome& outcome)
+{
+    if (outcome.termSignal == 0 && !outcome.cancelled)
+        report.archiverStatus = outcome.exitStatus;
+    ui.Beep();
+    if (outcome.cancelled) {
+        report.message = std::string("Archive restore cancelled.") + CR + CR + kUnchanged;
+        ui.MsgBox(report.message, "Import Cancelled", Icon::Information);
+        return RunOutcome::Cancelled;
+    }
+    report.message = std::string("Archive restore failed.") + CR + CR + outcome.Describe() + CR + CR
+        + kUnchanged;
+    ui.MsgBox(report.message, kFailedTitle, Icon::Exclamation);
+    return RunOutcome::Failed;
+}
+
+RunOutcome PlacementFailed(
+    UiServices& ui, RunReport& report, const std::string& why, bool unchanged)
+{
+    report.message = std::string("Archive restore failed.") + CR + CR + why;
+    if (unchanged)
+        report.message += std::string(2, CR) + kUnchanged;
+    ui.Beep();
+    ui.MsgBox(report.message, kFailedTitle, Icon::Exclamation);
+    return RunOutcome::Failed;
+}
+
+// Extracts into the staging folder, checks the result against the listing and moves it
+// into place; the staging folder goes away with every ending but a failed putting back.
+RunOutcome Restore(Host& host, RunIndicators& indicators, RunReport& report,
+    const std::string& program, const std::string& folder, const ArchiveListing& listing)
+{
+    UiServices& ui = host.ui;
+    StagingFolder staging(folder);
+    // The archive itself, not a pattern of its volumes: given them one by one as separate
+    // archives, the archiver cuts every file that spans two volumes short and still exits
+    // with 0. With -v it follows .a01, .a02, ... on its own.
+    const std::vector<std::string> argv
+        = { program, "x", "-v", "-y", report.archive, staging.Extracted() };
+    ui.ProgressStep("Extracting: " + JoinCommandLine(argv));
+    const ProcessOutcome outcome = RunProcess(argv, ui);
+    indicators.Finish();
+    if (!outcome.Succeeded())
+        return ArchiverStopped(ui, report, outcome);
+    report.archiverStatus = outcome.exitStatus;
+
+    std::vector<PlacementStep> steps;
+    try {
+        steps = PlanPlacement(CheckExtracted(staging.Extracted(), listing), folder);
+    } catch (const Error& e) {
+        return PlacementFailed(ui, report, e.what(), true);
+    }
+
+    std::vector<const PlacementStep*> newer;
+    for (const PlacementStep& step : steps)
+        if (step.newer)
+            newer.push_back(&step);
+    bool replaceNewer = false;
+    if (!newer.empty()) {
+        const std::string question = std::to_string(newer.size())
+            + " files in the import folder are newer than the archive's copies (first: " + folder
+            + newer.front()->path + "). Replace them with the older copies?";
+        replaceNewer = ui.MsgBox(question, kImportTitle, Icon::Question, Buttons::YesNoDefaultNo)
+            == Answer::Yes;
+    }
+
+    Placed placed;
+    try {
+        placed = Place(steps, staging, folder, replaceNewer);
+    } catch (const PlacementError& e) {
+        return PlacementFailed(ui, report, e.what(), e.RolledBack());
+    }
+    report.files = placed.files;
+    report.bytes = placed.bytes;
+    if (!replaceNewer)
+        for (const PlacementStep* step : newer)
+            report.leftOut.push_back(
+                { folder + step->path, "newer than the archive's copy, kept" });
+
+    CreateDatFile(host, "Import", outcome.startedAt);
+    std::string text = std::string("Archive restored successfully.") + CR + CR
+        + Counted(placed.files, "file") + " restored into " + folder + ".";
+    if (!report.leftOut.empty())
+        text += std::string(1, CR) + Counted(report.leftOut.size(), "newer file")
+            + " in the folder kept.";
+    ui.Beep();
+    ui.MsgBox(text, kImportTitle, Icon::Information);
+    return RunOutcome::Success;
 }
 
 RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
@@ -52,51 +159,51 @@ RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
     const std::string typedName = form.Text(Field::txtImportName);
     const std::string program = paths::ExpandHome(form.Text(Field::txtArjFolder)) + "arj";
 
-    if (typedName.empty()) {
-        ui.Beep();
-        ui.MsgBox("Please enter a file name.", "Entry Required", Icon::Information);
-        return RunOutcome::Refused;
-    }
+    if (typedName.empty())
+        return Refuse(ui, report, "Please enter a file name.", "Entry Required", Icon::Information);
 
     if (!paths::EndsWithSeparator(form.Text(Field::txtImportFolder)))
         form.SetText(Field::txtImportFolder, form.Text(Field::txtImportFolder) + paths::kSeparator);
     const std::string folder = paths::ExpandHome(form.Text(Field::txtImportFolder));
 
-    const std::string fileName = ArchiveFileName(typedName);
-    const std::string archivePath = folder + fileName;
-    if (!FileSystem().FileExists(archivePath)) {
-        ui.Beep();
-        ui.MsgBox(std::string("The archive file can't be found. Check to make ")
+    // The archiver reads them as a pattern and extracts every archive that matches.
+    if (typedName.find_first_of("*?") != std::string::npos)
+        return Refuse(ui, report,
+            "The archive name can't hold * or ?: the archiver would extract every archive "
+            "that matches it.",
+            "Invalid Name", Icon::Exclamation);
+
+    const std::string archivePath = folder + ArchiveFileName(typedName);
+    if (!FileSystem().FileExists(archivePath))
+        return Refuse(ui, report,
+            std::string("The archive file can't be found. Check to make ")
                 + "sure the file exists and the path is correct in the " + "settings section.",
             "Archive Not Found", Icon::Exclamation);
-        return RunOutcome::Refused;
-    }
-    const std::string pattern = ArchivePattern(folder, fileName);
     report.archive = archivePath;
 
     indicators.Busy();
-    // The archive itself, not the pattern: given its volumes one by one as separate
-    // archives, the archiver cuts every file that spans two volumes short and still
-    // exits with 0. With -v it follows .a01, .a02, ... on its own.
-    const std::vector<std::string> argv = { program, "x", "-v", "-y", archivePath, folder };
-    indicators.BeginProgress("Archive Import");
-    ui.ProgressStep("Extracting " + pattern + ": " + JoinCommandLine(argv));
-    const ProcessOutcome outcome = RunProcess(argv, ui);
-    indicators.Finish();
-    if (outcome.termSignal == 0 && !outcome.cancelled)
-        report.archiverStatus = outcome.exitStatus;
-
-    if (!outcome.Succeeded()) {
-        ui.Beep();
-        ui.MsgBox(std::string("Archive restore failed.") + CR + CR + outcome.Describe(),
-            "Import Failed", Icon::Exclamation);
-        return RunOutcome::Failed;
+    indicators.BeginProgress(kImportTitle);
+    StagingFolder::RemoveLeftovers(folder);
+    ui.ProgressStep("Listing: " + JoinCommandLine({ program, "v", "-v", "-y", archivePath }));
+    ArchiveListing listing;
+    const ProcessOutcome listed = ListArchive(program, archivePath, ui, listing);
+    if (!listed.Succeeded()) {
+        indicators.Finish();
+        return ArchiverStopped(ui, report, listed);
     }
-
-    CreateDatFile(host, "Import", outcome.startedAt);
-    ui.Beep();
-    ui.MsgBox("Archive restored successfully.", "Archive Import", Icon::Information);
-    return RunOutcome::Success;
+    for (const std::string& volume : listing.volumes) {
+        struct stat st { };
+        report.volumes.push_back({ volume,
+            ::stat(volume.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0 });
+    }
+    if (const std::optional<UnsafeEntry> unsafe = FirstUnsafeEntry(listing)) {
+        indicators.Finish();
+        return Refuse(ui, report,
+            "The archive's entry \"" + unsafe->name + "\" " + unsafe->reason + "." + CR + CR
+                + "The archive was refused; nothing was written.",
+            "Unsafe Archive", Icon::Exclamation);
+    }
+    return Restore(host, indicators, report, program, folder, listing);
 }
 
 } // namespace
@@ -104,6 +211,11 @@ RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
 RunOutcome cmdImport_Click(Host& host)
 {
     RunReport report(RunKind::Import);
+    return cmdImport_Click(host, report);
+}
+
+RunOutcome cmdImport_Click(Host& host, RunReport& report)
+{
     report.started = std::chrono::system_clock::now();
     std::int64_t recorded = 0;
     RunIndicators indicators(host.ui);

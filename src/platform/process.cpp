@@ -65,12 +65,15 @@ private:
 
 // Reads what the pipe holds now; true at its end. 'rounds' bounds the reading so that a
 // writer that never stops cannot keep the caller here.
-template <typename Emit> bool Drain(int fd, LineAssembler& lines, Emit& emit, int rounds = 1 << 30)
+template <typename Emit>
+bool Drain(int fd, LineAssembler& lines, Emit& emit, std::string* raw, int rounds = 1 << 30)
 {
-    char buffer[8192];
+    char buffer[65536];
     for (int i = 0; i < rounds; ++i) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n > 0) {
+            if (raw)
+                raw->append(buffer, static_cast<std::size_t>(n));
             for (ssize_t k = 0; k < n; ++k)
                 lines.Put(buffer[k], emit);
         } else if (n == 0) {
@@ -138,7 +141,7 @@ std::string ProcessOutcome::Describe() const
     return text;
 }
 
-ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui)
+ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui, std::string* output)
 {
     if (argv.empty() || argv.front().empty())
         CannotStart("", ENOENT);
@@ -173,7 +176,8 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui)
 
     std::deque<std::string> last;
     auto emit = [&](const std::string& line) {
-        ui.ProgressOutput(line);
+        if (!output)
+            ui.ProgressOutput(line);
         last.push_back(line);
         if (last.size() > kKeptLines)
             last.pop_front();
@@ -189,7 +193,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui)
             if (!eof) {
                 pollfd p { readFd, POLLIN, 0 };
                 ::poll(&p, 1, kPollMilliseconds);
-                eof = Drain(readFd, lines, emit);
+                eof = Drain(readFd, lines, emit, output);
             } else {
                 // The program closed its output but runs on: wait for its end.
                 ::poll(nullptr, 0, 10);
@@ -200,7 +204,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui)
                 // Whatever it wrote before it ended is in the pipe now. A child of its own
                 // may still hold the pipe open, so read what is there and stop.
                 if (!eof)
-                    Drain(readFd, lines, emit, 64);
+                    Drain(readFd, lines, emit, output, 64);
                 if (w < 0)
                     status = 0xff00; // reaped elsewhere: unknown, taken as a failure
                 break;

@@ -24,8 +24,12 @@ struct ProcessOutcome {
 // Starts argv[0] with the argument list as it stands (no shell), its standard input on
 // /dev/null, and waits for it to end. Each output line goes to ui.ProgressOutput as it
 // arrives; ui.ProgressPoll is asked often and a true answer stops the program (TERM, then
-// KILL). Throws Error with a description when the program cannot be started.
-ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui);
+// KILL). Throws Error with a description when the program cannot be started. Given output,
+// the program's output is collected there byte for byte instead of going to the progress
+// window: a listing that is parsed must not pass through the line assembly, which lets a
+// carriage return or a backspace in a name rewrite what came before it.
+ProcessOutcome RunProcess(
+    const std::vector<std::string>& argv, UiServices& ui, std::string* output = nullptr);
 
 // The argument list joined with single spaces, as the progress window and the messages
 // show the command line.

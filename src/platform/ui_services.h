@@ -10,7 +10,8 @@ inline constexpr const char* kAppTitle = "Zeltan's Vesko Backup";
 inline constexpr char CR = '\r';
 
 enum class Icon { None, Information, Question, Exclamation, Critical };
-enum class Buttons { Ok, YesNo };
+// YesNoDefaultNo: the question whose safe answer is No, so that Enter keeps what is there.
+enum class Buttons { Ok, YesNo, YesNoDefaultNo };
 enum class Answer { Ok, Yes, No };
 
 // What the procedures need from the window toolkit besides the form's fields: the modal

@@ -25,7 +25,7 @@ TEST_F(MainWindowTest, MessageBoxesShowTitleTextIconAndButtons)
     EXPECT_EQ(ui.MsgBox("Proceed with cleanup?", "Cleanup Temporary Directory", Icon::Question,
                   Buttons::YesNo),
         Answer::No);
-    EXPECT_EQ(ui.MsgBox("Again?", "Q", Icon::Question, Buttons::YesNo), Answer::Yes);
+    EXPECT_EQ(ui.MsgBox("Replace?", "Q", Icon::Question, Buttons::YesNoDefaultNo), Answer::Yes);
     ui.MsgBox("done", "Vesko Backup", Icon::Information);
     ui.MsgBox("trap", "Export Error", Icon::Critical);
 
@@ -41,6 +41,8 @@ TEST_F(MainWindowTest, MessageBoxesShowTitleTextIconAndButtons)
     EXPECT_EQ(seen[2].icon, QMessageBox::Question);
     EXPECT_EQ(seen[2].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(seen[2].defaultButton, QMessageBox::Yes);
+    EXPECT_EQ(seen[3].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(seen[3].defaultButton, QMessageBox::No);
     EXPECT_EQ(seen[4].icon, QMessageBox::Information);
     EXPECT_EQ(seen[5].icon, QMessageBox::Critical);
     for (const SeenBox& box : seen)

@@ -29,8 +29,8 @@ vesko::Answer RecordingUi::ShowMessage(
     const std::string& text, const std::string& title, Icon icon, Buttons buttons)
 {
     vesko::Answer answer = vesko::Answer::Ok;
-    if (buttons == Buttons::YesNo) {
-        answer = vesko::Answer::Yes;
+    if (buttons != Buttons::Ok) {
+        answer = buttons == Buttons::YesNo ? vesko::Answer::Yes : vesko::Answer::No;
         if (!script_.empty()) {
             answer = script_.front();
             script_.pop_front();

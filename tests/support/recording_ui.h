@@ -9,7 +9,7 @@
 namespace vesko::test {
 
 // The person, faked: records every beep and box in order and answers questions from a
-// script (Yes when the script has run out).
+// script (the default button when the script has run out).
 class RecordingUi : public UiServices {
 public:
     struct Event {

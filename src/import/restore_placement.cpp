@@ -1,0 +1,211 @@
+#include "import/restore_placement.h"
+
+#include "import/staging_folder.h"
+#include "platform/ui_services.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace vesko {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int err)
+{
+    throw Error(what + " \"" + path + "\": " + std::strerror(err));
+}
+
+std::vector<std::string> SortedNames(const std::string& folder)
+{
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir)
+        Fail("Cannot read folder", folder, errno);
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+        errno = 0;
+    }
+    if (errno != 0)
+        Fail("Cannot read folder", folder, errno);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Expected {
+    bool folder = false;
+    std::uint64_t size = 0;
+    bool seen = false;
+};
+
+// Checks each item below root/below against the listing as the walk meets it.
+void Walk(const std::string& root, const std::string& below,
+    std::unordered_map<std::string, Expected>& expected, std::vector<StagedItem>& items)
+{
+    for (const std::string& name : SortedNames(root + below)) {
+        const std::string path = below.empty() ? name : below + "/" + name;
+        struct stat st { };
+        if (::lstat((root + path).c_str(), &st) != 0)
+            Fail("Cannot look at", root + path, errno);
+        const auto it = expected.find(path);
+        if (it == expected.end())
+            throw Error("The archiver wrote \"" + path + "\", which its listing does not name.");
+        Expected& want = it->second;
+        if (want.folder ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode))
+            throw Error("\"" + path + "\" came out as something else than a "
+                + (want.folder ? "folder." : "file."));
+        if (!want.folder && static_cast<std::uint64_t>(st.st_size) != want.size)
+            throw Error("\"" + path + "\" came out with " + std::to_string(st.st_size)
+                + " bytes instead of " + std::to_string(want.size) + ".");
+        want.seen = true;
+        items.push_back({ path, want.folder, want.folder ? 0 : want.size, st.st_mtim.tv_sec });
+        if (want.folder)
+            Walk(root, path, expected, items);
+    }
+}
+
+// noReplace: what appeared at the destination since it was looked at stays, unless the
+// file system cannot promise that.
+void Rename(const std::string& from, const std::string& to, bool noReplace = false)
+{
+    int done = -1;
+    if (noReplace)
+        done = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (!noReplace || (done != 0 && errno == EINVAL))
+        done = std::rename(from.c_str(), to.c_str());
+    if (done != 0) {
+        const int err = errno;
+        throw Error("Cannot move \"" + from + "\" to \"" + to + "\": " + std::strerror(err));
+    }
+}
+
+// The folders below root that path's parents need.
+void MakeParents(const std::string& root, const std::string& path)
+{
+    for (std::size_t slash = path.find('/'); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string folder = root + "/" + path.substr(0, slash);
+        if (::mkdir(folder.c_str(), S_IRWXU) != 0 && errno != EEXIST)
+            Fail("Cannot create folder", folder, errno);
+    }
+}
+
+} // namespace
+
+std::vector<StagedItem> CheckExtracted(const std::string& extracted, const ArchiveListing& listing)
+{
+    std::unordered_map<std::string, Expected> expected;
+    for (const ListedEntry& entry : listing.entries) {
+        const std::string path = EntryPath(entry.name);
+        expected[path] = { entry.type == 'd', entry.type == 'd' ? 0 : entry.size };
+        for (std::size_t slash = path.find('/'); slash != std::string::npos;
+             slash = path.find('/', slash + 1))
+            expected.try_emplace(path.substr(0, slash), Expected { true });
+    }
+    std::vector<StagedItem> items;
+    Walk(extracted, "", expected, items);
+    for (const ListedEntry& entry : listing.entries)
+        if (!expected[EntryPath(entry.name)].seen)
+            throw Error("\"" + entry.name + "\" is missing after the extraction.");
+    return items;
+}
+
+std::vector<PlacementStep> PlanPlacement(
+    const std::vector<StagedItem>& staged, const std::string& folder)
+{
+    std::vector<PlacementStep> steps;
+    // A folder that is not there yet moves whole, with everything below it.
+    std::string moving;
+    for (const StagedItem& item : staged) {
+        if (!moving.empty() && item.path.size() > moving.size()
+            && item.path.compare(0, moving.size() + 1, moving + "/") == 0) {
+            if (!item.folder) {
+                ++steps.back().files;
+                steps.back().bytes += item.size;
+            }
+            continue;
+        }
+        moving.clear();
+        const std::string target = folder + item.path;
+        struct stat st { };
+        if (::lstat(target.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                Fail("Cannot look at", target, errno);
+            steps.push_back(
+                { item.path, item.folder, false, false, item.folder ? 0u : 1u, item.size });
+            if (item.folder)
+                moving = item.path;
+        } else if (item.folder) {
+            // A link to a folder would lead the files somewhere else.
+            if (!S_ISDIR(st.st_mode))
+                throw Error("\"" + target + "\" is in the way: the archive holds a folder there.");
+        } else if (!S_ISREG(st.st_mode)) {
+            throw Error("\"" + target + "\" is in the way: the archive holds a file there.");
+        } else {
+            steps.push_back(
+                { item.path, false, true, st.st_mtim.tv_sec > item.modified, 1, item.size });
+        }
+    }
+    return steps;
+}
+
+Placed Place(const std::vector<PlacementStep>& steps, StagingFolder& staging,
+    const std::string& folder, bool replaceNewer)
+{
+    struct Done {
+        const PlacementStep* step;
+        bool placed = false;
+    };
+    std::vector<Done> done;
+    Placed placed;
+    try {
+        for (const PlacementStep& step : steps) {
+            if (step.newer && !replaceNewer)
+                continue;
+            const std::string target = folder + step.path;
+            if (step.replaces) {
+                MakeParents(staging.Replaced(), step.path);
+                Rename(target, staging.Replaced() + "/" + step.path);
+            }
+            done.push_back({ &step });
+            Rename(staging.Extracted() + step.path, target, !step.replaces);
+            done.back().placed = true;
+            placed.files += step.files;
+            placed.bytes += step.bytes;
+        }
+    } catch (const Error& e) {
+        bool whole = true;
+        for (auto it = done.rbegin(); it != done.rend(); ++it) {
+            const std::string target = folder + it->step->path;
+            const bool back
+                = (!it->placed
+                      || std::rename(target.c_str(), (staging.Extracted() + it->step->path).c_str())
+                          == 0)
+                && (!it->step->replaces
+                    || std::rename(
+                           (staging.Replaced() + "/" + it->step->path).c_str(), target.c_str())
+                        == 0);
+            whole = whole && back;
+        }
+        if (whole)
+            throw PlacementError(e.what(), true);
+        const std::string kept = staging.Keep();
+        throw PlacementError(std::string(e.what()) + CR + CR
+                + "Not every file could be put back as it was: the archive's copies and the "
+                  "files they replaced lie in \""
+                + kept + "\" (in files/ and replaced/).",
+            false);
+    }
+    return placed;
+}
+
+} // namespace vesko
