@@ -107,6 +107,15 @@ TEST_F(CommandLine, ExportImportSinceLastAndTheirHistory)
     EXPECT_FALSE(fs::exists(restored + "/old.txt"));
     EXPECT_NE(Stored("LastImport"), "");
 
+    // A file edited since the export is kept and named, unless --replace-newer is given.
+    WriteFile(restored + "/Makefile", "edited\n");
+    const ChildRun kept = Program({ "import", "--name", "nightly" });
+    EXPECT_EQ(kept.status, 0) << kept.err;
+    EXPECT_THAT(kept.err, HasSubstr("Kept newer file: " + restored + "/Makefile\n"));
+    EXPECT_EQ(ReadFile(restored + "/Makefile"), "edited\n");
+    EXPECT_EQ(Program({ "import", "--name", "nightly", "--replace-newer" }).status, 0);
+    EXPECT_EQ(ReadFile(restored + "/Makefile"), "all:\n");
+
     // --since last takes the whole day of the last export; --keep-temp keeps the tree.
     fs::remove(arc + "nightly.arj");
     StoreSettings({ { "LastExport", StoredDateText(LocalTime(2021, 6, 15, 18)) } });
@@ -206,6 +215,8 @@ TEST_F(CommandLine, RefusalsStoreNothing)
         { "unknown command", { "restore" }, 2, "vesko-backup: unknown command" },
         { "no such day", { "export", "--since", "13-01-2022" }, 2, "vesko-backup: --since" },
         { "value missing", { "import", "--name" }, 2, "vesko-backup: --name needs a value" },
+        { "import's flag on export", { "export", "--replace-newer" }, 2,
+            "vesko-backup: unknown option '--replace-newer' for export" },
         { "empty export name", { "export", "--name=" }, 2, "vesko-backup: --name needs a value" },
         { "unknown % in the name", { "export", "--name", "n-%F" }, 2,
             "vesko-backup: --name knows %Y %m %d %H %M and %%, not '%F' in 'n-%F'\n" },
