@@ -15,6 +15,7 @@
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -338,8 +339,8 @@ TEST_F(ImportTest, UnsafeSpannedWildcardNewerAndLeftoverRoads)
         Import(dir, name);
         EXPECT_EQ(report.outcome, road.outcome);
         const Lines log = ui.Log();
-        ASSERT_EQ(log.size(), road.log.size()) << ::testing::PrintToString(log);
-        for (std::size_t i = 0; i < log.size(); ++i)
+        EXPECT_EQ(log.size(), road.log.size()) << ::testing::PrintToString(log);
+        for (std::size_t i = 0; i < std::min(log.size(), road.log.size()); ++i)
             EXPECT_THAT(log[i], StartsWith(road.log[i]));
         for (const auto& entry : fs::directory_iterator(dir))
             EXPECT_THAT(entry.path().filename().string(), Not(StartsWith(".vesko-import-")));
