@@ -1,0 +1,146 @@
+// The import (listing, extraction into the staging folder, checks, moving into place)
+// against a plain "arj x -v -y" into an empty folder, on the same archive of the
+// benchmark's tree, in the same run.
+#include "import_bench.h"
+
+#include "cli/cli_ui.h"
+#include "import/import_run.h"
+#include "platform/host.h"
+#include "platform/memory_form.h"
+#include "platform/settings_backing.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Field = vesko::MainForm::Field;
+
+void Check(bool ok, const std::string& what)
+{
+    if (!ok)
+        throw std::runtime_error(what);
+}
+
+std::string Quoted(const std::string& s)
+{
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::vector<std::string> FilesBelow(const std::string& root)
+{
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            out.push_back(std::filesystem::relative(e.path(), root).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// A folder holding (a hard link to) the archive, as the import finds it.
+std::string FolderWithArchive(const std::string& folder, const std::string& archive)
+{
+    Check(std::filesystem::create_directory(folder), "cannot create " + folder);
+    Check(::link(archive.c_str(), (folder + "/bench.arj").c_str()) == 0,
+        "cannot link the archive into " + folder);
+    return folder + "/";
+}
+
+double RunImport(const std::string& folder, const std::string& settings)
+{
+    vesko::MemoryForm form;
+    // The archiver's lines go nowhere, as the plain extraction's do; boxes to stderr.
+    std::ostream nowhere(nullptr);
+    vesko::cli::CliUi ui(nowhere, std::cerr, vesko::Answer::No);
+    vesko::SettingsStore store(settings);
+    vesko::Host host { form, ui, store };
+    form.SetText(Field::txtArjFolder, "/usr/bin/");
+    form.SetText(Field::txtImportFolder, folder);
+    form.SetText(Field::txtImportName, "bench");
+    ::sync();
+    const auto start = Clock::now();
+    const vesko::RunOutcome outcome = vesko::cmdImport_Click(host);
+    const auto stop = Clock::now();
+    Check(outcome == vesko::RunOutcome::Success, "the import did not succeed in " + folder);
+    return std::chrono::duration<double>(stop - start).count();
+}
+
+double RunPlainExtraction(const std::string& archive, const std::string& folder)
+{
+    Check(std::filesystem::create_directory(folder), "cannot create " + folder);
+    const std::string command
+        = "/usr/bin/arj x -v -y " + Quoted(archive) + " " + Quoted(folder + "/") + " >/dev/null";
+    ::sync();
+    const auto start = Clock::now();
+    const int status = std::system(command.c_str());
+    const auto stop = Clock::now();
+    Check(status == 0, "arj x failed: " + command);
+    return std::chrono::duration<double>(stop - start).count();
+}
+
+} // namespace
+
+bool ImportBench(const std::string& source, const std::string& base, int runs)
+{
+    std::printf("\nImport (list, extract into staging, check, move) against arj x -v -y\n");
+    const std::string archive = base + "/bench.arj";
+    Check(std::system(("cd " + Quoted(source) + " && /usr/bin/arj a -r -y " + Quoted(archive)
+              + " '*' >/dev/null")
+                          .c_str())
+            == 0,
+        "cannot archive " + source);
+    const std::string settings = base + "/import-settings.sqlite";
+
+    // One untimed run of each warms the caches and checks that both restore the same files.
+    const std::string warm = FolderWithArchive(base + "/import-warm", archive);
+    RunImport(warm, settings);
+    RunPlainExtraction(archive, base + "/plain-warm");
+    std::vector<std::string> restored = FilesBelow(warm);
+    restored.erase(std::find(restored.begin(), restored.end(), "bench.arj"));
+    const bool same = restored == FilesBelow(base + "/plain-warm");
+    std::printf("archive: %llu bytes, %zu files; same files as arj x: %s\n",
+        static_cast<unsigned long long>(std::filesystem::file_size(archive)), restored.size(),
+        same ? "yes" : "NO");
+
+    std::vector<double> ours, theirs;
+    for (int run = 0; run < runs; ++run) {
+        const std::string mine = base + "/import-" + std::to_string(run);
+        const std::string plain = base + "/plain-" + std::to_string(run);
+        if (run % 2 == 0) {
+            ours.push_back(RunImport(FolderWithArchive(mine, archive), settings));
+            theirs.push_back(RunPlainExtraction(archive, plain));
+        } else {
+            theirs.push_back(RunPlainExtraction(archive, plain));
+            ours.push_back(RunImport(FolderWithArchive(mine, archive), settings));
+        }
+    }
+    std::printf("runs (ms), vesko / arj x:");
+    for (std::size_t i = 0; i < ours.size(); ++i)
+        std::printf(" %.0f/%.0f", ours[i] * 1e3, theirs[i] * 1e3);
+    const double ratio = Median(ours) / Median(theirs);
+    std::printf("\n%d runs each, median:\n", runs);
+    std::printf("  import (vesko):            %8.1f ms\n", Median(ours) * 1e3);
+    std::printf("  arj x -v -y:               %8.1f ms\n", Median(theirs) * 1e3);
+    std::printf("  ratio vesko / arj x:       %8.2f   (goal <= 1.15: %s)\n", ratio,
+        ratio <= 1.15 ? "met" : "NOT met");
+    return same;
+}
