@@ -148,8 +148,10 @@ TEST_F(CommandLine, ExportImportSinceLastAndTheirHistory)
         const char* pattern; // the run, its start, kind and outcome
     };
     const Row rows[] = {
-        { "left a file out", "^ +5  [-0-9]+ [:0-9]+  export  incomplete .*weekly.arj$" },
-        { "since last", "^ +4  [-0-9]+ [:0-9]+  export  success " },
+        { "left a file out", "^ +7  [-0-9]+ [:0-9]+  export  incomplete .*weekly.arj$" },
+        { "since last", "^ +6  [-0-9]+ [:0-9]+  export  success " },
+        { "newer replaced", "^ +5  [-0-9]+ [:0-9]+  import  success +4 " },
+        { "newer kept", "^ +4  [-0-9]+ [:0-9]+  import  success +3 " },
         { "import", "^ +3  [-0-9]+ [:0-9]+  import  success .*/archive/nightly.arj$" },
         { "import, no archive", "^ +2  [-0-9]+ [:0-9]+  import  refused " },
         { "first export", "^ +1  [-0-9]+ [:0-9]+  export  success " },
@@ -164,7 +166,10 @@ TEST_F(CommandLine, ExportImportSinceLastAndTheirHistory)
     EXPECT_EQ(imported3.status, 0);
     EXPECT_THAT(imported3.out, HasSubstr("Archive:         " + arc + "nightly.arj\n"));
     EXPECT_THAT(imported3.out, HasSubstr("Archiver status: 0\n"));
-    const ChildRun incomplete = Program({ "history", "5" });
+    EXPECT_THAT(Program({ "history", "4" }).out,
+        HasSubstr("Left out:        1 file\n  " + restored
+            + "/Makefile  (newer than the archive's copy, kept)\n"));
+    const ChildRun incomplete = Program({ "history", "7" });
     EXPECT_EQ(incomplete.status, 0);
     EXPECT_THAT(incomplete.out, HasSubstr("Outcome:         incomplete\n"));
     EXPECT_THAT(incomplete.out,
@@ -172,10 +177,10 @@ TEST_F(CommandLine, ExportImportSinceLastAndTheirHistory)
     const ChildRun found = Program({ "history", "--find", "read me" });
     EXPECT_EQ(found.status, 0);
     EXPECT_THAT(found.out,
-        ContainsRegex("^[-0-9]+ [:0-9]+  run 5  " + arc
+        ContainsRegex("^[-0-9]+ [:0-9]+  run 7  " + arc
             + "weekly.arj  docs/read me.txt  \\(5 bytes, modified 2022-05-06 07:08:09\\)\n$"));
     EXPECT_EQ(Program({ "history", "--find", "READ ME" }).status, 1);
-    EXPECT_EQ(Program({ "history", "6" }).status, 1);
+    EXPECT_EQ(Program({ "history", "8" }).status, 1);
 }
 
 // A run killed in the middle stays unfinished, and the next run is recorded beside it.
