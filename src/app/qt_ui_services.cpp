@@ -56,14 +56,16 @@ QString QtUiServices::BoxText(const std::string& text)
     return shown;
 }
 
-Answer QtUiServices::ShowMessage(
-    const std::string& text, const std::string& title, Icon icon, Buttons buttons)
+Answer QtUiServices::ShowMessage(const std::string& text, const std::string& title, Icon icon,
+    Buttons buttons, const std::string& details)
 {
     QMessageBox box(BoxIcon(icon), QString::fromStdString(title), BoxText(text),
         QMessageBox::NoButton, BoxParent());
     box.setObjectName(QStringLiteral("MsgBox"));
     // Paths and descriptions are shown as they are, never read as markup.
     box.setTextFormat(Qt::PlainText);
+    if (!details.empty())
+        box.setDetailedText(BoxText(details));
     QPushButton* yes = nullptr;
     const bool question = buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo;
     if (question) {

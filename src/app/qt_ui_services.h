@@ -40,8 +40,8 @@ public:
     static QString BoxText(const std::string& text);
 
 protected:
-    Answer ShowMessage(
-        const std::string& text, const std::string& title, Icon icon, Buttons buttons) override;
+    Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
+        Buttons buttons, const std::string& details) override;
 
 private:
     QWidget* BoxParent() const;

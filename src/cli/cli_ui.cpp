@@ -10,12 +10,19 @@ void CliUi::ProgressOutput(const std::string& line)
     out_.flush();
 }
 
-Answer CliUi::ShowMessage(const std::string& text, const std::string& title, Icon, Buttons buttons)
+Answer CliUi::ShowMessage(const std::string& text, const std::string& title, Icon, Buttons buttons,
+    const std::string& details)
 {
     std::string oneLine = text;
     std::replace(oneLine.begin(), oneLine.end(), CR, ' ');
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
     err_ << title << ": " << oneLine << '\n';
+    // Nothing is folded away in a log: the details follow, one line for each of theirs.
+    if (!details.empty()) {
+        std::string lines = details;
+        std::replace(lines.begin(), lines.end(), CR, '\n');
+        err_ << lines << (lines.back() == '\n' ? "" : "\n");
+    }
     err_.flush();
     ++boxes_;
     return buttons == Buttons::Ok ? Answer::Ok : answer_;

@@ -33,8 +33,8 @@ public:
     int BoxCount() const { return boxes_; }
 
 protected:
-    Answer ShowMessage(
-        const std::string& text, const std::string& title, Icon icon, Buttons buttons) override;
+    Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
+        Buttons buttons, const std::string& details) override;
 
 private:
     std::ostream& out_;

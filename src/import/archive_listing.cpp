@@ -155,7 +155,9 @@ ProcessOutcome ListArchive(
     const std::string& program, const std::string& archive, UiServices& ui, ArchiveListing& listing)
 {
     std::string output;
-    const ProcessOutcome outcome = RunProcess({ program, "v", "-v", "-y", archive }, ui, &output);
+    ProcessOptions options;
+    options.output = &output;
+    const ProcessOutcome outcome = RunProcess({ program, "v", "-v", "-y", archive }, ui, options);
     if (outcome.Succeeded())
         listing = ParseListing(output);
     return outcome;

@@ -19,12 +19,18 @@ namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason)
 {
-    throw Error(std::string(what) + " \"" + path + "\": " + reason);
+    throw Error(std::string(what) + " \"" + path + "\": " + reason, reason);
 }
 
 [[noreturn]] void Fail(const char* what, const std::string& path, int err)
 {
     Fail(what, path, std::strerror(err));
+}
+
+[[noreturn]] void FailWrite(const char* what, const std::string& path, int err)
+{
+    throw WriteError(
+        std::string(what) + " \"" + path + "\": " + std::strerror(err), std::strerror(err));
 }
 
 // The path without trailing '/' (but "/" stays the root), so that the queries look at the
@@ -192,7 +198,7 @@ void CopyBytes(
                 if (w < 0) {
                     if (errno == EINTR)
                         continue;
-                    Fail("Cannot write file", destination, errno);
+                    FailWrite("Cannot write file", destination, errno);
                 }
                 done += w;
             }
@@ -201,7 +207,7 @@ void CopyBytes(
         // A failed copy_file_range or sendfile: tell which side refused.
         int err = errno;
         if (err == ENOSPC || err == EDQUOT || err == EFBIG || err == EROFS || err == ETXTBSY)
-            Fail("Cannot write file", destination, err);
+            FailWrite("Cannot write file", destination, err);
         Fail("Cannot read file", source, err);
     }
 }
@@ -346,13 +352,23 @@ bool FileSystem::FileExists(const std::string& path) const
 
 void FileSystem::MakeDir(const std::string& path, mode_t mode) const
 {
+    if (!MakeFreshDir(path, mode))
+        FailWrite("Cannot create folder", Trimmed(path), EEXIST);
+}
+
+bool FileSystem::MakeFreshDir(const std::string& path, mode_t mode) const
+{
     const std::string p = Trimmed(path);
-    if (::mkdir(p.c_str(), mode) != 0)
-        Fail("Cannot create folder", p, errno);
+    if (::mkdir(p.c_str(), mode) != 0) {
+        if (errno == EEXIST)
+            return false;
+        FailWrite("Cannot create folder", p, errno);
+    }
     // The default follows the umask like any new folder; a mode asked for is set exactly,
     // so a private folder stays private whatever the umask.
     if (mode != 0777 && ::chmod(p.c_str(), mode) != 0)
-        Fail("Cannot set the permissions of folder", p, errno);
+        FailWrite("Cannot set the permissions of folder", p, errno);
+    return true;
 }
 
 void FileSystem::RemoveDir(const std::string& path) const
@@ -471,7 +487,7 @@ void OpenFolder::CopyFile(
     if (out.get() < 0 && errno == EEXIST) {
         struct stat existing { };
         if (::lstat(destination.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
-            Fail("Cannot write file", destination, EISDIR);
+            FailWrite("Cannot write file", destination, EISDIR);
         replacing = true;
         for (int attempt = 0; attempt < 16; ++attempt) {
             target = TemporaryNameBeside(destination);
@@ -483,19 +499,19 @@ void OpenFolder::CopyFile(
         }
     }
     if (out.get() < 0)
-        Fail("Cannot write file", destination, errno);
+        FailWrite("Cannot write file", destination, errno);
 
     try {
         CopyBytes(in.get(), out.get(), facts.size, source, destination);
         if (::fchmod(out.get(), facts.mode & 0777) != 0)
-            Fail("Cannot set the permissions of file", destination, errno);
+            FailWrite("Cannot set the permissions of file", destination, errno);
         const timespec times[2] = { facts.accessed, facts.modified };
         if (::futimens(out.get(), times) != 0)
-            Fail("Cannot set the modification time of file", destination, errno);
+            FailWrite("Cannot set the modification time of file", destination, errno);
         if (::close(out.release()) != 0)
-            Fail("Cannot write file", destination, errno);
+            FailWrite("Cannot write file", destination, errno);
         if (replacing && ::rename(target.c_str(), destination.c_str()) != 0)
-            Fail("Cannot replace file", destination, errno);
+            FailWrite("Cannot replace file", destination, errno);
     } catch (...) {
         ::unlink(target.c_str());
         throw;

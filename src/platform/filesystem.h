@@ -119,6 +119,9 @@ public:
     // Creates one folder; its parent must exist. Error when it cannot be made. The default
     // mode is narrowed by the umask like any new folder's; any other mode is set exactly.
     void MakeDir(const std::string& path, mode_t mode = 0777) const;
+    // The same in one step that fails when anything is already there: false then, and the
+    // existing entry is left as it is, never taken over.
+    bool MakeFreshDir(const std::string& path, mode_t mode = 0777) const;
     // Removes one empty folder (trailing '/' allowed). Error when not empty or refused.
     void RemoveDir(const std::string& path) const;
     // Deletes one file. Error when refused.

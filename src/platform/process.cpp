@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,7 +142,8 @@ std::string ProcessOutcome::Describe() const
     return text;
 }
 
-ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui, std::string* output)
+ProcessOutcome RunProcess(
+    const std::vector<std::string>& argv, UiServices& ui, const ProcessOptions& options)
 {
     if (argv.empty() || argv.front().empty())
         CannotStart("", ENOENT);
@@ -163,9 +165,14 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui, 
     {
         SpawnSetup setup(fds[1]);
         outcome.startedAt = std::chrono::system_clock::now();
+        // The spawn has no mask of its own to give: the caller's is lent for the moment of
+        // the spawn, which the child inherits.
+        const mode_t callerMask = options.umask ? ::umask(*options.umask) : 0;
         // glibc reports a failed exec (missing file, not executable) as the result.
         spawnError = ::posix_spawn(
             &pid, program.c_str(), setup.actions(), setup.attr(), args.data(), environ);
+        if (options.umask)
+            ::umask(callerMask);
     }
     ::close(fds[1]);
     if (spawnError != 0) {
@@ -176,7 +183,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui, 
 
     std::deque<std::string> last;
     auto emit = [&](const std::string& line) {
-        if (!output)
+        if (!options.output)
             ui.ProgressOutput(line);
         last.push_back(line);
         if (last.size() > kKeptLines)
@@ -193,7 +200,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui, 
             if (!eof) {
                 pollfd p { readFd, POLLIN, 0 };
                 ::poll(&p, 1, kPollMilliseconds);
-                eof = Drain(readFd, lines, emit, output);
+                eof = Drain(readFd, lines, emit, options.output);
             } else {
                 // The program closed its output but runs on: wait for its end.
                 ::poll(nullptr, 0, 10);
@@ -204,7 +211,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, UiServices& ui, 
                 // Whatever it wrote before it ended is in the pipe now. A child of its own
                 // may still hold the pipe open, so read what is there and stop.
                 if (!eof)
-                    Drain(readFd, lines, emit, output, 64);
+                    Drain(readFd, lines, emit, options.output, 64);
                 if (w < 0)
                     status = 0xff00; // reaped elsewhere: unknown, taken as a failure
                 break;

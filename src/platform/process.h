@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace vesko {
@@ -21,15 +23,21 @@ struct ProcessOutcome {
     std::string Describe() const;
 };
 
+struct ProcessOptions {
+    // The program's file creation mask; the caller's when not given.
+    std::optional<mode_t> umask;
+    // Receives the program's output byte for byte instead of the progress window: a listing
+    // that is parsed must not pass through the line assembly, which lets a carriage return
+    // or a backspace in a name rewrite what came before it.
+    std::string* output = nullptr;
+};
+
 // Starts argv[0] with the argument list as it stands (no shell), its standard input on
 // /dev/null, and waits for it to end. Each output line goes to ui.ProgressOutput as it
 // arrives; ui.ProgressPoll is asked often and a true answer stops the program (TERM, then
-// KILL). Throws Error with a description when the program cannot be started. Given output,
-// the program's output is collected there byte for byte instead of going to the progress
-// window: a listing that is parsed must not pass through the line assembly, which lets a
-// carriage return or a backspace in a name rewrite what came before it.
+// KILL). Throws Error with a description when the program cannot be started.
 ProcessOutcome RunProcess(
-    const std::vector<std::string>& argv, UiServices& ui, std::string* output = nullptr);
+    const std::vector<std::string>& argv, UiServices& ui, const ProcessOptions& options = {});
 
 // The argument list joined with single spaces, as the progress window and the messages
 // show the command line.

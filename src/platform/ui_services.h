@@ -20,11 +20,13 @@ class UiServices {
 public:
     virtual ~UiServices() = default;
 
-    // A box given no title carries the application title.
-    Answer MsgBox(
-        const std::string& text, const std::string& title, Icon icon, Buttons buttons = Buttons::Ok)
+    // A box given no title carries the application title. details: a longer text the box
+    // keeps folded away until asked for (a whole list the text shows the start of).
+    Answer MsgBox(const std::string& text, const std::string& title, Icon icon,
+        Buttons buttons = Buttons::Ok, const std::string& details = {})
     {
-        return ShowMessage(text, title.empty() ? std::string(kAppTitle) : title, icon, buttons);
+        return ShowMessage(
+            text, title.empty() ? std::string(kAppTitle) : title, icon, buttons, details);
     }
     virtual void Beep() = 0;
     virtual void SetBusy(bool on) = 0;
@@ -42,8 +44,8 @@ public:
     virtual void ProgressEnd() = 0;
 
 protected:
-    virtual Answer ShowMessage(
-        const std::string& text, const std::string& title, Icon icon, Buttons buttons)
+    virtual Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
+        Buttons buttons, const std::string& details)
         = 0;
 };
 

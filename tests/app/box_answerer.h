@@ -19,6 +19,7 @@ struct SeenBox {
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QString parentName;
+    QString details;
 };
 
 // Stands in for the person at the real message boxes: each box that appears is recorded
@@ -46,7 +47,8 @@ private:
             QAbstractButton* press = box->defaultButton();
             seen_.push_back({ box->windowTitle(), box->text(), box->textFormat(), box->icon(),
                 box->standardButtons(), press ? box->standardButton(press) : QMessageBox::NoButton,
-                box->parentWidget() ? box->parentWidget()->objectName() : QString() });
+                box->parentWidget() ? box->parentWidget()->objectName() : QString(),
+                box->detailedText() });
             if (!script_.empty()) {
                 press = box->button(script_.front());
                 script_.pop_front();

@@ -27,7 +27,8 @@ TEST_F(MainWindowTest, MessageBoxesShowTitleTextIconAndButtons)
         Answer::No);
     EXPECT_EQ(ui.MsgBox("Replace?", "Q", Icon::Question, Buttons::YesNoDefaultNo), Answer::Yes);
     ui.MsgBox("done", "Vesko Backup", Icon::Information);
-    ui.MsgBox("trap", "Export Error", Icon::Critical);
+    ui.MsgBox(
+        "trap", "Export Error", Icon::Critical, Buttons::Ok, std::string("/a: b") + CR + "/c: d");
 
     const auto& seen = person.Seen();
     ASSERT_EQ(seen.size(), 6u);
@@ -45,6 +46,8 @@ TEST_F(MainWindowTest, MessageBoxesShowTitleTextIconAndButtons)
     EXPECT_EQ(seen[3].defaultButton, QMessageBox::No);
     EXPECT_EQ(seen[4].icon, QMessageBox::Information);
     EXPECT_EQ(seen[5].icon, QMessageBox::Critical);
+    EXPECT_EQ(seen[0].details, QString()); // folded away only when there is more to tell
+    EXPECT_EQ(seen[5].details, QStringLiteral("/a: b\n/c: d"));
     for (const SeenBox& box : seen)
         EXPECT_EQ(box.parentName, QStringLiteral("frmMain"));
 }

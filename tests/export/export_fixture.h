@@ -27,6 +27,14 @@ class ScriptedUi : public RecordingUi {
 public:
     std::function<void(const std::string& title)> whileBoxOpen;
     std::function<bool()> cancelWhen;
+    std::function<void()> afterEachFile;
+
+    void ProgressCounts(std::uint64_t examined, std::uint64_t copied, std::uint64_t bytes) override
+    {
+        RecordingUi::ProgressCounts(examined, copied, bytes);
+        if (afterEachFile)
+            afterEachFile();
+    }
 
     bool ProgressPoll() override
     {
@@ -34,10 +42,10 @@ public:
     }
 
 protected:
-    vesko::Answer ShowMessage(
-        const std::string& text, const std::string& title, Icon icon, Buttons buttons) override
+    vesko::Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
+        Buttons buttons, const std::string& details) override
     {
-        const vesko::Answer answer = RecordingUi::ShowMessage(text, title, icon, buttons);
+        const vesko::Answer answer = RecordingUi::ShowMessage(text, title, icon, buttons, details);
         if (whileBoxOpen)
             whileBoxOpen(title);
         return answer;

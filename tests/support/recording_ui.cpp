@@ -25,8 +25,8 @@ void RecordingUi::ProgressEnd()
         --progressDepth_;
 }
 
-vesko::Answer RecordingUi::ShowMessage(
-    const std::string& text, const std::string& title, Icon icon, Buttons buttons)
+vesko::Answer RecordingUi::ShowMessage(const std::string& text, const std::string& title, Icon icon,
+    Buttons buttons, const std::string& details)
 {
     vesko::Answer answer = vesko::Answer::Ok;
     if (buttons != Buttons::Ok) {
@@ -36,7 +36,7 @@ vesko::Answer RecordingUi::ShowMessage(
             script_.pop_front();
         }
     }
-    events_.push_back({ Event::Kind::Box, title, text, icon, buttons, answer });
+    events_.push_back({ Event::Kind::Box, title, text, icon, buttons, answer, details });
     return answer;
 }
 

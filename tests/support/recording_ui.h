@@ -19,6 +19,7 @@ public:
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
         Answer answer = Answer::Ok;
+        std::string details;
     };
 
     void Answer(vesko::Answer a) { script_.push_back(a); }
@@ -28,7 +29,7 @@ public:
     void Beep() override
     {
         events_.push_back(
-            { Event::Kind::Beep, {}, {}, Icon::None, Buttons::Ok, vesko::Answer::Ok });
+            { Event::Kind::Beep, {}, {}, Icon::None, Buttons::Ok, vesko::Answer::Ok, {} });
     }
     void SetBusy(bool on) override
     {
@@ -59,8 +60,8 @@ public:
     void Clear() { events_.clear(); }
 
 protected:
-    vesko::Answer ShowMessage(
-        const std::string& text, const std::string& title, Icon icon, Buttons buttons) override;
+    vesko::Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
+        Buttons buttons, const std::string& details) override;
 
 private:
     std::vector<Event> events_;
