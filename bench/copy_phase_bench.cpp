@@ -127,7 +127,8 @@ PhaseResult RunCopyPhase(const std::string& source, const std::string& temp)
     // The writeback of earlier runs is not charged to this one.
     ::sync();
     const auto start = Clock::now();
-    vesko::AddFiles(host, source);
+    vesko::CopyLog log;
+    vesko::AddFiles(host, source, log);
     vesko::RemoveEmpties(host, temp + "/");
     const auto stop = Clock::now();
     Check(form.Text(Field::ExportStatus) == "OK", "the copy phase did not complete");

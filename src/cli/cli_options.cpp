@@ -177,9 +177,11 @@ std::string UsageText()
            "       vesko-backup --help | --version\n"
            "\n"
            "export  archives the files of the source list modified after the start of the\n"
-           "        given day (default: today; 'last': the day of the last recorded export)\n"
-           "        with the stored settings, then removes the temporary folder unless\n"
-           "        --keep-temp is given. NAME replaces the Export Name for this run;\n"
+           "        given day (default: today; 'last': the day the last successful export\n"
+           "        began copying) with the stored settings, verifies the archive, then\n"
+           "        removes the temporary folder unless --keep-temp is given. Every file\n"
+           "        left out (unreadable, 4 GiB or larger, path too long) is a line on\n"
+           "        standard error. NAME replaces the Export Name for this run;\n"
            "        %Y %m %d %H %M in it become the run's start (local time), %% a '%'.\n"
            "import  restores the stored Import Name archive (or NAME) into the stored\n"
            "        Archive folder (or DIR), where it lies, all or nothing. Files there that\n"
@@ -192,7 +194,8 @@ std::string UsageText()
            "        Exit status 1 when nothing is found.\n"
            "\n"
            "Messages go to standard error, the archiver's output to standard output.\n"
-           "Exit status: 0 success, 1 failure, 2 usage error.\n";
+           "Exit status: 0 success, 1 failure, 2 usage error, 3 incomplete (the archive\n"
+           "was written and verified, but some files were left out of it).\n";
 }
 
 } // namespace vesko::cli

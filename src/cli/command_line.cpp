@@ -27,9 +27,12 @@ namespace {
 constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
+constexpr int kIncomplete = 3;
 
 int ExitStatus(RunOutcome outcome)
 {
+    if (outcome == RunOutcome::Incomplete)
+        return kIncomplete;
     return outcome == RunOutcome::Success ? kSuccess : kFailure;
 }
 
@@ -39,8 +42,10 @@ int UsageError(const std::string& reason)
     return kUsage;
 }
 
-// The cut-off day as the date field holds it. "last" is the day of the recorded export,
-// whole, so nothing modified during that day is missed; false when none is recorded.
+// The cut-off day as the date field holds it. "last" is the day on which the copy phase of
+// the last successful export began, whole, so nothing modified during that day is missed;
+// LastExport stands in for a store written before that instant was recorded. False when
+// no export is recorded.
 bool CutOffDay(SettingsStore& store, const std::string& since, std::string& day)
 {
     if (since != "last") {
@@ -49,6 +54,8 @@ bool CutOffDay(SettingsStore& store, const std::string& since, std::string& day)
     }
     TimePoint last;
     if (!ParseStoredDate(
+            store.GetSetting(kSettingsApplication, kSettingsSection, kLastExportCopyStartKey), last)
+        && !ParseStoredDate(
             store.GetSetting(kSettingsApplication, kSettingsSection, "LastExport"), last))
         return false;
     day = DateFieldText(last);

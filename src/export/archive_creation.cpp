@@ -1,13 +1,17 @@
+#include "export/archive_verification.h"
 #include "export/export_messages.h"
 #include "export/export_run.h"
+#include "foldertree/add_files.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
 #include "platform/home_folder.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/process.h"
 #include "platform/ui_services.h"
-#include "settings/registry_settings.h"
 
 #include <exception>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +21,10 @@ namespace msg = export_messages;
 using Field = MainForm::Field;
 
 namespace {
+
+// Archives are readable by their owner alone, whatever the person's umask: they hold
+// copies of private files.
+constexpr mode_t kPrivateFiles = 077;
 
 // The archiver is given its arguments one by one, without a shell: spaces, quotes, "$(...)"
 // and ";" in a folder reach it as they are and run nothing.
@@ -35,37 +43,101 @@ std::vector<std::string> ArchiverArguments(
     return argv;
 }
 
+std::string TwoDigits(int n)
+{
+    return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
+}
+
+// What an archiver that fails or is stopped leaves in the archive folder: its work file
+// ARJTEMP.$nn and the volumes written so far. Those that were not there when it started are
+// removed; a file that was there before is never touched.
+class ArchiverLeftovers {
+public:
+    ArchiverLeftovers(const std::string& folder, const std::string& archiveBase)
+    {
+        for (int n = 0; n < 100; ++n) {
+            candidates_.push_back(folder + "ARJTEMP.$" + TwoDigits(n));
+            candidates_.push_back(archiveBase + (n == 0 ? ".arj" : ".a" + TwoDigits(n)));
+        }
+        for (const std::string& path : candidates_)
+            if (fs_.FileExists(path))
+                before_.insert(path);
+    }
+    // Answers the ones that could not be removed, for the failure box.
+    std::string Remove() const
+    {
+        std::string failures;
+        for (const std::string& path : candidates_) {
+            if (before_.count(path) != 0 || !fs_.FileExists(path))
+                continue;
+            try {
+                fs_.KillFiles(path);
+            } catch (const Error& e) {
+                failures += CR + std::string(e.what());
+            }
+        }
+        return failures;
+    }
+
+private:
+    FileSystem fs_;
+    std::vector<std::string> candidates_;
+    std::set<std::string> before_;
+};
+
+ArchiveResult Fail(UiServices& ui, RunReport& report, RunOutcome outcome, const std::string& why,
+    const ArchiverLeftovers& leftovers)
+{
+    report.volumes.clear();
+    report.archived.clear();
+    report.message = std::string(msg::kArchiveFailedText) + CR + CR + why + leftovers.Remove();
+    ui.Beep();
+    ui.MsgBox(report.message, msg::kArchiveFailedTitle, Icon::Exclamation);
+    return { outcome, {} };
+}
+
 } // namespace
 
-void ArchiveCopiedFiles(Host& host, const std::string& strArchiveDir,
-    const std::string& strArchiveFile, const std::string& strDestination)
+ArchiveResult ArchiveCopiedFiles(Host& host, const std::string& strArchiveDir,
+    const std::string& strArchiveFile, const std::string& strDestination, const CopyLog& log,
+    RunReport& report)
 {
     UiServices& ui = host.ui;
     try {
         host.form.SetText(Field::ExportStatus, "");
         // The archiver adds ".arj" only to a name without a dot: it is given the very name
-        // that the preparation found free, so that an Export Name such as week.12 can
-        // neither miss that check nor have an earlier archive silently updated.
-        const std::string archiveName = strArchiveDir + strArchiveFile + ".arj";
+        // that the run found free, so that an Export Name such as week.12 can neither miss
+        // that check nor have an earlier archive silently updated.
+        const std::string archiveBase = strArchiveDir + strArchiveFile;
+        const std::string archiveName = archiveBase + ".arj";
+        report.archive = archiveName;
         const std::vector<std::string> argv
             = ArchiverArguments(host.form, archiveName, strDestination);
         ui.ProgressStep("Archiving: " + JoinCommandLine(argv));
 
+        const ArchiverLeftovers leftovers(strArchiveDir, archiveBase);
+        ProcessOptions options;
+        options.umask = kPrivateFiles;
         // Waits for the archiver: only its exit status tells whether the archive was
         // written, and the cleanup must not take the tree away while it still reads it.
-        const ProcessOutcome outcome = RunProcess(argv, ui);
-        if (!outcome.Succeeded()) {
-            ui.Beep();
-            ui.MsgBox(std::string(msg::kArchiveFailedText) + CR + CR + outcome.Describe(),
-                msg::kArchiveFailedTitle, Icon::Exclamation);
-            return;
-        }
+        const ProcessOutcome outcome = RunProcess(argv, ui, options);
+        if (outcome.termSignal == 0 && !outcome.cancelled)
+            report.archiverStatus = outcome.exitStatus;
+        if (!outcome.Succeeded())
+            return Fail(ui, report, outcome.cancelled ? RunOutcome::Cancelled : RunOutcome::Failed,
+                outcome.Describe(), leftovers);
 
-        CreateDatFile(host, "Export", outcome.startedAt);
-        // Last, so that "OK" means both: the archive is written and its date recorded.
+        const std::string failure
+            = VerifyArchive(argv.front(), archiveName, log.copied, ui, report);
+        if (!failure.empty())
+            return Fail(ui, report, RunOutcome::Failed, failure, leftovers);
+
         host.form.SetText(Field::ExportStatus, "OK");
+        return { RunOutcome::Success, outcome.startedAt };
     } catch (const std::exception& e) {
+        report.message = e.what();
         ShowTrap(ui, msg::kArchiveTrapTitle, e.what());
+        return { RunOutcome::Failed, {} };
     }
 }
 

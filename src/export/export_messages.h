@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/run_report.h"
 #include "platform/ui_services.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // The titles and texts of the export's message boxes, character for character as the person
 // sees them.
@@ -48,10 +51,22 @@ inline constexpr const char* kArchiveDriveText = "Archive drive doesn't exist!";
 inline constexpr const char* kInvalidSourceTitle = "Invalid Source Folder";
 inline constexpr const char* kInvalidSourceText = "Source folder doesn't exist.";
 inline constexpr const char* kArchiveExistsTitle = "Archive Exists";
-inline std::string ArchiveExistsText(const std::string& archive)
+// files: every volume of an archive of that name found in the archive folder.
+inline std::string ArchiveExistsText(const std::vector<std::string>& files)
 {
-    return std::string("An archive of the same name already exists!") + CR + CR + "Remove "
-        + "or rename the file " + archive + " and try again.";
+    std::string text = std::string("An archive of the same name already exists!") + CR;
+    for (const std::string& file : files)
+        text += CR + file;
+    return text + CR + CR + "Remove or rename " + (files.size() == 1 ? "the file" : "these files")
+        + " and try again.";
+}
+inline constexpr const char* kInvalidArchiveFolderTitle = "Invalid Archive Folder";
+inline std::string InvalidArchiveFolderText(const std::string& archiveDir, const std::string& temp)
+{
+    return "The archive folder " + archiveDir + " is the temporary folder " + temp
+        + " or lies inside it." + CR + CR + "The cleanup after the export deletes the "
+        + "temporary folder with everything in it, the archive included. Choose an archive "
+        + "folder outside the temporary folder in the settings section.";
 }
 inline constexpr const char* kCopyTrapTitle = "Error Copying Files";
 
@@ -59,5 +74,36 @@ inline constexpr const char* kCopyTrapTitle = "Error Copying Files";
 inline constexpr const char* kArchiveFailedTitle = "Archive Failed";
 inline constexpr const char* kArchiveFailedText = "Failed to archive files.";
 inline constexpr const char* kArchiveTrapTitle = "Archive Error";
+inline constexpr const char* kVerifyingStep = "Verifying archive";
+
+// What was left out, as "path: reason" lines.
+inline constexpr std::size_t kLeftOutShown = 10;
+inline std::string LeftOutLines(const std::vector<LeftOutFile>& leftOut, std::size_t count)
+{
+    std::string lines;
+    for (std::size_t i = 0; i < leftOut.size() && i < count; ++i)
+        lines += (i == 0 ? "" : std::string(1, CR)) + leftOut[i].path + ": " + leftOut[i].reason;
+    if (leftOut.size() > count)
+        lines += CR + std::string("\u2026 and ") + std::to_string(leftOut.size() - count) + " more";
+    return lines;
+}
+inline std::string FileCount(std::size_t n)
+{
+    return std::to_string(n) + (n == 1 ? " file" : " files");
+}
+inline constexpr const char* kIncompleteTitle = "Backup Incomplete";
+inline std::string IncompleteText(const std::vector<LeftOutFile>& leftOut)
+{
+    return std::string("The archive was written and verified, but ") + FileCount(leftOut.size())
+        + " could not be backed up:" + CR + CR + LeftOutLines(leftOut, kLeftOutShown) + CR + CR
+        + "The date of the last export was not recorded.";
+}
+// Nothing was copied, and something was left out: no archive would hold anything.
+inline std::string NothingCopiedText(const std::vector<LeftOutFile>& leftOut)
+{
+    return std::string(kCopyErrorText) + CR + CR + "Nothing could be backed up; "
+        + FileCount(leftOut.size()) + " could not be:" + CR + CR
+        + LeftOutLines(leftOut, kLeftOutShown);
+}
 
 } // namespace vesko::export_messages

@@ -21,12 +21,21 @@ namespace {
 
 using Field = MainForm::Field;
 
+// The archive keeps a file's size in 32 bits: a larger file is stored cut short and fails
+// its CRC on extraction.
+constexpr std::uintmax_t kLargestArchivedFile = 0xFFFFFFFFu;
+// The archiver aborts on a path of 512 bytes or more (its full path, the leading '/'
+// included).
+constexpr std::size_t kLongestArchivedPath = 511;
+
 struct Copier {
     const FileSystem& fs;
     const foldertree::TempTree& temp;
     MainForm& form;
     UiServices& ui;
     CopyCounters& counters;
+    CopyLog& log;
+    std::string root; // the source folder, without a trailing '/' but for "/"
     // Converted when the first file is examined, so that a date field that is not a date
     // fails there and a tree without files raises nothing. The field cannot change during
     // the walk: the progress window is modal.
@@ -38,7 +47,36 @@ struct Copier {
             cutOff = CutOffFromDateField(form.DateText());
         return *cutOff;
     }
+    void LeaveOut(const std::string& path, const std::string& reason)
+    {
+        log.leftOut.push_back({ path, reason });
+    }
+    void LeaveOutFolder(const std::string& path, const Error& e)
+    {
+        LeaveOut(path, "folder cannot be read, everything below it left out: " + e.reason());
+    }
 };
+
+std::string ChildPath(const std::string& folder, const std::string& name)
+{
+    return (paths::EndsWithSeparator(folder) ? folder : folder + paths::kSeparator) + name;
+}
+
+// Why the archive could not hold the file's copy; empty when it can.
+std::string ArchiverRefusal(
+    const FileFacts& facts, const std::string& name, const std::string& copy)
+{
+    if (facts.size > kLargestArchivedFile)
+        return "4 GiB or larger, more than the archive can hold";
+    if (copy.size() > kLongestArchivedPath)
+        return "path too long for the archiver (" + std::to_string(copy.size())
+            + " bytes in the temporary folder, at most " + std::to_string(kLongestArchivedPath)
+            + ")";
+    // The archiver stores such a name cut at the line break.
+    if (name.find('\n') != std::string::npos)
+        return "a line break in the name, which the archiver cannot store";
+    return {};
+}
 
 // The mirror of a folder of the walk, made when the first file is copied into it, after the
 // mirrors above it: a folder that receives nothing is never made, and the walk of the source
@@ -69,19 +107,48 @@ void Make(Copier& walk, Mirror& mirror)
     mirror.made = true;
 }
 
+void Copy(
+    Copier& walk, const OpenFolder& folder, std::size_t i, const FileFacts& facts, Mirror& mirror)
+{
+    const std::string original = ChildPath(folder.Path(), folder.FileName(i));
+    const std::string copy = mirror.path + folder.FileName(i);
+    const std::string refusal = ArchiverRefusal(facts, folder.FileName(i), copy);
+    if (!refusal.empty()) {
+        walk.LeaveOut(original, refusal);
+        return;
+    }
+    Make(walk, mirror);
+    try {
+        folder.CopyFile(i, facts, copy);
+    } catch (const WriteError&) {
+        throw;
+    } catch (const Error& e) {
+        // Unreadable, or gone since it was looked at.
+        walk.LeaveOut(original, "cannot be read: " + e.reason());
+        return;
+    }
+    walk.log.copied.push_back(
+        { copy, original, original.substr(walk.root.size() + (walk.root == "/" ? 0 : 1)) });
+    ++walk.counters.copied;
+    walk.counters.bytes += facts.size;
+}
+
 void CopyIfChanged(Copier& walk, const OpenFolder& folder, std::size_t i, Mirror& mirror)
 {
-    const std::optional<FileFacts> facts = folder.LookAt(i);
+    std::optional<FileFacts> facts;
+    try {
+        facts = folder.LookAt(i);
+    } catch (const Error& e) {
+        walk.LeaveOut(
+            ChildPath(folder.Path(), folder.FileName(i)), "cannot be read: " + e.reason());
+        return;
+    }
     if (!facts)
         return;
     ++walk.counters.examined;
     // Equal to the cut-off instant is not later: left out.
-    if (walk.CutOff() < facts->DateLastModified()) {
-        Make(walk, mirror);
-        folder.CopyFile(i, *facts, mirror.path + folder.FileName(i));
-        ++walk.counters.copied;
-        walk.counters.bytes += facts->size;
-    }
+    if (walk.CutOff() < facts->DateLastModified())
+        Copy(walk, folder, i, *facts, mirror);
     walk.ui.ProgressCounts(walk.counters.examined, walk.counters.copied, walk.counters.bytes);
 }
 
@@ -95,10 +162,18 @@ void AddFolderFiles(Copier& walk, const OpenFolder& folder, Mirror& mirror)
         CopyIfChanged(walk, folder, i, mirror);
     const std::string& path = folder.Path();
     for (const std::string& name : folder.FolderNames()) {
-        if (walk.temp.Is((paths::EndsWithSeparator(path) ? path : path + paths::kSeparator) + name))
+        const std::string subPath = ChildPath(path, name);
+        if (walk.temp.Is(subPath))
             continue;
         Mirror sub { &mirror, mirror.path + name + paths::kSeparator };
-        AddFolderFiles(walk, OpenFolder(folder, name), sub);
+        std::optional<OpenFolder> open;
+        try {
+            open.emplace(folder, name);
+        } catch (const Error& e) {
+            walk.LeaveOutFolder(subPath, e);
+            continue;
+        }
+        AddFolderFiles(walk, *open, sub);
     }
 }
 
@@ -110,7 +185,7 @@ CopyCounters& ExportCopyCounters()
     return counters;
 }
 
-void AddFiles(Host& host, const std::string& source)
+void AddFiles(Host& host, const std::string& source, CopyLog& log)
 {
     try {
         host.form.SetText(Field::ExportStatus, "");
@@ -120,12 +195,20 @@ void AddFiles(Host& host, const std::string& source)
         if (!temp.Holds(named.Path())) {
             // Without repeated '/', so that the walk's paths compare with the temporary
             // folder's.
-            const OpenFolder root(foldertree::NormalisedPath(named.Path()));
-            Mirror mirror { nullptr, temp.Text() + paths::RelativePath(root.Path()) };
+            const std::string rootPath = foldertree::NormalisedPath(named.Path());
+            Mirror mirror { nullptr, temp.Text() + paths::RelativePath(rootPath) };
             if (!paths::EndsWithSeparator(mirror.path))
                 mirror.path.push_back(paths::kSeparator);
-            Copier walk { fs, temp, host.form, host.ui, ExportCopyCounters(), std::nullopt };
-            AddFolderFiles(walk, root, mirror);
+            Copier walk { fs, temp, host.form, host.ui, ExportCopyCounters(), log, rootPath,
+                std::nullopt };
+            std::optional<OpenFolder> root;
+            try {
+                root.emplace(rootPath);
+            } catch (const Error& e) {
+                walk.LeaveOutFolder(rootPath, e);
+            }
+            if (root)
+                AddFolderFiles(walk, *root, mirror);
         }
         host.form.SetText(Field::ExportStatus, "OK");
     } catch (const std::exception& e) {

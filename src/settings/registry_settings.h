@@ -10,6 +10,10 @@ struct Host;
 
 inline constexpr const char* kSettingsApplication = "Zeltan's Stuff";
 inline constexpr const char* kSettingsSection = "Vesko Backup";
+// The instant the copy phase of the last successful export began, recorded with LastExport:
+// every file modified since then is in a later export, whatever the day the archiver
+// started on.
+inline constexpr const char* kLastExportCopyStartKey = "LastExportCopyStart";
 
 // modRegistrySettings: writes one value of the section. No trap of its own.
 void SaveRegistrySetting(Host& host, const std::string& key, const std::string& value);

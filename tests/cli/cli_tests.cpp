@@ -3,6 +3,7 @@
 #include "history/run_history.h"
 #include "platform/dates.h"
 #include "platform/path_rules.h"
+#include "platform/run_lock.h"
 #include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
 #include "support/child_process.h"
@@ -116,15 +117,24 @@ TEST_F(CommandLine, ExportImportSinceLastAndTheirHistory)
     EXPECT_EQ(Program({ "import", "--name", "nightly", "--replace-newer" }).status, 0);
     EXPECT_EQ(ReadFile(restored + "/Makefile"), "all:\n");
 
-    // --since last takes the whole day of the last export; --keep-temp keeps the tree.
+    // --since last takes the whole day on which the last export began copying, though its
+    // archiver started after midnight; --keep-temp keeps the tree. A file the archive
+    // cannot hold is left out, one line of its own, and the run is incomplete.
     fs::remove(arc + "nightly.arj");
-    StoreSettings({ { "LastExport", StoredDateText(LocalTime(2021, 6, 15, 18)) } });
+    StoreSettings({ { "LastExport", StoredDateText(LocalTime(2021, 6, 16, 0, 0, 5)) },
+        { kLastExportCopyStartKey, StoredDateText(LocalTime(2021, 6, 15, 23, 59, 50)) } });
+    put("huge", "", LocalTime(2022, 5, 6));
+    fs::resize_file(src + "/huge", std::uintmax_t { 5 } << 30);
     const ChildRun run = Program({ "export", "--since", "last", "--keep-temp" });
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("Backup Incomplete: The archive was written and verified, "));
+    EXPECT_THAT(run.err, HasSubstr("\n" + src + "/huge: 4 GiB or larger"));
     EXPECT_THAT(run.err, HasSubstr("Cleanup Cancelled: Cleanup operation cancelled.  Make "));
     const std::string mirror = temp + paths::RelativePath(src);
     EXPECT_TRUE(fs::exists(mirror + "/same day.txt"));
     EXPECT_FALSE(fs::exists(mirror + "/day before.txt"));
+    EXPECT_EQ(Stored(kLastExportCopyStartKey), StoredDateText(LocalTime(2021, 6, 15, 23, 59, 50)))
+        << "an incomplete run records nothing";
 
     // An export that left a file out, as it is recorded.
     {
@@ -149,7 +159,7 @@ TEST_F(CommandLine, ExportImportSinceLastAndTheirHistory)
     };
     const Row rows[] = {
         { "left a file out", "^ +7  [-0-9]+ [:0-9]+  export  incomplete .*weekly.arj$" },
-        { "since last", "^ +6  [-0-9]+ [:0-9]+  export  success " },
+        { "since last", "^ +6  [-0-9]+ [:0-9]+  export  incomplete " },
         { "newer replaced", "^ +5  [-0-9]+ [:0-9]+  import  success +4 " },
         { "newer kept", "^ +4  [-0-9]+ [:0-9]+  import  success +3 " },
         { "import", "^ +3  [-0-9]+ [:0-9]+  import  success .*/archive/nightly.arj$" },
@@ -174,13 +184,60 @@ TEST_F(CommandLine, ExportImportSinceLastAndTheirHistory)
     EXPECT_THAT(incomplete.out, HasSubstr("Outcome:         incomplete\n"));
     EXPECT_THAT(incomplete.out,
         HasSubstr("Left out:        1 file\n  " + src + "/secret  (Permission denied)\n"));
+    // The exports' own records name it by its path below the source, as the one above.
+    const std::string readMe = "docs/read me.txt  \\(5 bytes, modified 2022-05-06 07:08:09\\)\n";
     const ChildRun found = Program({ "history", "--find", "read me" });
     EXPECT_EQ(found.status, 0);
     EXPECT_THAT(found.out,
-        ContainsRegex("^[-0-9]+ [:0-9]+  run 7  " + arc
-            + "weekly.arj  docs/read me.txt  \\(5 bytes, modified 2022-05-06 07:08:09\\)\n$"));
+        ContainsRegex("^[-0-9]+ [:0-9]+  run 7  " + arc + "weekly.arj  " + readMe
+            + "[-0-9]+ [:0-9]+  run 6  " + arc + "nightly.arj  " + readMe
+            + "[-0-9]+ [:0-9]+  run 1  " + arc + "nightly.arj  " + readMe + "$"));
     EXPECT_EQ(Program({ "history", "--find", "READ ME" }).status, 1);
     EXPECT_EQ(Program({ "history", "8" }).status, 1);
+}
+
+TEST_F(CommandLine, OneRunAtATime)
+{
+    WriteFile(src + "/f.txt", "f\n");
+    StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", "/usr/bin/" }, { "DestinDir", temp },
+        { "ExportArj", "nightly" }, { "SourceDir0", src } });
+
+    // Another process holds the lock: refused, nothing made.
+    {
+        const auto lock = RunLock::TryTake(configHome + "/vesko-backup/settings.sqlite");
+        ASSERT_TRUE(lock);
+        const ChildRun refused = Program({ "export" });
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_EQ(refused.err, "Export Running: Another export or import is running.\n");
+        EXPECT_FALSE(fs::exists(temp));
+    }
+
+    // Two runs that do not share a lock (two users, two stores) but one temporary folder,
+    // started together: one makes the folder, the other is refused and adopts nothing.
+    const std::string other = tmp / "other config";
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", other);
+        SettingsStore store;
+        for (const auto& [key, value] : std::map<std::string, std::string> {
+                 { "ArcFolder", tmp / "archive2/" }, { "ArjFolder", "/usr/bin/" },
+                 { "DestinDir", temp }, { "ExportArj", "nightly" }, { "SourceDir0", src } })
+            store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
+    }
+    const auto run = [&](const std::string& home, const std::string& name) {
+        return "(XDG_CONFIG_HOME='" + home + "' '" + VESKO_PROGRAM_PATH
+            + "' export --keep-temp >/dev/null 2>" + name + ".err; echo $? >" + name + ")";
+    };
+    for (int round = 0; round < 5; ++round) {
+        fs::remove_all(temp);
+        fs::remove_all(arc);
+        fs::remove_all(tmp / "archive2");
+        Shell("cd '" + tmp.Path() + "' && { " + run(configHome, "a") + " & " + run(other, "b")
+            + " & wait; }");
+        const std::string a = ReadFile(tmp / "a"), b = ReadFile(tmp / "b");
+        EXPECT_TRUE((a == "0\n" && b == "1\n") || (a == "1\n" && b == "0\n")) << a << b;
+        EXPECT_THAT(ReadFile(tmp / (a == "1\n" ? "a.err" : "b.err")),
+            HasSubstr("Temporary Folder Exists: "));
+    }
 }
 
 // A run killed in the middle stays unfinished, and the next run is recorded beside it.
@@ -314,7 +371,8 @@ TEST_F(CommandLine, ReadmeCrontabLineNamesEachNight)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         // --since last: every night takes all from 2001 on, whatever the zone of the last.
-        StoreSettings({ { "LastExport", "2001-01-01 00:00:00" } });
+        StoreSettings({ { "LastExport", "2001-01-01 00:00:00" },
+            { kLastExportCopyStartKey, "2001-01-01 00:00:00" } });
         const std::string expected = night(row.hoursEast);
         const ChildRun run = cron(row.tz);
         if (night(row.hoursEast) != expected)

@@ -13,9 +13,10 @@ using namespace std::chrono_literals;
 
 class CopyPhase : public TreeTest {
 protected:
+    CopyLog log;
     void CopyPhaseOf(const std::string& source)
     {
-        AddFiles(host, source);
+        AddFiles(host, source, log);
         RemoveEmpties(host, temp);
     }
 };
@@ -28,7 +29,7 @@ TEST_F(CopyPhase, OneChangedFileMakesItsChainOfFoldersAndNoOther)
     MakeDirs(src + "/empty/deeper");
     Put(src + "/d3/e1/f/new.txt", after, "new");
     form.SetText(Field::ExportStatus, "Status");
-    AddFiles(host, src);
+    AddFiles(host, src, log);
 
     // The levels above the source's own mirror, then the changed file's chain.
     Strings chain;
@@ -51,7 +52,7 @@ TEST_F(CopyPhase, OneChangedFileMakesItsChainOfFoldersAndNoOther)
         chain.push_back(relative + folder);
     }
     std::sort(chain.begin(), chain.end());
-    CopyBackupFiles(host, src, dir / "archives/", "backup", temp);
+    CopyBackupFiles(host, src, log);
     EXPECT_EQ(Entries(temp), chain);
     EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
 
@@ -110,12 +111,12 @@ TEST_F(CopyPhase, MalformedDateFailsAtTheFirstFileOnly)
 {
     MakeDirs(src + "/empty/deeper");
     form.SetDateText("13-45-2020");
-    AddFiles(host, src);
+    AddFiles(host, src, log);
     EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
     EXPECT_TRUE(ui.Log().empty());
 
     Put(src + "/empty/deeper/f.txt", after);
-    AddFiles(host, src);
+    AddFiles(host, src, log);
     EXPECT_EQ(ui.Log(),
         (Strings { "beep", "box:Error Add Files|Type mismatch: \"13-45-2020\" is not a date" }));
     EXPECT_EQ(ui.Boxes()[0].icon, Icon::Critical);
@@ -145,7 +146,7 @@ TEST_F(CopyPhase, FailuresEndTheStepWithItsOwnBox)
     Put(src + "/a/1.txt", after, "1");
     Put(src + "/b/2.txt", after);
     WriteFile(Mirror(src + "/b"), "in the way");
-    AddFiles(host, src);
+    AddFiles(host, src, log);
     EXPECT_EQ(titles(), (Strings { "Error Add Files" }));
     EXPECT_EQ(form.Text(Field::ExportStatus), "");
     EXPECT_EQ(ReadFile(Mirror(src) + "/a/1.txt"), "1");

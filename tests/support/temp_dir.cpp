@@ -36,7 +36,8 @@ TempDir::~TempDir()
     }
     ::chmod(path_.c_str(), 0700);
     Shell("chmod -R u+rwX '" + path_ + "' 2>/dev/null");
-    fs::remove_all(path_, ec);
+    // rm, unlike remove_all, also takes folder chains deeper than a path can name.
+    Shell("rm -rf '" + path_ + "'");
 }
 
 ScopedEnv::ScopedEnv(std::string name, const std::string& value)
