@@ -4,6 +4,12 @@
 
 namespace vesko::cli {
 
+void CliUi::ProgressStep(const std::string& step)
+{
+    err_ << step << '\n';
+    err_.flush();
+}
+
 void CliUi::ProgressOutput(const std::string& line)
 {
     out_ << line << '\n';

@@ -7,7 +7,8 @@
 namespace vesko::cli {
 
 // The person, when nobody is there: every box becomes one line "Title: text" on the error
-// stream (each CR shown as a space), the one question gets the answer fixed in advance,
+// stream (each CR shown as a space), and so does each step of the progress window, as it
+// begins; the one question gets the answer fixed in advance,
 // the archiver's output lines go to the output stream as they arrive, and nothing is ever
 // cancelled.
 class CliUi : public UiServices {
@@ -22,7 +23,7 @@ public:
     void Beep() override { }
     void SetBusy(bool) override { }
     void ProgressBegin(const std::string&) override { }
-    void ProgressStep(const std::string&) override { }
+    void ProgressStep(const std::string& step) override;
     void ProgressFolder(const std::string&) override { }
     void ProgressCounts(std::uint64_t, std::uint64_t, std::uint64_t) override { }
     void ProgressOutput(const std::string& line) override;

@@ -1,6 +1,7 @@
 #include "export/archive_verification.h"
 #include "export/export_messages.h"
 #include "export/export_run.h"
+#include "export/temp_marker.h"
 #include "foldertree/add_files.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
@@ -36,6 +37,8 @@ std::vector<std::string> ArchiverArguments(
     if (form.SpanValue() == 1)
         argv.push_back("-v1440");
     argv.push_back("-y");
+    // The whole path: a name alone would leave out a file of the person's that bears it.
+    argv.push_back("-x" + strDestination + export_steps::kTempMarkerName);
     argv.push_back(archiveName);
     // "*", not "*.*": on Linux the archiver's "*.*" matches only names holding a dot, and
     // would leave a README or a Makefile silently out of the archive.

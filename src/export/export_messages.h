@@ -20,6 +20,12 @@ inline std::string TempExistsText(const std::string& destination)
         + destination + " or " + "change the temporary backup folder in the settings "
         + "section to a folder which doesn't already exist.";
 }
+// A progress step, also a line on standard error: the person learns where the tree went.
+inline std::string RemovingLeftTreeStep(const std::string& destination)
+{
+    return "Removing the temporary folder " + destination
+        + " that an earlier export left when it failed or was stopped";
+}
 inline constexpr const char* kExportErrorTitle = "Export Error";
 inline constexpr const char* kCopyErrorText = "Copy Error!";
 inline constexpr const char* kArchiveErrorText = "Archive Error!";

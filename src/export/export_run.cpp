@@ -1,6 +1,7 @@
 #include "export/export_run.h"
 
 #include "export/export_messages.h"
+#include "export/temp_marker.h"
 #include "foldertree/add_files.h"
 #include "foldertree/remove_tree.h"
 #include "foldertree/temp_tree.h"
@@ -24,6 +25,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace vesko {
 
@@ -94,6 +96,9 @@ void OfferCleanup(Host& host, const std::string& strDestination)
     ui.Beep();
     if (ui.MsgBox(msg::kCleanupQuestion, msg::kCleanupTitle, Icon::Question, Buttons::YesNo)
         == Answer::No) {
+        // Kept at the person's word: the tree is theirs now, and the next export refuses
+        // to start until it is gone, as the box says.
+        export_steps::RemoveTempMarker(strDestination);
         ui.Beep();
         ui.MsgBox(msg::CleanupCancelledText(), msg::kCleanupCancelledTitle, Icon::Information);
         return;
@@ -136,22 +141,46 @@ RunOutcome RunExport(Host& host, RunIndicators& indicators, RunReport& report)
     if (!existing.empty())
         return Close(ui, report, RunOutcome::Refused, msg::ArchiveExistsText(existing),
             msg::kArchiveExistsTitle);
+    // A tree whose marker no run holds was left by an export that failed or was killed. It
+    // goes first, under the progress window.
+    const bool leftBehind
+        = fs.FolderExists(strDestination) && export_steps::LeftByEndedRun(strDestination);
+    if (leftBehind) {
+        indicators.Busy();
+        indicators.BeginProgress("Export");
+        ui.ProgressStep(msg::RemovingLeftTreeStep(strDestination));
+        // Each tells what stopped it; what stays is refused below, for the person to see.
+        RemoveFiles(host, strDestination);
+        RemoveFolders(host, strDestination);
+    }
     // Every export builds its tree from nothing in a folder of its own, made in one step
     // that fails when anything is there: two runs can never share a tree, and the cleanup
     // removes only what this run built.
+    bool made = false;
+    std::unique_ptr<export_steps::TempMarker> marker; // held to the end of the run
     try {
-        if (!fs.MakeFreshDir(strDestination, kPrivateFolder))
-            return Close(ui, report, RunOutcome::Refused, msg::TempExistsText(strDestination),
-                msg::kTempExistsTitle);
+        made = fs.MakeFreshDir(strDestination, kPrivateFolder);
+        if (made)
+            marker = export_steps::TempMarker::Write(strDestination);
     } catch (const std::exception& e) {
+        // Without its marker the empty folder would stop every later run.
+        if (made)
+            ::rmdir(strDestination.c_str());
+        indicators.Finish();
         report.message = e.what();
         ShowTrap(ui, msg::kCopyTrapTitle, e.what());
         return RunOutcome::Failed;
     }
+    if (!made) {
+        indicators.Finish();
+        return Close(ui, report, RunOutcome::Refused, msg::TempExistsText(strDestination),
+            msg::kTempExistsTitle);
+    }
 
     indicators.Busy();
     ExportCopyCounters() = {};
-    indicators.BeginProgress("Export");
+    if (!leftBehind)
+        indicators.BeginProgress("Export");
     ui.ProgressStep("Copying changed files");
     const TimePoint copyBegan = std::chrono::system_clock::now();
 
@@ -172,8 +201,11 @@ RunOutcome RunExport(Host& host, RunIndicators& indicators, RunReport& report)
     // A list without a source backs nothing up: not a success.
     if (!copied || walked == 0) {
         indicators.Finish();
-        if (walked == 0)
-            RemoveFolders(host, strDestination); // made by this run, and empty
+        if (walked == 0) {
+            // Made by this run, and empty but for the marker.
+            export_steps::RemoveTempMarker(strDestination);
+            RemoveFolders(host, strDestination);
+        }
         report.message = msg::kCopyErrorText;
         ui.MsgBox(msg::kCopyErrorText, msg::kExportErrorTitle, Icon::Exclamation);
         return RunOutcome::Failed;
@@ -182,6 +214,7 @@ RunOutcome RunExport(Host& host, RunIndicators& indicators, RunReport& report)
     if (log.copied.empty()) {
         indicators.Finish();
         // The tree holds no file: it goes, whatever the outcome.
+        export_steps::RemoveTempMarker(strDestination);
         RemoveFolders(host, strDestination);
         if (!log.leftOut.empty())
             return Close(ui, report, RunOutcome::Failed, msg::NothingCopiedText(log.leftOut),

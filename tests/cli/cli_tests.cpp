@@ -249,7 +249,7 @@ TEST_F(CommandLine, KilledRunStaysUnfinished)
     StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", killer }, { "DestinDir", temp },
         { "ExportArj", "nightly" }, { "SourceDir0", src } });
     EXPECT_EQ(Program({ "export" }).status, -1);
-    fs::remove_all(temp);
+    // The killed run's tree is in the way; the next run removes it.
     StoreSettings({ { "ArjFolder", "/usr/bin/" } });
     EXPECT_EQ(Program({ "export" }).status, 0);
 
@@ -259,6 +259,45 @@ TEST_F(CommandLine, KilledRunStaysUnfinished)
                       "unfinished "));
     EXPECT_THAT(Program({ "history", "1" }).out,
         HasSubstr("Ended:           never: killed, or still running\n"));
+}
+
+// A failed run leaves its tree; the next one removes it and goes on, with nobody to clean
+// up. A tree the person kept is theirs: refused, named, and left alone.
+TEST_F(CommandLine, NextRunRecoversFromAFailedOne)
+{
+    WriteFile(src + "/notes.txt", "notes\n");
+    const struct {
+        const char* name;
+        std::string arjFolder;
+        std::vector<std::string> args;
+        int status;
+        std::string err; // a part of standard error
+        bool treeAfter;
+    } rows[] = {
+        { "archiver missing", tmp / "no arj/", {}, 1, "Archive Error: ", true },
+        { "the next run", "/usr/bin/", {}, 0,
+            "Removing the temporary folder " + temp + " that an earlier export left", false },
+        { "a tree kept", "/usr/bin/", { "--keep-temp" }, 0, "Cleanup Cancelled: ", true },
+        { "is the person's", "/usr/bin/", {}, 1,
+            "Temporary Folder Exists: The temporary destination folder already exists!  Files "
+            "can't be copied to an existing folder.  Rename or delete the folder "
+                + temp + " or ",
+            true },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove(arc + "nightly.arj");
+        StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", row.arjFolder }, { "DestinDir", temp },
+            { "ExportArj", "nightly" }, { "SourceDir0", src } });
+        std::vector<std::string> args = { "export", "--since", "01-01-2001" };
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const ChildRun run = Program(args);
+        EXPECT_EQ(run.status, row.status);
+        EXPECT_THAT(run.err, HasSubstr(row.err));
+        EXPECT_EQ(fs::exists(arc + "nightly.arj"), row.status == 0);
+        EXPECT_EQ(fs::exists(temp), row.treeAfter);
+    }
+    EXPECT_EQ(ReadFile(temp + paths::RelativePath(src) + "/notes.txt"), "notes\n");
 }
 
 // Every refusal that comes before the run: nothing may be written, not even the store.

@@ -85,8 +85,8 @@ TEST_F(ExportTest, ArchiverGivenItsArgumentsMissingOrFailing)
     // Then its test of the archive and its listing, both following the volumes.
     const std::string program = arjFolder + "arj\n", archive = arc + "week 12.arj\n";
     EXPECT_EQ(ReadFile(record),
-        program + "a\n-r\n-y\n" + archive + temp + "*\n" + program + "t\n-v\n-y\n" + archive
-            + program + "v\n-v\n-y\n" + archive);
+        program + "a\n-r\n-y\n-x" + temp + ".vesko-backup-run\n" + archive + temp + "*\n" + program
+            + "t\n-v\n-y\n" + archive + program + "v\n-v\n-y\n" + archive);
     EXPECT_THAT(ui.Steps(), Contains(StartsWith("Archiving: " + arjFolder + "arj a")));
     EXPECT_THAT(ui.Steps(), Contains("Verifying archive"));
     store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastExport");
@@ -101,7 +101,7 @@ TEST_F(ExportTest, ArchiverGivenItsArgumentsMissingOrFailing)
     EXPECT_EQ(form.Text(Field::ExportStatus), "");
     EXPECT_TRUE(fs::exists(temp)) << "the temporary tree stays";
 
-    fs::remove_all(temp);
+    // Each failed run's tree is removed by the next run.
     WriteScript(arjFolder + "arj", "echo 'stand-in: disk full' >&2\nexit 2");
     Apply({ src }, temp, arc, "backup", arjFolder);
     EXPECT_FALSE(Export());
