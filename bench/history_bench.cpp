@@ -237,6 +237,8 @@ int Bench(const Options& o)
 
 int main(int argc, char** argv)
 {
+    // Each line as it comes: the whole takes minutes.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     try {
         return Bench(ParseOptions(argc, argv));
     } catch (const std::exception& e) {
