@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/run_history.h"
 #include "platform/run_report.h"
 #include "platform/ui_services.h"
 
@@ -103,6 +104,11 @@ inline std::string IncompleteText(const std::vector<LeftOutFile>& leftOut)
     return std::string("The archive was written and verified, but ") + FileCount(leftOut.size())
         + " could not be backed up:" + CR + CR + LeftOutLines(leftOut, kLeftOutShown) + CR + CR
         + "The date of the last export was not recorded.";
+}
+// The box's details: every left-out file, then where they stay once the box is closed.
+inline std::string IncompleteDetails(const std::vector<LeftOutFile>& leftOut)
+{
+    return LeftOutLines(leftOut, leftOut.size()) + CR + CR + history::kSeeHistoryLine;
 }
 // Nothing was copied, and something was left out: no archive would hold anything.
 inline std::string NothingCopiedText(const std::vector<LeftOutFile>& leftOut)

@@ -238,7 +238,7 @@ RunOutcome RunExport(Host& host, RunIndicators& indicators, RunReport& report)
     if (!log.leftOut.empty()) {
         // No date: the next export since the last one covers the same days again.
         Close(ui, report, RunOutcome::Incomplete, msg::IncompleteText(log.leftOut),
-            msg::kIncompleteTitle, msg::LeftOutLines(log.leftOut, log.leftOut.size()));
+            msg::kIncompleteTitle, msg::IncompleteDetails(log.leftOut));
         OfferCleanup(host, strDestination);
         return RunOutcome::Incomplete;
     }
@@ -270,6 +270,10 @@ RunOutcome cmdExport_Click(Host& host)
         if (!lock) {
             host.ui.Beep();
             host.ui.MsgBox(kRunningText, kRunningTitle, Icon::Exclamation);
+            report.outcome = RunOutcome::Refused;
+            report.message = kRunningText;
+            report.ended = std::chrono::system_clock::now();
+            history::RecordRun(host.store, report);
             return RunOutcome::Refused;
         }
         recorded = history::BeginRun(host.store, report);

@@ -143,4 +143,10 @@ void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report)
     }
 }
 
+void RecordRun(SettingsStore& store, const RunReport& report)
+{
+    if (const std::int64_t id = BeginRun(store, report))
+        EndRun(store, id, report);
+}
+
 } // namespace vesko::history

@@ -19,6 +19,9 @@ namespace history {
 // turn a good backup into a failed one, so a failure is only told on standard error.
 std::int64_t BeginRun(SettingsStore& store, const RunReport& report);
 void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report);
+// A run that ended as it began (refused because another one holds the lock), begun and
+// ended at once.
+void RecordRun(SettingsStore& store, const RunReport& report);
 
 // How many runs are kept; BeginRun drops the older ones with their file lists.
 inline constexpr std::size_t kKeptRuns = 1000;

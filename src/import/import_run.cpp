@@ -228,6 +228,10 @@ RunOutcome cmdImport_Click(Host& host, RunReport& report)
         if (!lock) {
             host.ui.Beep();
             host.ui.MsgBox(kRunningText, kRunningTitle, Icon::Exclamation);
+            report.outcome = RunOutcome::Refused;
+            report.message = kRunningText;
+            report.ended = std::chrono::system_clock::now();
+            history::RecordRun(host.store, report);
             return RunOutcome::Refused;
         }
         recorded = history::BeginRun(host.store, report);

@@ -1,6 +1,7 @@
 // The roads on which an export once said "done" without a restorable archive of every
 // file: each ends in its own outcome now, with the real archiver.
 #include "export_fixture.h"
+#include "history/run_history.h"
 #include "platform/dates.h"
 
 #include <cerrno>
@@ -16,6 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
+using ::testing::EndsWith;
 
 const char* const kIncomplete = "Backup Incomplete";
 const char* const kCleanup = "Cleanup Temporary Directory";
@@ -154,6 +156,12 @@ TEST_P(ExportRoads, EndsInItsOwnOutcome)
     }
     if (outcome == RunOutcome::Incomplete) {
         EXPECT_EQ(ui.Boxes()[0].icon, Icon::Exclamation);
+        // The left-out files outlive the box in the run history; its details end saying so.
+        for (const auto& box : ui.Boxes()) {
+            if (box.title == kIncomplete) {
+                EXPECT_THAT(box.details, EndsWith(history::kSeeHistoryLine));
+            }
+        }
     }
     if (outcome == RunOutcome::Success) {
         // The copy phase began before the archiver: "since last" starts from its day.
