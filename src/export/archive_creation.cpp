@@ -1,3 +1,4 @@
+#include "export/archive_names.h"
 #include "export/archive_verification.h"
 #include "export/export_messages.h"
 #include "export/export_run.h"
@@ -46,11 +47,6 @@ std::vector<std::string> ArchiverArguments(
     return argv;
 }
 
-std::string TwoDigits(int n)
-{
-    return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
-}
-
 // What an archiver that fails or is stopped leaves in the archive folder: its work file
 // ARJTEMP.$nn and the volumes written so far. Those that were not there when it started are
 // removed; a file that was there before is never touched.
@@ -58,9 +54,11 @@ class ArchiverLeftovers {
 public:
     ArchiverLeftovers(const std::string& folder, const std::string& archiveBase)
     {
-        for (int n = 0; n < 100; ++n) {
-            candidates_.push_back(folder + "ARJTEMP.$" + TwoDigits(n));
-            candidates_.push_back(archiveBase + (n == 0 ? ".arj" : ".a" + TwoDigits(n)));
+        for (int n = 0; n < kVolumeCount; ++n) {
+            const char number[]
+                = { static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10), '\0' };
+            candidates_.push_back(folder + "ARJTEMP.$" + number);
+            candidates_.push_back(VolumeName(archiveBase, n));
         }
         for (const std::string& path : candidates_)
             if (fs_.FileExists(path))

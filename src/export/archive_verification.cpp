@@ -1,13 +1,14 @@
 #include "export/archive_verification.h"
 
+#include "export/archive_names.h"
 #include "export/export_messages.h"
 #include "foldertree/add_files.h"
+#include "import/archive_listing.h"
 #include "platform/error.h"
 #include "platform/process.h"
 #include "platform/ui_services.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <map>
 #include <sys/stat.h>
@@ -21,69 +22,19 @@ namespace msg = export_messages;
 // How many missing or mismatched files a failure box names.
 constexpr std::size_t kMismatchesShown = 5;
 
-std::string TwoDigits(int n)
-{
-    return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
-}
-
 // The first volume and the .a01, .a02, ... that follow it without a gap; false when the
 // first is missing.
 bool CollectVolumes(const std::string& archive, std::vector<ArchiveVolume>& volumes)
 {
     const std::string base = archive.substr(0, archive.size() - 4); // without ".arj"
-    for (int n = 0; n < 100; ++n) {
-        const std::string path = n == 0 ? archive : base + ".a" + TwoDigits(n);
+    for (int n = 0; n < kVolumeCount; ++n) {
+        const std::string path = VolumeName(base, n);
         struct stat st { };
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             break;
         volumes.push_back({ path, static_cast<std::uint64_t>(st.st_size) });
     }
     return !volumes.empty();
-}
-
-// The archiver's verbose listing: every stored path with its size, the parts of a file
-// that spans volumes added up. An entry is a line "NNN) path" followed by a line whose
-// third field is the size ("11 UNIX  1456174  1456174 1.000 ...").
-std::map<std::string, std::uint64_t> ParseListing(const std::string& output)
-{
-    std::map<std::string, std::uint64_t> sizes;
-    std::string pending;
-    bool expectSizes = false;
-    std::size_t at = 0;
-    while (at < output.size()) {
-        std::size_t end = output.find('\n', at);
-        if (end == std::string::npos)
-            end = output.size();
-        const std::string line = output.substr(at, end - at);
-        at = end + 1;
-        if (expectSizes) {
-            expectSizes = false;
-            std::size_t field = 0, pos = 0;
-            while (pos < line.size()) {
-                const std::size_t start = line.find_first_not_of(' ', pos);
-                if (start == std::string::npos)
-                    break;
-                pos = line.find(' ', start);
-                if (pos == std::string::npos)
-                    pos = line.size();
-                if (++field == 3) {
-                    std::uint64_t size = 0;
-                    const auto [p, ec]
-                        = std::from_chars(line.data() + start, line.data() + pos, size);
-                    if (ec == std::errc() && p == line.data() + pos)
-                        sizes[pending] += size;
-                    break;
-                }
-            }
-            continue;
-        }
-        const std::size_t digits = line.find_first_not_of("0123456789");
-        if (digits != 0 && digits != std::string::npos && line.compare(digits, 2, ") ") == 0) {
-            pending = line.substr(digits + 2);
-            expectSizes = true;
-        }
-    }
-    return sizes;
 }
 
 // The name the archiver stores for a path it was given: without the leading '/'.
@@ -110,13 +61,21 @@ std::string VerifyArchive(const std::string& program, const std::string& archive
         return "The archiver's test of the archive failed." + std::string(1, CR)
             + tested.Describe();
 
-    std::string listing;
-    ProcessOptions capture;
-    capture.output = &listing;
-    const ProcessOutcome listed = RunProcess({ program, "v", "-v", "-y", archive }, ui, capture);
+    ArchiveListing listing;
+    ProcessOutcome listed;
+    try {
+        listed = ListArchive(program, archive, ui, listing);
+    } catch (const Error& e) {
+        return e.what();
+    }
     if (!listed.Succeeded())
         return "The archiver could not list the archive." + std::string(1, CR) + listed.Describe();
-    const std::map<std::string, std::uint64_t> stored = ParseListing(listing);
+    if (listing.volumes.size() != report.volumes.size())
+        return "The archiver read " + std::to_string(listing.volumes.size()) + " of its "
+            + std::to_string(report.volumes.size()) + " volumes.";
+    std::map<std::string, std::uint64_t> stored;
+    for (const ListedEntry& entry : listing.entries)
+        stored[entry.name] = entry.size;
 
     // Compared with the copies, which are what the archiver read: a source file written
     // to during the copy may differ from its size when listed.

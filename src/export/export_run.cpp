@@ -1,5 +1,6 @@
 #include "export/export_run.h"
 
+#include "export/archive_names.h"
 #include "export/export_messages.h"
 #include "export/temp_marker.h"
 #include "foldertree/add_files.h"
@@ -68,11 +69,8 @@ std::vector<std::string> ExistingArchive(const std::string& archiveBase)
 {
     const FileSystem fs;
     std::vector<std::string> found;
-    for (int n = 0; n < 100; ++n) {
-        const std::string path = archiveBase
-            + (n == 0 ? std::string(".arj")
-                      : ".a" + std::string(1, static_cast<char>('0' + n / 10))
-                        + static_cast<char>('0' + n % 10));
+    for (int n = 0; n < kVolumeCount; ++n) {
+        const std::string path = VolumeName(archiveBase, n);
         if (fs.FileExists(path) || fs.FolderExists(path))
             found.push_back(path);
     }
