@@ -8,6 +8,7 @@
 // Defaults: 20,000 files in 2,000 folders, a tenth of them modified after the cut-off;
 // 100,000 files for the memory figure; 5 timed runs of each, the median reported.
 #include "cli/cli_ui.h"
+#include "export_bench.h"
 #include "foldertree/add_files.h"
 #include "foldertree/remove_empties.h"
 #include "import_bench.h"
@@ -305,12 +306,16 @@ int Bench(const Options& o)
     for (const auto& entry : std::filesystem::directory_iterator(base))
         if (entry.path() != source)
             std::filesystem::remove_all(entry.path());
+    const bool exported = ExportBench(source, base, o.runs);
+    for (const auto& entry : std::filesystem::directory_iterator(base))
+        if (entry.path() != source)
+            std::filesystem::remove_all(entry.path());
     const bool imported = !o.import || ImportBench(source, base, o.runs);
     for (const auto& entry : std::filesystem::directory_iterator(base))
         std::filesystem::remove_all(entry.path());
 
     if (o.memoryFiles <= 0)
-        return same && imported && warm.boxes == 0 ? 0 : 1;
+        return same && exported && imported && warm.boxes == 0 ? 0 : 1;
 
     // Peak memory over a large tree, the copy phase alone in a fresh process.
     const int memoryFolders = std::max(1, o.memoryFiles / 10);
@@ -328,7 +333,7 @@ int Bench(const Options& o)
         child.seconds * 1e3, mib, mib < 64.0 ? "met" : "NOT met");
     std::printf("  find | cpio -pdm:          %8.1f ms  (ratio %.2f)\n", bigCpio * 1e3,
         child.seconds / bigCpio);
-    return same && imported && warm.boxes == 0 ? 0 : 1;
+    return same && exported && imported && warm.boxes == 0 ? 0 : 1;
 }
 
 } // namespace

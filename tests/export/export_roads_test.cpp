@@ -293,6 +293,18 @@ const Road kRoads[] = {
         },
         RunOutcome::Failed, { "Archive Failed", "Export Error" },
         { "The archiver ended without writing the archive" } },
+    { "ArchiveLackingACopiedFile",
+        [](ExportRoads& t) -> Strings {
+            t.Put(t.src + "/a.txt", "a\n", kAfter);
+            t.Put(t.src + "/b.txt", "b\n", kAfter);
+            // An archive that passes its own test but lost a file after it was written.
+            WriteScript(t.root / "arj/arj",
+                "/usr/bin/arj \"$@\" || exit\n[ \"$1\" != a ] || /usr/bin/arj d -y \"$4\" b.txt");
+            t.Sources({ t.src }, "backup", t.root / "arj/");
+            return {};
+        },
+        RunOutcome::Failed, { "Archive Failed", "Export Error" },
+        { "/src/b.txt: not in the archive" } },
     { "CancelledArchiverLeavesNoPartialVolume",
         [](ExportRoads& t) -> Strings {
             t.Put(t.src + "/big", RandomBytes(20 << 20, 5), kAfter);
