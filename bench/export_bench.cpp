@@ -110,7 +110,7 @@ bool ExportBench(const std::string& source, const std::string& base, int runs)
         std::printf("\n%d runs, median:\n", runs);
         std::printf("  copy phase:                %8.1f ms\n", Median(copy) * 1e3);
         std::printf("  archiver (arj a):          %8.1f ms\n", Median(archiver) * 1e3);
-        std::printf("  verification (t, v, sizes):%8.1f ms\n", Median(verification) * 1e3);
+        std::printf("  verification (test, sizes):%8.1f ms\n", Median(verification) * 1e3);
         std::printf("  verification / archiver:   %8.2f   (goal <= 0.35: %s)\n", ratio,
             ratio <= 0.35 ? "met" : "NOT met");
         return true;
