@@ -299,7 +299,8 @@ const Road kRoads[] = {
             t.Put(t.src + "/b.txt", "b\n", kAfter);
             // An archive that passes its own test but lost a file after it was written.
             WriteScript(t.root / "arj/arj",
-                "/usr/bin/arj \"$@\" || exit\n[ \"$1\" != a ] || /usr/bin/arj d -y \"$4\" b.txt");
+                "/usr/bin/arj \"$@\" || exit\n[ \"$1\" != a ] || /usr/bin/arj d -y '" + t.arc
+                    + "backup.arj' b.txt");
             t.Sources({ t.src }, "backup", t.root / "arj/");
             return {};
         },
