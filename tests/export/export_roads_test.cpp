@@ -191,18 +191,27 @@ const Road kRoads[] = {
         },
         RunOutcome::Incomplete, { kIncomplete, kCleanup, kCleanupDone },
         { kSysfs + "/drivers_probe: cannot be read: " } },
-    { "FileVanishingDuringTheWalkAndAMissingSource",
+    { "TreeChangingDuringTheWalkAndAMissingSource",
         [](ExportRoads& t) -> Strings {
             const Strings kept = { t.Put(t.src + "/a.txt", "a\n", kAfter),
                 t.Put(t.src + "/c.txt", "c\n", kAfter), t.Put(t.other + "/x", "x\n", kAfter) };
-            // Gone before the walk looked at it: nothing is lost, and the walk goes on.
             t.Put(t.src + "/b.txt", "b\n", kAfter);
-            t.ui.afterEachFile = [&t] { fs::remove(t.src + "/b.txt"); };
+            t.Put(t.src + "/sub/d.txt", "d\n", kAfter);
+            // Once the walk has listed the source: a file gone before it was looked at (nothing
+            // lost), and a folder that became a file (which this run cannot read as a folder).
+            t.ui.afterEachFile = [&t] {
+                if (!fs::exists(t.src + "/b.txt"))
+                    return;
+                fs::remove(t.src + "/b.txt");
+                fs::rename(t.src + "/sub", t.root / "moved");
+                t.Put(t.src + "/sub", "now a file\n", kAfter);
+            };
             t.Sources({ t.src, t.root / "no such folder", t.other });
             return kept;
         },
         RunOutcome::Incomplete, { "Invalid Source Folder", kIncomplete, kCleanup, kCleanupDone },
-        { "/no such folder: Source folder doesn't exist." } },
+        { "/src/sub: folder cannot be read, everything below it left out: Not a directory",
+            "/no such folder: Source folder doesn't exist." } },
     { "FolderPathBeyondTheSystemLimit",
         [](ExportRoads& t) -> Strings {
             DeepChain(t.src + "/deep", 4200, kAfter);
