@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
@@ -72,8 +73,11 @@ QTableWidget* Table(const QStringList& headers, const char* name, QWidget* paren
 void SetRow(QTableWidget* table, int row, std::initializer_list<QTableWidgetItem*> cells)
 {
     int column = 0;
-    for (QTableWidgetItem* cell : cells)
+    for (QTableWidgetItem* cell : cells) {
+        // A long path or reason is cut at its column's edge; the whole text on hovering.
+        cell->setToolTip(cell->text());
         table->setItem(row, column++, cell);
+    }
 }
 
 QIcon OutcomeIcon(const QStyle* style, RunOutcome outcome)
@@ -103,7 +107,7 @@ HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("Run History"));
-    resize(960, 640);
+    resize(960, 760);
 
     runs = Table({ QStringLiteral("Run"), QStringLiteral("Started"), QStringLiteral("Kind"),
                      QStringLiteral("Outcome"), QStringLiteral("Files"), QStringLiteral("Size"),
@@ -117,10 +121,16 @@ HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
     details->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     details->setTextInteractionFlags(Qt::TextSelectableByMouse);
     details->setTextFormat(Qt::RichText);
+    // A long message wraps in its cell rather than widening the window past the screen.
+    details->setWordWrap(true);
+    auto* detailsScroll = new QScrollArea(detailsBox);
+    detailsScroll->setWidget(details);
+    detailsScroll->setWidgetResizable(true);
+    detailsScroll->setFrameShape(QFrame::NoFrame);
     leftOut
         = Table({ QStringLiteral("Left out"), QStringLiteral("Reason") }, "leftOut", detailsBox);
     auto* detailsLayout = new QHBoxLayout(detailsBox);
-    detailsLayout->addWidget(details, 2);
+    detailsLayout->addWidget(detailsScroll, 2);
     detailsLayout->addWidget(leftOut, 3);
 
     auto* findBox = new QGroupBox(QStringLiteral("Find an archived file"), this);
@@ -151,7 +161,7 @@ HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
     splitter->addWidget(runs);
     splitter->addWidget(detailsBox);
     splitter->addWidget(findBox);
-    splitter->setSizes({ 260, 180, 200 });
+    splitter->setSizes({ 190, 330, 200 });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
     layout->addWidget(problem);
