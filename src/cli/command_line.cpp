@@ -2,8 +2,8 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_ui.h"
-#include "cli/name_pattern.h"
 #include "cli/history_command.h"
+#include "cli/name_pattern.h"
 #include "export/export_run.h"
 #include "import/import_run.h"
 #include "platform/dates.h"

@@ -84,9 +84,9 @@ TEST_F(RunHistory, KeepsEveryFieldAndTheLastThousandRuns)
     // 998 more, the way a thousand nights would leave them, then one through the history
     // naming "shared" again: the thousand fit.
     ASSERT_EQ(Sql("WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < "
-                    "999) INSERT INTO history_runs (kind, outcome, started, ended, cut_off_day, "
-                    "files, bytes, archive, message) SELECT 'import', 'success', i, i, '', 0, 0, "
-                    "'', '' FROM n"),
+                  "999) INSERT INTO history_runs (kind, outcome, started, ended, cut_off_day, "
+                  "files, bytes, archive, message) SELECT 'import', 'success', i, i, '', 0, 0, "
+                  "'', '' FROM n"),
         -1);
     RunReport later(RunKind::Export);
     later.outcome = RunOutcome::Success;
@@ -109,8 +109,7 @@ TEST_F(RunHistory, KeepsEveryFieldAndTheLastThousandRuns)
     ASSERT_EQ(shared.size(), 1u);
     EXPECT_EQ(shared[0].run, 1000);
     for (const char* table : { "history_archived", "history_volumes", "history_left_out" })
-        EXPECT_EQ(Sql(std::string("SELECT count(*) FROM ") + table + " WHERE run = 1"), 0)
-            << table;
+        EXPECT_EQ(Sql(std::string("SELECT count(*) FROM ") + table + " WHERE run = 1"), 0) << table;
     EXPECT_EQ(Sql("SELECT count(*) FROM history_paths"), 1);
 }
 
