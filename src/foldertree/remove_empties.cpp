@@ -12,10 +12,10 @@ namespace vesko {
 namespace {
 
 // subFoldersLeft: what pruning below the folder left of its subfolders, which spares
-// reading the folder once more.
+// reading the folder once more; the reading's entry types tell whether files are there.
 bool RemoveIfEmpty(const FileSystem& fs, const Folder& folder, std::size_t subFoldersLeft)
 {
-    if (subFoldersLeft != 0 || !folder.Files().empty())
+    if (subFoldersLeft != 0 || folder.HoldsFiles())
         return false;
     fs.RemoveDir(folder.Path());
     return true;

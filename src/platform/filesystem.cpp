@@ -45,7 +45,13 @@ std::string Trimmed(const std::string& path)
 
 std::string Child(const std::string& folder, const char* name)
 {
-    return folder == "/" ? "/" + std::string(name) : folder + "/" + name;
+    std::string path;
+    path.reserve(folder.size() + 1 + std::strlen(name));
+    if (folder != "/")
+        path = folder;
+    path += '/';
+    path += name;
+    return path;
 }
 
 FileTime ToFileTime(const timespec& ts)
@@ -326,6 +332,13 @@ std::vector<File> Folder::Files() const
         listing_->filesLookedAt = true;
     }
     return listing_->files;
+}
+
+bool Folder::HoldsFiles() const
+{
+    if (!listing_)
+        listing_ = ReadListing(path_, named_, false);
+    return !listing_->fileNames.empty() || !listing_->files.empty();
 }
 
 Folder FileSystem::GetFolder(const std::string& path) const

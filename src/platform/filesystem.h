@@ -46,6 +46,9 @@ public:
     // asks for the files and then the subfolders reads the folder once.
     std::vector<Folder> SubFolders() const;
     std::vector<File> Files() const;
+    // Whether the folder holds a file, told by the entries' types of the reading that
+    // SubFolders() made (or makes now), without looking at any file.
+    bool HoldsFiles() const;
 
 private:
     std::string path_;
