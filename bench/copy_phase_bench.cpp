@@ -32,12 +32,12 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -159,11 +159,13 @@ PhaseResult RunCopyPhase(const std::string& source, const std::string& temp)
     form.SetDateText(kDateField);
     vesko::ExportCopyCounters() = {};
 
+    vesko::CopyLog log;
     const auto start = Clock::now();
-    vesko::AddFiles(host, source);
+    vesko::AddFiles(host, source, log);
     vesko::RemoveEmpties(host, temp + "/");
     const double seconds = Seconds(start);
     Check(form.Text(Field::ExportStatus) == "OK", "the copy phase did not complete");
+    Check(log.leftOut.empty(), "the copy phase left files out");
     return { seconds, vesko::ExportCopyCounters().copied, ui.BoxCount() };
 }
 
@@ -277,7 +279,9 @@ void RemoveAllBelow(const std::string& folder)
         std::filesystem::remove_all(entry.path());
 }
 
-// The copy phase in a fresh process, so that its peak resident size is its own.
+// The copy phase in a fresh process, which tells its own peak resident size: the one that
+// wait4 reports would count the pages the child shared with this process (the large tree's
+// file list) between fork and exec.
 struct ChildResult {
     double seconds = 0;
     long maxRssKiB = 0;
@@ -304,10 +308,11 @@ ChildResult RunCopyPhaseInChild(const std::string& source, const std::string& te
         out.append(buffer, static_cast<std::size_t>(n));
     ::close(fds[0]);
     int status = 0;
-    rusage usage {};
-    Check(::wait4(pid, &status, 0, &usage) == pid, "wait4 failed");
+    Check(::waitpid(pid, &status, 0) == pid, "waitpid failed");
     Check(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the copy phase child failed");
-    return { std::atof(out.c_str()), usage.ru_maxrss };
+    ChildResult result;
+    std::istringstream(out) >> result.seconds >> result.maxRssKiB;
+    return result;
 }
 
 struct Options {
@@ -522,7 +527,12 @@ int main(int argc, char** argv)
         }
         if (argc == 4 && std::string(argv[1]) == "--copy-phase-child") {
             const PhaseResult r = RunCopyPhase(argv[2], argv[3]);
-            std::printf("%.6f\n", r.seconds);
+            long peakKiB = 0;
+            std::ifstream status("/proc/self/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("VmHWM:", 0) == 0)
+                    peakKiB = std::stol(line.substr(6));
+            std::printf("%.6f %ld\n", r.seconds, peakKiB);
             return r.boxes == 0 ? 0 : 1;
         }
         return Bench(ParseOptions(argc, argv));
