@@ -8,6 +8,7 @@
 #include "platform/host.h"
 #include "platform/memory_form.h"
 #include "platform/settings_backing.h"
+#include "settings/registry_settings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -72,6 +73,8 @@ double RunImport(const std::string& folder, const std::string& settings)
     std::ostream nowhere(nullptr);
     vesko::cli::CliUi ui(nowhere, std::cerr, vesko::Answer::No);
     vesko::SettingsStore store(settings);
+    store.SaveSetting(
+        vesko::kSettingsApplication, vesko::kSettingsSection, "ArjFolder", "/usr/bin/");
     vesko::Host host { form, ui, store };
     form.SetText(Field::txtArjFolder, "/usr/bin/");
     form.SetText(Field::txtImportFolder, folder);

@@ -97,9 +97,10 @@ RunOutcome Restore(Host& host, RunIndicators& indicators, RunReport& report,
     StagingFolder staging(folder);
     // The archive itself, not a pattern of its volumes: given them one by one as separate
     // archives, the archiver cuts every file that spans two volumes short and still exits
-    // with 0. With -v it follows .a01, .a02, ... on its own.
+    // with 0. With -v it follows .a01, .a02, ... on its own. -i leaves out the percentages,
+    // drawn over each line with backspaces, which the progress window never shows.
     const std::vector<std::string> argv
-        = { program, "x", "-v", "-y", report.archive, staging.Extracted() };
+        = { program, "x", "-v", "-y", "-i", report.archive, staging.Extracted() };
     ui.ProgressStep("Extracting: " + JoinCommandLine(argv));
     const ProcessOutcome outcome = RunProcess(argv, ui);
     indicators.Finish();

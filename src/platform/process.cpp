@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,10 @@ namespace vesko {
 namespace {
 
 constexpr int kPollMilliseconds = 50;
+// The archiver writes its output unbuffered, often a write per field: a reader woken for
+// each would cost more than the archiver's own work. Waiting this long after the first
+// bytes lets them gather in the pipe and be read at once.
+constexpr int kGatherMilliseconds = 5;
 constexpr std::size_t kKeptLines = 10;
 constexpr std::size_t kLongestLine = 4096;
 constexpr auto kGraceAfterTerm = std::chrono::seconds(2);
@@ -66,15 +71,12 @@ private:
 
 // Reads what the pipe holds now; true at its end. 'rounds' bounds the reading so that a
 // writer that never stops cannot keep the caller here.
-template <typename Emit>
-bool Drain(int fd, LineAssembler& lines, Emit& emit, std::string* raw, int rounds = 1 << 30)
+template <typename Emit> bool Drain(int fd, LineAssembler& lines, Emit& emit, int rounds = 1 << 30)
 {
     char buffer[65536];
     for (int i = 0; i < rounds; ++i) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n > 0) {
-            if (raw)
-                raw->append(buffer, static_cast<std::size_t>(n));
             for (ssize_t k = 0; k < n; ++k)
                 lines.Put(buffer[k], emit);
         } else if (n == 0) {
@@ -149,9 +151,21 @@ ProcessOutcome RunProcess(
         CannotStart("", ENOENT);
     const std::string& program = argv.front();
 
+    // Output that is collected goes into a file in memory instead of a pipe: the archiver
+    // writes a listing a field at a time, and a pipe would wake this process for each.
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
+    if (options.output) {
+        fds[0] = ::memfd_create("vesko-output", MFD_CLOEXEC);
+        fds[1] = fds[0] < 0 ? -1 : ::fcntl(fds[0], F_DUPFD_CLOEXEC, 0);
+        if (fds[1] < 0) {
+            const int err = errno;
+            if (fds[0] >= 0)
+                ::close(fds[0]);
+            CannotStart(program, err);
+        }
+    } else if (::pipe2(fds, O_CLOEXEC) != 0) {
         CannotStart(program, errno);
+    }
     const int readFd = fds[0];
 
     std::vector<char*> args;
@@ -190,7 +204,7 @@ ProcessOutcome RunProcess(
             last.pop_front();
     };
     LineAssembler lines;
-    bool eof = false;
+    bool eof = options.output != nullptr; // read once the program has ended
     bool killed = false;
     int status = 0;
     std::chrono::steady_clock::time_point killAt;
@@ -199,10 +213,11 @@ ProcessOutcome RunProcess(
         for (;;) {
             if (!eof) {
                 pollfd p { readFd, POLLIN, 0 };
-                ::poll(&p, 1, kPollMilliseconds);
-                eof = Drain(readFd, lines, emit, options.output);
+                if (::poll(&p, 1, kPollMilliseconds) > 0)
+                    ::poll(nullptr, 0, kGatherMilliseconds);
+                eof = Drain(readFd, lines, emit);
             } else {
-                // The program closed its output but runs on: wait for its end.
+                // The program closed its output, or writes it to memory: wait for its end.
                 ::poll(nullptr, 0, 10);
             }
 
@@ -211,7 +226,7 @@ ProcessOutcome RunProcess(
                 // Whatever it wrote before it ended is in the pipe now. A child of its own
                 // may still hold the pipe open, so read what is there and stop.
                 if (!eof)
-                    Drain(readFd, lines, emit, options.output, 64);
+                    Drain(readFd, lines, emit, 64);
                 if (w < 0)
                     status = 0xff00; // reaped elsewhere: unknown, taken as a failure
                 break;
@@ -233,6 +248,18 @@ ProcessOutcome RunProcess(
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
         ::close(readFd);
         throw;
+    }
+    if (options.output) {
+        char buffer[65536];
+        for (off_t at = 0;;) {
+            const ssize_t n = ::pread(readFd, buffer, sizeof buffer, at);
+            if (n <= 0)
+                break;
+            options.output->append(buffer, static_cast<std::size_t>(n));
+            for (ssize_t k = 0; k < n; ++k)
+                lines.Put(buffer[k], emit);
+            at += n;
+        }
     }
     ::close(readFd);
     lines.Flush(emit);

@@ -26,9 +26,9 @@ struct ProcessOutcome {
 struct ProcessOptions {
     // The program's file creation mask; the caller's when not given.
     std::optional<mode_t> umask;
-    // Receives the program's output byte for byte instead of the progress window: a listing
-    // that is parsed must not pass through the line assembly, which lets a carriage return
-    // or a backspace in a name rewrite what came before it.
+    // Receives the program's output byte for byte, once it has ended, instead of the
+    // progress window: a listing that is parsed must not pass through the line assembly,
+    // which lets a carriage return or a backspace in a name rewrite what came before it.
     std::string* output = nullptr;
 };
 
