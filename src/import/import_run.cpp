@@ -192,6 +192,7 @@ RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
         indicators.Finish();
         return ArchiverStopped(ui, report, listed);
     }
+    report.archiverStatus = listed.exitStatus;
     for (const std::string& volume : listing.volumes) {
         struct stat st { };
         report.volumes.push_back({ volume,
