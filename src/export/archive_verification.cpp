@@ -1,9 +1,9 @@
 #include "export/archive_verification.h"
 
-#include "export/archive_headers.h"
 #include "export/archive_names.h"
 #include "export/export_messages.h"
 #include "foldertree/add_files.h"
+#include "platform/archive_headers.h"
 #include "platform/error.h"
 #include "platform/process.h"
 #include "platform/ui_services.h"
@@ -63,12 +63,10 @@ std::string VerifyArchive(const std::string& program, const std::string& archive
 
     // The listing is read from the headers: the archiver's own listing would cost as much
     // again as its test.
-    std::vector<std::string> volumes;
-    for (const ArchiveVolume& volume : report.volumes)
-        volumes.push_back(volume.path);
     std::map<std::string, std::uint64_t> stored;
     try {
-        stored = StoredSizes(volumes);
+        for (const ArchiveEntry& entry : ReadArchiveHeaders(archive).entries)
+            stored[entry.name] += entry.size;
     } catch (const Error& e) {
         return e.what();
     }

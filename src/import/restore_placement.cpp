@@ -1,5 +1,6 @@
 #include "import/restore_placement.h"
 
+#include "import/entry_safety.h"
 #include "import/staging_folder.h"
 #include "platform/ui_services.h"
 
@@ -47,7 +48,7 @@ struct Expected {
     bool seen = false;
 };
 
-// Checks each item below root/below against the listing as the walk meets it.
+// Checks each item below root/below against the entries as the walk meets it.
 void Walk(const std::string& root, const std::string& below,
     std::unordered_map<std::string, Expected>& expected, std::vector<StagedItem>& items)
 {
@@ -58,7 +59,7 @@ void Walk(const std::string& root, const std::string& below,
             Fail("Cannot look at", root + path, errno);
         const auto it = expected.find(path);
         if (it == expected.end())
-            throw Error("The archiver wrote \"" + path + "\", which its listing does not name.");
+            throw Error("The archiver wrote \"" + path + "\", which the archive does not name.");
         Expected& want = it->second;
         if (want.folder ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode))
             throw Error("\"" + path + "\" came out as something else than a "
@@ -101,19 +102,20 @@ void MakeParents(const std::string& root, const std::string& path)
 
 } // namespace
 
-std::vector<StagedItem> CheckExtracted(const std::string& extracted, const ArchiveListing& listing)
+std::vector<StagedItem> CheckExtracted(
+    const std::string& extracted, const ArchiveContents& contents)
 {
     std::unordered_map<std::string, Expected> expected;
-    for (const ListedEntry& entry : listing.entries) {
+    for (const ArchiveEntry& entry : contents.entries) {
         const std::string path = EntryPath(entry.name);
-        expected[path] = { entry.type == 'd', entry.type == 'd' ? 0 : entry.size };
+        expected[path] = { entry.IsFolder(), entry.IsFolder() ? 0 : entry.size };
         for (std::size_t slash = path.find('/'); slash != std::string::npos;
              slash = path.find('/', slash + 1))
             expected.try_emplace(path.substr(0, slash), Expected { true });
     }
     std::vector<StagedItem> items;
     Walk(extracted, "", expected, items);
-    for (const ListedEntry& entry : listing.entries)
+    for (const ArchiveEntry& entry : contents.entries)
         if (!expected[EntryPath(entry.name)].seen)
             throw Error("\"" + entry.name + "\" is missing after the extraction.");
     return items;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/archive_listing.h"
+#include "platform/archive_headers.h"
 #include "platform/error.h"
 
 #include <cstdint>
@@ -19,10 +19,11 @@ struct StagedItem {
     std::int64_t modified = 0; // seconds, as the archive keeps them
 };
 
-// Walks the extracted tree and checks it against the listing: every listed file a regular
-// file with its listed size, every listed folder a folder, nothing else but the folders the
+// Walks the extracted tree and checks it against the archive's entries: every file entry a
+// regular file with its size, every folder entry a folder, nothing else but the folders the
 // files lie in. Throws Error naming the first difference. Parents come before children.
-std::vector<StagedItem> CheckExtracted(const std::string& extracted, const ArchiveListing& listing);
+std::vector<StagedItem> CheckExtracted(
+    const std::string& extracted, const ArchiveContents& contents);
 
 // How the extracted tree goes into the import folder: a file or folder that is not there
 // yet is moved whole, an existing file is replaced, an existing folder is entered.

@@ -176,7 +176,7 @@ TEST_F(ImportTest, RefusalsAndTheFolderField)
 
 TEST_F(ImportTest, FailuresRecordNothingAndSuccessRecordsTheStart)
 {
-    WriteFile(folder + "week12.arj", "volume");
+    fs::copy_file(TinyArchive(), folder + "week12.arj"); // its headers are read first
     FakeArchiver(2);
     EXPECT_FALSE(Import(folder, "week12"));
     EXPECT_THAT(ui.Log(),
@@ -256,6 +256,29 @@ TEST_F(ImportTest, UnsafeSpannedWildcardNewerAndLeftoverRoads)
         fs::remove(into + drop);
         return std::string("span");
     };
+    // The tiny archive with its first file header changed: at offset 4 of `header` lies the
+    // header's own size, then the header whose CRC follows it.
+    const auto mutated = [&](std::function<void(std::string & bytes, std::size_t header)> change) {
+        return [&, change](const std::string&, const std::string& dir) {
+            std::string bytes = ReadFile(TinyArchive());
+            const std::size_t header
+                = 4 + (std::uint8_t(bytes[2]) | std::uint8_t(bytes[3]) << 8) + 6;
+            change(bytes, header);
+            WriteFile(dir + "m.arj", bytes);
+            return std::string("m");
+        };
+    };
+    const auto crc32 = [](const std::string& bytes, std::size_t from, std::size_t size) {
+        std::uint32_t crc = 0xFFFFFFFF;
+        for (std::size_t i = from; i < from + size; ++i) {
+            crc ^= std::uint8_t(bytes[i]);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc & 1) ? 0xEDB88320 ^ (crc >> 1) : crc >> 1;
+        }
+        return ~crc;
+    };
+    const Lines unreadable
+        = { "beep", "box:Import Failed|Archive restore failed.||The archive \"" };
     struct Road {
         std::string name;
         std::function<std::string(const std::string& area, const std::string& into)> setUp;
@@ -263,6 +286,7 @@ TEST_F(ImportTest, UnsafeSpannedWildcardNewerAndLeftoverRoads)
         RunOutcome outcome;
         Lines log; // each box's start
         std::map<std::string, std::string> restored = {}; // success: the files below the folder
+        std::string says = {}; // in the last box
     };
     const std::string into = "/x/y/z/"; // the import folder below the road's area
     const std::vector<Road> roads = {
@@ -289,12 +313,36 @@ TEST_F(ImportTest, UnsafeSpannedWildcardNewerAndLeftoverRoads)
             [&](const std::string& area, const std::string& dir) {
                 return spanned(area, dir, "span.a03");
             },
-            {}, RunOutcome::Failed, { "beep", "box:Import Failed|Archive restore failed.||" } },
+            {}, RunOutcome::Failed, { "beep", "box:Import Failed|Archive restore failed.||" }, {},
+            "span.a03\", which is missing." },
         { "missing middle volume",
             [&](const std::string& area, const std::string& dir) {
                 return spanned(area, dir, "span.a01");
             },
-            {}, RunOutcome::Failed, { "beep", "box:Import Failed|Archive restore failed.||" } },
+            {}, RunOutcome::Failed, { "beep", "box:Import Failed|Archive restore failed.||" }, {},
+            "span.a01\", which is missing." },
+        // Foreign archives cut short or damaged are refused from their headers alone.
+        { "header cut short", mutated([](std::string& b, std::size_t h) { b.resize(h + 10); }), {},
+            RunOutcome::Failed, unreadable, {}, "cannot be read: it ends inside a header." },
+        { "header over the limit",
+            mutated([](std::string& b, std::size_t h) { b[h + 2] = 0x29, b[h + 3] = 0x0A; }), {},
+            RunOutcome::Failed, unreadable, {}, "cannot be read: a header of 2601 bytes." },
+        { "name byte flipped",
+            mutated([](std::string& b, std::size_t h) { b[h + 4 + std::uint8_t(b[h + 4])] ^= 1; }),
+            {}, RunOutcome::Failed, unreadable, {}, "cannot be read: a header fails its CRC." },
+        { "data cut short", mutated([](std::string& b, std::size_t) { b.resize(b.size() - 6); }),
+            {}, RunOutcome::Failed, unreadable, {}, "cannot be read: a file's data runs past" },
+        { "unknown type with its CRC", mutated([&](std::string& b, std::size_t h) {
+             const std::size_t size = std::uint8_t(b[h + 2]) | std::uint8_t(b[h + 3]) << 8;
+             b[h + 4 + 6] = 6;
+             const std::uint32_t crc = crc32(b, h + 4, size);
+             for (int i = 0; i < 4; ++i)
+                 b[h + 4 + size + i] = char(crc >> (8 * i));
+         }),
+            {}, RunOutcome::Refused,
+            { "beep",
+                "box:Unsafe Archive|The archive's entry \"n.txt\" is a link, a special file or of "
+                "a type not known." } },
         { "wildcard name",
             [&](const std::string&, const std::string& dir) {
                 for (const char* name : { "w1.arj", "w2.arj" })
@@ -342,6 +390,9 @@ TEST_F(ImportTest, UnsafeSpannedWildcardNewerAndLeftoverRoads)
         EXPECT_EQ(log.size(), road.log.size()) << ::testing::PrintToString(log);
         for (std::size_t i = 0; i < std::min(log.size(), road.log.size()); ++i)
             EXPECT_THAT(log[i], StartsWith(road.log[i]));
+        if (!log.empty()) {
+            EXPECT_THAT(log.back(), HasSubstr(road.says));
+        }
         for (const auto& entry : fs::directory_iterator(dir))
             EXPECT_THAT(entry.path().filename().string(), Not(StartsWith(".vesko-import-")));
         if (road.outcome != RunOutcome::Success) {
@@ -373,6 +424,7 @@ TEST_F(ImportTest, SpannedExportComesBackWholeAndDamagedFailsRecordingNothing)
         { "with space/file name.txt", "spaces\n" },
         { "shell $(touch pwned); `id` 'q' \"d\"/a&b|c;d.txt", "shell characters\n" },
         { "big.bin", RandomBytes(3'500'000, 12) },
+        { "caf\xe9 \xff/n\xe4me.txt", "bytes that are not UTF-8\n" },
     };
     for (const auto& [name, bytes] : files) {
         WriteFile(src + "/" + name, bytes);
