@@ -1,4 +1,5 @@
-// The import (listing, extraction into the staging folder, checks, moving into place)
+// The import (the archive's headers read, extraction into the staging folder, checks, moving
+// into place)
 // against a plain "arj x -v -y" into an empty folder, on the same archive of the
 // benchmark's tree, in the same run.
 #include "import_bench.h"
@@ -104,7 +105,7 @@ double RunPlainExtraction(const std::string& archive, const std::string& folder)
 
 bool ImportBench(const std::string& source, const std::string& base, int runs)
 {
-    std::printf("\nImport (list, extract into staging, check, move) against arj x -v -y\n");
+    std::printf("\nImport (read headers, extract into staging, check, move) against arj x -v -y\n");
     const std::string archive = base + "/bench.arj";
     Check(std::system(("cd " + Quoted(source) + " && /usr/bin/arj a -r -y " + Quoted(archive)
               + " '*' >/dev/null")
@@ -139,11 +140,15 @@ bool ImportBench(const std::string& source, const std::string& base, int runs)
     std::printf("runs (ms), vesko / arj x:");
     for (std::size_t i = 0; i < ours.size(); ++i)
         std::printf(" %.0f/%.0f", ours[i] * 1e3, theirs[i] * 1e3);
-    const double ratio = Median(ours) / Median(theirs);
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < ours.size(); ++i)
+        ratios.push_back(ours[i] / theirs[i]);
+    // Of the pairs, each run beside its peer under the same load.
+    const double ratio = Median(ratios);
     std::printf("\n%d runs each, median:\n", runs);
     std::printf("  import (vesko):            %8.1f ms\n", Median(ours) * 1e3);
     std::printf("  arj x -v -y:               %8.1f ms\n", Median(theirs) * 1e3);
-    std::printf("  ratio vesko / arj x:       %8.2f   (goal <= 1.15: %s)\n", ratio,
+    std::printf("  ratio of the pairs:        %8.2f   (goal <= 1.15: %s)\n", ratio,
         ratio <= 1.15 ? "met" : "NOT met");
     return same;
 }
