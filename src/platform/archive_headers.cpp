@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -77,16 +78,16 @@ public:
     {
         if (size > size_ - at_)
             Malformed("it ends inside a header");
-        for (std::size_t done = 0; done < size;) {
-            const ssize_t n
-                = ::pread(fd_, into + done, size - done, static_cast<off_t>(at_ + done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                Malformed(n < 0 ? std::strerror(errno) : "it ends inside a header");
-            done += static_cast<std::size_t>(n);
+        while (size > 0) {
+            if (at_ < windowAt_ || at_ >= windowAt_ + window_.size())
+                Fill();
+            const std::size_t offset = static_cast<std::size_t>(at_ - windowAt_);
+            const std::size_t n = std::min(size, window_.size() - offset);
+            std::memcpy(into, window_.data() + offset, n);
+            into += n;
+            size -= n;
+            at_ += n;
         }
-        at_ += size;
     }
     void Skip(std::uint64_t size)
     {
@@ -100,10 +101,29 @@ public:
     }
 
 private:
+    // The headers of small files lie close together: one read of a window brings many.
+    void Fill()
+    {
+        window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - at_)));
+        windowAt_ = at_;
+        for (std::size_t done = 0; done < window_.size();) {
+            const ssize_t n = ::pread(
+                fd_, window_.data() + done, window_.size() - done, static_cast<off_t>(at_ + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                Malformed(n < 0 ? std::strerror(errno) : "it ends inside a header");
+            done += static_cast<std::size_t>(n);
+        }
+    }
+
+    static constexpr std::size_t kWindow = 64 * 1024;
     std::string path_;
     int fd_;
     std::uint64_t size_ = 0;
     std::uint64_t at_ = 0;
+    std::vector<unsigned char> window_;
+    std::uint64_t windowAt_ = 0;
 };
 
 // Reads one header with its CRC checked: false at the archive's end.
