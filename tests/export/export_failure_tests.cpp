@@ -86,7 +86,7 @@ TEST_F(ExportTest, ArchiverGivenItsArgumentsMissingOrFailing)
     const std::string program = arjFolder + "arj\n", archive = arc + "week 12.arj\n";
     EXPECT_EQ(ReadFile(record),
         program + "a\n-r\n-y\n-x" + temp + ".vesko-backup-run\n" + archive + temp + "*\n" + program
-            + "t\n-v\n-y\n" + archive);
+            + "t\n-v\n-y\n-i\n" + archive);
     EXPECT_THAT(ui.Steps(), Contains(StartsWith("Archiving: " + arjFolder + "arj a")));
     EXPECT_THAT(ui.Steps(), Contains("Verifying archive"));
     store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastExport");
