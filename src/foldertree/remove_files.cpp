@@ -11,19 +11,15 @@ namespace vesko {
 
 namespace {
 
-void RemoveFile(const FileSystem& fs, const File& file)
+// Depth first; the files of a folder go before anything below it. Each folder is read once
+// and its files are deleted by name relative to it, as they were listed: a file looked at
+// again by its whole path would cost a second lookup of every folder above it.
+void RemoveFolderFiles(const OpenFolder& folder)
 {
-    if (fs.FileExists(file.Path()))
-        fs.KillFiles(file.Path());
-}
-
-// Depth first; the files of a folder go before anything below it.
-void RemoveFolderFiles(const FileSystem& fs, const Folder& folder)
-{
-    for (const File& file : folder.Files())
-        RemoveFile(fs, file);
-    for (const Folder& sub : folder.SubFolders())
-        RemoveFolderFiles(fs, sub);
+    for (std::size_t i = 0; i < folder.FileCount(); ++i)
+        folder.KillFile(i);
+    for (const std::string& name : folder.FolderNames())
+        RemoveFolderFiles(OpenFolder(folder, name));
 }
 
 } // namespace
@@ -31,8 +27,9 @@ void RemoveFolderFiles(const FileSystem& fs, const Folder& folder)
 void RemoveFiles(Host& host, const std::string& destination)
 {
     try {
-        const FileSystem fs;
-        RemoveFolderFiles(fs, fs.GetFolder(destination));
+        // A temporary folder that is gone is told as such, not as one that cannot be read.
+        FileSystem().GetFolder(destination);
+        RemoveFolderFiles(OpenFolder(destination));
     } catch (const std::exception& e) {
         ShowTrap(host.ui, "Error Files Cleanup", e.what());
     }

@@ -11,21 +11,15 @@ namespace vesko {
 
 namespace {
 
-void RemoveFolder(const FileSystem& fs, const Folder& folder)
-{
-    if (fs.FolderExists(folder.Path()))
-        fs.RemoveDir(folder.Path());
-}
-
 // A folder goes only after every folder below it; one that still holds something (a file
-// RemoveFiles could not delete) stops the removal with its error.
-void RemoveSubFolders(const FileSystem& fs, const Folder& folder)
+// RemoveFiles could not delete) stops the removal with its error. Each folder is read once,
+// and its subfolders are removed by name relative to it.
+void RemoveSubFolders(const OpenFolder& folder)
 {
-    const std::vector<Folder> subs = folder.SubFolders();
-    for (const Folder& sub : subs)
-        RemoveSubFolders(fs, sub);
-    for (const Folder& sub : subs)
-        RemoveFolder(fs, sub);
+    for (const std::string& name : folder.FolderNames())
+        RemoveSubFolders(OpenFolder(folder, name));
+    for (const std::string& name : folder.FolderNames())
+        folder.RemoveSubFolder(name);
 }
 
 } // namespace
@@ -34,7 +28,9 @@ void RemoveFolders(Host& host, const std::string& destination)
 {
     try {
         const FileSystem fs;
-        RemoveSubFolders(fs, fs.GetFolder(destination));
+        // A temporary folder that is gone is told as such, not as one that cannot be read.
+        fs.GetFolder(destination);
+        RemoveSubFolders(OpenFolder(destination));
         fs.RemoveDir(destination);
     } catch (const std::exception& e) {
         ShowTrap(host.ui, "Error Folders Cleanup", e.what());

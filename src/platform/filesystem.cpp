@@ -531,4 +531,17 @@ void OpenFolder::CopyFile(
     }
 }
 
+void OpenFolder::KillFile(std::size_t i) const
+{
+    const std::string& name = files_[i].name;
+    if (::unlinkat(fd_, name.c_str(), 0) != 0 && errno != ENOENT && errno != EISDIR)
+        Fail("Cannot delete file", Child(path_, name.c_str()), errno);
+}
+
+void OpenFolder::RemoveSubFolder(const std::string& name) const
+{
+    if (::unlinkat(fd_, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+        Fail("Cannot remove folder", Child(path_, name.c_str()), errno);
+}
+
 } // namespace vesko

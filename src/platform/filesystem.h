@@ -96,6 +96,12 @@ public:
     // when the file cannot be read (a link or a FIFO put in its place since it was looked
     // at is refused at once) or the destination cannot be written.
     void CopyFile(std::size_t i, const FileFacts& facts, const std::string& destination) const;
+    // Deletes file i, by its name in this folder: nothing when it is gone or a folder now.
+    // Error when refused.
+    void KillFile(std::size_t i) const;
+    // Removes the empty subfolder of that name: nothing when it is gone. Error when it is
+    // not empty or refused.
+    void RemoveSubFolder(const std::string& name) const;
 
 private:
     struct FileEntry {
