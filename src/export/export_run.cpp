@@ -6,17 +6,14 @@
 #include "foldertree/add_files.h"
 #include "foldertree/remove_tree.h"
 #include "foldertree/temp_tree.h"
-#include "history/run_history.h"
+#include "history/recorded_run.h"
 #include "platform/filesystem.h"
 #include "platform/home_folder.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
 #include "platform/run_indicators.h"
-#include "platform/run_lock.h"
-#include "platform/settings_backing.h"
 #include "platform/ui_services.h"
-#include "settings/nothing_set_up.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
 
@@ -256,36 +253,8 @@ RunOutcome RunExport(Host& host, RunIndicators& indicators, RunReport& report)
 RunOutcome cmdExport_Click(Host& host)
 {
     RunReport report(RunKind::Export);
-    report.started = std::chrono::system_clock::now();
-    std::int64_t recorded = 0;
-    RunIndicators indicators(host.ui);
-    try {
-        // Before the lock and the history, which would create the store's folder.
-        if (RefuseNothingSetUp(host))
-            return RunOutcome::Refused;
-        // Two runs at once would share one temporary tree and one archive name.
-        const std::unique_ptr<RunLock> lock = RunLock::TryTake(host.store.Path());
-        if (!lock) {
-            host.ui.Beep();
-            host.ui.MsgBox(kRunningText, kRunningTitle, Icon::Exclamation);
-            report.outcome = RunOutcome::Refused;
-            report.message = kRunningText;
-            report.ended = std::chrono::system_clock::now();
-            history::RecordRun(host.store, report);
-            return RunOutcome::Refused;
-        }
-        recorded = history::BeginRun(host.store, report);
-        report.outcome = RunExport(host, indicators, report);
-    } catch (const std::exception& e) {
-        indicators.Finish();
-        ShowTrap(host.ui, msg::kExportErrorTitle, e.what());
-        report.outcome = RunOutcome::Failed;
-        report.message = e.what();
-    }
-    report.ended = std::chrono::system_clock::now();
-    if (recorded != 0)
-        history::EndRun(host.store, recorded, report);
-    return report.outcome;
+    return RecordedRun(host, report, msg::kExportErrorTitle,
+        [&](RunIndicators& indicators) { return RunExport(host, indicators, report); });
 }
 
 } // namespace vesko

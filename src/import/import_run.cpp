@@ -1,6 +1,6 @@
 #include "import/import_run.h"
 
-#include "history/run_history.h"
+#include "history/recorded_run.h"
 #include "import/entry_safety.h"
 #include "import/restore_placement.h"
 #include "import/staging_folder.h"
@@ -12,16 +12,11 @@
 #include "platform/path_rules.h"
 #include "platform/process.h"
 #include "platform/run_indicators.h"
-#include "platform/run_lock.h"
-#include "platform/settings_backing.h"
 #include "platform/ui_services.h"
-#include "settings/nothing_set_up.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
 
-#include <chrono>
 #include <exception>
-#include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -220,36 +215,8 @@ RunOutcome cmdImport_Click(Host& host)
 
 RunOutcome cmdImport_Click(Host& host, RunReport& report)
 {
-    report.started = std::chrono::system_clock::now();
-    std::int64_t recorded = 0;
-    RunIndicators indicators(host.ui);
-    try {
-        // Before the lock and the history, which would create the store's folder.
-        if (RefuseNothingSetUp(host))
-            return RunOutcome::Refused;
-        // An import beside a running export would extract into its archive folder.
-        const std::unique_ptr<RunLock> lock = RunLock::TryTake(host.store.Path());
-        if (!lock) {
-            host.ui.Beep();
-            host.ui.MsgBox(kRunningText, kRunningTitle, Icon::Exclamation);
-            report.outcome = RunOutcome::Refused;
-            report.message = kRunningText;
-            report.ended = std::chrono::system_clock::now();
-            history::RecordRun(host.store, report);
-            return RunOutcome::Refused;
-        }
-        recorded = history::BeginRun(host.store, report);
-        report.outcome = RunImport(host, indicators, report);
-    } catch (const std::exception& e) {
-        indicators.Finish();
-        ShowTrap(host.ui, "Import Error", e.what());
-        report.outcome = RunOutcome::Failed;
-        report.message = e.what();
-    }
-    report.ended = std::chrono::system_clock::now();
-    if (recorded != 0)
-        history::EndRun(host.store, recorded, report);
-    return report.outcome;
+    return RecordedRun(host, report, "Import Error",
+        [&](RunIndicators& indicators) { return RunImport(host, indicators, report); });
 }
 
 } // namespace vesko

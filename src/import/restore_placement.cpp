@@ -4,13 +4,10 @@
 #include "import/staging_folder.h"
 #include "platform/ui_services.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unordered_map>
 
@@ -23,25 +20,6 @@ namespace {
     throw Error(what + " \"" + path + "\": " + std::strerror(err));
 }
 
-std::vector<std::string> SortedNames(const std::string& folder)
-{
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-    if (!dir)
-        Fail("Cannot read folder", folder, errno);
-    std::vector<std::string> names;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-        errno = 0;
-    }
-    if (errno != 0)
-        Fail("Cannot read folder", folder, errno);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 struct Expected {
     bool folder = false;
     std::uint64_t size = 0;
@@ -52,7 +30,7 @@ struct Expected {
 void Walk(const std::string& root, const std::string& below,
     std::unordered_map<std::string, Expected>& expected, std::vector<StagedItem>& items)
 {
-    for (const std::string& name : SortedNames(root + below)) {
+    for (const std::string& name : FolderNames(root + below)) {
         const std::string path = below.empty() ? name : below + "/" + name;
         struct stat st { };
         if (::lstat((root + path).c_str(), &st) != 0)

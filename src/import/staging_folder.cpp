@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -37,24 +38,6 @@ int LockFolder(const std::string& path)
     return fd;
 }
 
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-    if (!dir)
-        Fail("Cannot read folder", folder, errno);
-    std::vector<std::string> names;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-        errno = 0;
-    }
-    if (errno != 0)
-        Fail("Cannot read folder", folder, errno);
-    return names;
-}
-
 } // namespace
 
 void RemoveTree(const std::string& path)
@@ -68,7 +51,7 @@ void RemoveTree(const std::string& path)
     if (S_ISDIR(st.st_mode)) {
         if ((st.st_mode & S_IRWXU) != S_IRWXU)
             ::chmod(path.c_str(), S_IRWXU);
-        for (const std::string& name : Names(path))
+        for (const std::string& name : FolderNames(path))
             RemoveTree(path + "/" + name);
         if (::rmdir(path.c_str()) != 0)
             Fail("Cannot remove folder", path, errno);
@@ -80,7 +63,7 @@ void RemoveTree(const std::string& path)
 void StagingFolder::RemoveLeftovers(const std::string& folder)
 {
     const std::string prefix = kStagingPrefix;
-    for (const std::string& name : Names(folder)) {
+    for (const std::string& name : FolderNames(folder)) {
         if (name.compare(0, prefix.size(), prefix) != 0)
             continue;
         const std::string path = folder + name;
@@ -144,6 +127,25 @@ StagingFolder::~StagingFolder()
         }
     }
     ::close(lock_);
+}
+
+std::vector<std::string> FolderNames(const std::string& folder)
+{
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir)
+        Fail("Cannot read folder", folder, errno);
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+        errno = 0;
+    }
+    if (errno != 0)
+        Fail("Cannot read folder", folder, errno);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace vesko

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vesko {
 
@@ -36,6 +37,9 @@ private:
     int lock_ = -1;
     bool keep_ = false;
 };
+
+// The names in a folder but "." and "..", in byte order. Throws Error when it cannot be read.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 // Deletes a tree without following links, making its folders writable first: the
 // archiver gives a folder its stored mode, which may forbid deleting what is inside.
