@@ -11,6 +11,7 @@
 // after the cut-off; 5 interleaved pairs of timed runs for the copy phase, 3 for the whole
 // export (0 leaves it out); 100,000 files at 1% for the large tree (0 leaves it out). The
 // figures of the README: --files 100000 --folders 10000, and --memory-files 1000000.
+#include "bench_support.h"
 #include "cli/cli_ui.h"
 #include "export/export_run.h"
 #include "export_bench.h"
@@ -45,7 +46,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace vesko::bench;
 using Field = vesko::MainForm::Field;
 
 // The cut-off day, as the date field shows it and as find reads it.
@@ -61,17 +62,6 @@ std::time_t LocalSeconds(int year, int month, int day, int hour)
     tm.tm_hour = hour;
     tm.tm_isdst = -1;
     return std::mktime(&tm);
-}
-
-void Check(bool ok, const std::string& what)
-{
-    if (!ok)
-        throw std::runtime_error(what);
-}
-
-double Seconds(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 // A tree of files folders in two levels (a few dozen top folders, the rest spread below
@@ -169,14 +159,6 @@ PhaseResult RunCopyPhase(const std::string& source, const std::string& temp)
     return { seconds, vesko::ExportCopyCounters().copied, ui.BoxCount() };
 }
 
-std::string Quoted(const std::string& s)
-{
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 double RunShell(const std::string& command)
 {
     const auto start = Clock::now();
@@ -228,22 +210,6 @@ double RunShellExport(const std::string& source, const std::string& work, const 
     return RunShell("mkdir -m 700 " + Quoted(dest) + " && " + FindCpio(source, dest)
         + " && arj a -r -y " + Quoted(archive) + " " + Quoted(dest + "/*") + " >/dev/null && arj t "
         + Quoted(archive) + " >/dev/null && rm -rf " + Quoted(dest));
-}
-
-std::vector<std::string> FilesBelow(const std::string& root)
-{
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
-        if (e.is_regular_file())
-            out.push_back(std::filesystem::relative(e.path(), root).string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 // Pairs of runs, the order alternating within the pair (no sync before a run: on a machine

@@ -1,8 +1,9 @@
 // The whole export through the Export button's procedure with the real archiver: the copy
 // phase, the archiver, and the verification of what it wrote (its test of the archive, its
-// listing compared with the copies), each timed from the steps the progress window is given.
+// headers compared with the copies), each timed from the steps the progress window is given.
 #include "export_bench.h"
 
+#include "bench_support.h"
 #include "cli/cli_ui.h"
 #include "export/export_run.h"
 #include "platform/host.h"
@@ -24,13 +25,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using namespace vesko::bench;
 
 // The person of the command line, who also notes when each step of the run begins.
 class StepClock : public vesko::cli::CliUi {

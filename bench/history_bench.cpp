@@ -7,6 +7,7 @@
 // Defaults: a tree of 100,000 files (200 to 4,000 bytes, 10,000 folders in two levels), all
 // modified after the cut-off, exported with the real archiver; 3 timed runs of each, the
 // median ratio reported. Then 1,000 recorded runs of 1,000 files each.
+#include "bench_support.h"
 #include "cli/cli_ui.h"
 #include "export/export_run.h"
 #include "history/run_history.h"
@@ -33,26 +34,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace vesko::bench;
 using Field = vesko::MainForm::Field;
 namespace fs = std::filesystem;
-
-void Check(bool ok, const std::string& what)
-{
-    if (!ok)
-        throw std::runtime_error(what);
-}
-
-double Seconds(Clock::time_point from)
-{
-    return std::chrono::duration<double>(Clock::now() - from).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 struct Options {
     int files = 100000;

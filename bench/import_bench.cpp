@@ -4,6 +4,7 @@
 // benchmark's tree, in the same run.
 #include "import_bench.h"
 
+#include "bench_support.h"
 #include "cli/cli_ui.h"
 #include "import/import_run.h"
 #include "platform/host.h"
@@ -25,38 +26,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace vesko::bench;
 using Field = vesko::MainForm::Field;
-
-void Check(bool ok, const std::string& what)
-{
-    if (!ok)
-        throw std::runtime_error(what);
-}
-
-std::string Quoted(const std::string& s)
-{
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-std::vector<std::string> FilesBelow(const std::string& root)
-{
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
-        if (e.is_regular_file())
-            out.push_back(std::filesystem::relative(e.path(), root).string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // A folder holding (a hard link to) the archive, as the import finds it.
 std::string FolderWithArchive(const std::string& folder, const std::string& archive)
