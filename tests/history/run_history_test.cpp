@@ -1,12 +1,17 @@
-// The run history in a real settings file: what a run records comes back whole, only the
-// last thousand runs are kept, and a file it cannot write changes nothing.
+// The run history in a real settings file, read back as the history command shows it: what
+// a run records comes back whole, only the last thousand runs are kept, and a file it cannot
+// write changes nothing.
+#include "cli/cli_options.h"
+#include "cli/history_command.h"
 #include "history/run_history.h"
 #include "history/run_records.h"
+#include "platform/dates.h"
 #include "platform/settings_backing.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sstream>
 
 namespace vesko::test {
 namespace {
@@ -19,8 +24,19 @@ protected:
         history::EndRun(store, id, report);
         return id;
     }
-    // Straight SQL on the file, for what the history does not read itself: the first
-    // column of the first row, -1 when there is none.
+    // What "vesko-backup history ARGS" prints, standard error after a '#', and its status.
+    std::string Show(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> line = { "history" };
+        line.insert(line.end(), args.begin(), args.end());
+        cli::CliOptions options;
+        std::string error;
+        EXPECT_TRUE(cli::ParseCommandLine(line, options, error)) << error;
+        std::ostringstream out, err;
+        const int status = cli::ShowHistory(store, options, out, err);
+        return out.str() + "#" + err.str() + std::to_string(status);
+    }
+    // Straight SQL on the file: the first column of the first row, -1 when there is none.
     std::int64_t Sql(const std::string& sql)
     {
         sqlite3* db = nullptr;
@@ -35,11 +51,12 @@ protected:
 
     TempDir root;
     SettingsStore store { root / "config/settings.sqlite" };
+    const TimePoint t0 = std::chrono::system_clock::from_time_t(1765000000);
+    const std::string at = StoredDateText(t0), end = StoredDateText(t0 + std::chrono::seconds(90));
 };
 
-TEST_F(RunHistory, KeepsEveryFieldAndTheLastThousandRuns)
+TEST_F(RunHistory, ShowsEveryFieldOfEachRun)
 {
-    const TimePoint t0 = std::chrono::system_clock::from_time_t(1765000000);
     RunReport full(RunKind::Export);
     full.started = t0;
     full.ended = t0 + std::chrono::seconds(90);
@@ -50,37 +67,67 @@ TEST_F(RunHistory, KeepsEveryFieldAndTheLastThousandRuns)
     full.archive = "/arc/nightly.arj";
     full.volumes = { { "/arc/nightly.arj", 1457664 }, { "/arc/nightly.a01", 12 } };
     full.archiverStatus = 0;
-    full.archived
-        = { { "only in the first\xff", 7, t0 - std::chrono::nanoseconds(1) }, { "shared", 0, t0 } };
-    full.leftOut = { { "/src/secret", "Permission denied" } };
-    full.message = "Backup Incomplete";
+    full.archived = { { "only in the first\xff", 1023, t0 }, { "shared", 1024, t0 } };
+    full.leftOut = { { "/src/secret", "Permission denied" }, { "/src/huge", "4 GiB or larger" } };
+    full.message = "Backup Incomplete\r\rtwo lines\nthree";
     ASSERT_EQ(Record(full), 1);
+    RunReport import(RunKind::Import);
+    import.started = import.ended = t0;
+    import.outcome = RunOutcome::Refused;
+    import.files = 1;
+    import.bytes = 1;
+    ASSERT_EQ(Record(import), 2);
+    import.bytes = 1ull << 60;
+    import.archiverStatus = 3;
+    ASSERT_EQ(history::BeginRun(store, import), 3);
 
-    const auto first = history::ReadRun(store, 1);
-    ASSERT_TRUE(first);
-    const RunReport& r = first->report;
-    EXPECT_EQ(r.kind, RunKind::Export);
-    EXPECT_EQ(r.outcome, RunOutcome::Incomplete);
-    EXPECT_EQ(r.started, full.started);
-    EXPECT_EQ(r.ended, full.ended);
-    EXPECT_EQ(r.cutOffDay, full.cutOffDay);
-    EXPECT_EQ(r.files, full.files);
-    EXPECT_EQ(r.bytes, full.bytes);
-    EXPECT_EQ(r.archive, full.archive);
-    ASSERT_EQ(r.volumes.size(), 2u);
-    EXPECT_EQ(r.volumes[1].path, "/arc/nightly.a01");
-    EXPECT_EQ(r.volumes[1].size, 12u);
-    EXPECT_EQ(r.archiverStatus, 0);
-    ASSERT_EQ(r.leftOut.size(), 1u);
-    EXPECT_EQ(r.leftOut[0].reason, "Permission denied");
-    EXPECT_EQ(r.message, full.message);
-    EXPECT_EQ(first->archivedCount, 2u);
-    const std::vector<ArchivedFile> archived = history::ArchivedFiles(store, 1);
-    ASSERT_EQ(archived.size(), 2u);
-    EXPECT_EQ(archived[0].path, full.archived[0].path);
-    EXPECT_EQ(archived[0].size, 7u);
-    EXPECT_EQ(archived[0].modified, full.archived[0].modified);
+    EXPECT_EQ(Show({ "1" }),
+        "Run:             1\nKind:            export\nOutcome:         incomplete\n"
+        "Started:         "
+            + at + "\nEnded:           " + end
+            + "\nCut-off day:     12-01-2025\n"
+              "Files copied:    2 (4.7 GB)\nArchive:         /arc/nightly.arj\n"
+              "Volume:          /arc/nightly.arj (1457664 bytes)\nVolume:          "
+              "/arc/nightly.a01 (12 bytes)\n"
+              "Archiver status: 0\nMessage:         Backup Incomplete  two lines three\n"
+              "Archived:        2 files\nLeft out:        2 files\n  /src/secret  (Permission "
+              "denied)\n"
+              "  /src/huge  (4 GiB or larger)\nArchived files:\n"
+              "  "
+            + at + "          1023  only in the first\xff\n  " + at + "          1024  shared\n#0");
+    EXPECT_EQ(Show({ "3" }),
+        "Run:             3\nKind:            import\nOutcome:         unfinished\n"
+        "Started:         "
+            + at
+            + "\nEnded:           never: killed, or still running\n"
+              "Files restored:  0 (0 bytes)\nArchive:         -\n"
+              "Archiver status: none (it did not run or end)\nLeft out:        0 files\n#0");
+    EXPECT_EQ(Show({}),
+        "  RUN  STARTED              KIND    OUTCOME         FILES        SIZE  ARCHIVE\n"
+        "    3  "
+            + at
+            + "  import  unfinished          0     0 bytes  -\n"
+              "    2  "
+            + at
+            + "  import  refused             1      1 byte  -\n"
+              "    1  "
+            + at + "  export  incomplete          2      4.7 GB  /arc/nightly.arj\n#0");
+    EXPECT_EQ(Show({ "--find", "first\xff" }),
+        at + "  run 1  /arc/nightly.arj  only in the first\xff  (1023 bytes, modified " + at
+            + ")\n#0");
+    EXPECT_EQ(Show({ "--find", "shared" }),
+        at + "  run 1  /arc/nightly.arj  shared  (1.0 KB, modified " + at + ")\n#0");
+    EXPECT_EQ(Show({ "4" }), "#No run 4 is recorded; vesko-backup history lists them.\n1");
+}
 
+TEST_F(RunHistory, KeepsTheLastThousandRuns)
+{
+    RunReport first(RunKind::Export);
+    first.outcome = RunOutcome::Success;
+    first.archived = { { "only in the first", 7, t0 }, { "shared", 0, t0 } };
+    first.leftOut = { { "/src/secret", "Permission denied" } };
+    first.volumes = { { "/arc/nightly.arj", 1 } };
+    ASSERT_EQ(Record(first), 1);
     // 998 more, the way a thousand nights would leave them, then one through the history
     // naming "shared" again: the thousand fit.
     ASSERT_EQ(Sql("WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < "
@@ -89,21 +136,25 @@ TEST_F(RunHistory, KeepsEveryFieldAndTheLastThousandRuns)
                   "'', '' FROM n"),
         -1);
     RunReport later(RunKind::Export);
-    later.outcome = RunOutcome::Success;
     later.archived = { { "shared", 1, t0 } };
     ASSERT_EQ(Record(later), 1000);
-    EXPECT_EQ(history::ListRuns(store).size(), 1000u);
     EXPECT_EQ(history::FindArchived(store, "only in").size(), 1u);
+    const std::string shown = Show({});
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 22) << shown;
+    EXPECT_TRUE(shown.ends_with(
+        "\n#20 of 1000 recorded runs shown; vesko-backup history --all lists every one.\n0"));
+    const std::string all = Show({ "--all" });
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 1001);
+    EXPECT_TRUE(all.ends_with(
+        "\n    1  1970-01-01 00:00:00  export  success             0     0 bytes  -\n#0"))
+        << all.substr(all.size() - 200);
 
     // The next drops the first with its lists; the path only it named goes with it.
-    RunReport unfinished(RunKind::Import);
-    ASSERT_EQ(history::BeginRun(store, unfinished), 1001);
+    ASSERT_EQ(history::BeginRun(store, RunReport(RunKind::Import)), 1001);
     const std::vector<history::RecordedRun> runs = history::ListRuns(store);
     ASSERT_EQ(runs.size(), 1000u);
     EXPECT_EQ(runs.front().id, 1001);
-    EXPECT_EQ(runs.front().report.outcome, RunOutcome::Unfinished);
     EXPECT_EQ(runs.back().id, 2);
-    EXPECT_FALSE(history::ReadRun(store, 1));
     EXPECT_TRUE(history::FindArchived(store, "only in").empty());
     const std::vector<history::FoundFile> shared = history::FindArchived(store, "shared");
     ASSERT_EQ(shared.size(), 1u);

@@ -224,22 +224,13 @@ TEST_F(ImportTest, Roads)
     };
     const std::vector<Road> roads = {
         { "no name", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
-        { "name given whole", tiny("w.arj", "w.arj"), restored("1 file"), { { n, "restored\n" } } },
-        { "name completed", tiny("w.arj", "w"), restored("1 file") },
+        { "name completed", tiny("w.arj", "w"), restored("1 file"), { { n, "restored\n" } } },
         { "name holding the extension", tiny("old.arjx", "old.arjx"), restored("1 file") },
-        { "name of another case", tiny("W.ARJ.arj", "W.ARJ"), restored("1 file") },
         { "extension found by its case", tiny("W.ARJ", "W.ARJ"), notFound },
         { "a wildcard", tiny("w1.arj", "w?"),
             { "beep",
                 "!Invalid Name|The archive name can't hold * or ?: the archiver would extract "
                 "every archive that matches it." } },
-        { "folder typed without its /",
-            [&](const std::string& area, std::string& dir) {
-                const std::string typed = tiny("t.arj", "t")(area, dir);
-                dir.pop_back();
-                return typed;
-            },
-            restored("1 file") },
         { "no folder: the root",
             [](const std::string&, std::string& dir) {
                 dir.clear();
@@ -276,13 +267,6 @@ TEST_F(ImportTest, Roads)
         { "file where a folder goes",
             weekAnd([](const std::string&, std::string& dir) { WriteFile(dir + "sub", ""); }),
             failed("\"{dir}sub\" is in the way: the archive holds a folder there.") },
-        { "link where a folder goes", weekAnd([](const std::string& area, std::string& dir) {
-             MakeDirs(area + "/elsewhere");
-             fs::create_directory_symlink(area + "/elsewhere", dir + "sub");
-         }),
-            failed("\"{dir}sub\" is in the way: the archive holds a folder there.") },
-        { "missing last volume", spanned("span.a03"),
-            failed("The archive goes on in the volume \"{dir}span.a03\", which is missing.") },
         { "missing middle volume", spanned("span.a01"),
             failed("The archive goes on in the volume \"{dir}span.a01\", which is missing.") },
         { "archiver fails", entries({ { n } }), failed("Exit status 2.|its output"), {},
@@ -301,9 +285,6 @@ TEST_F(ImportTest, Roads)
             failed("\"n.txt\" is missing after the extraction."), {}, "true" },
         { "folder for a file", entries({ { n } }),
             failed("\"n.txt\" came out as something else than a file."), {}, "mkdir \"$6/n.txt\"" },
-        { "link for a file", entries({ { n } }),
-            failed("\"n.txt\" came out as something else than a file."), {},
-            "ln -s /etc/hostname \"$6/n.txt\"" },
         { "file for a folder", entries({ { "d", 3, 0, 0 } }),
             failed("\"d\" came out as something else than a folder."), {}, ": > \"$6/d\"" },
         { "folder, file over two volumes, the longest header",
@@ -318,8 +299,6 @@ TEST_F(ImportTest, Roads)
         { "empty file", crafted({ "" }), unreadable("it ends inside a header") },
         { "no archive header", crafted({ Header(Basic({ n })) + "xxx" + kEnd }),
             unreadable("it does not begin with an archive header") },
-        { "header cut short", crafted({ Crafted({ { n } }).substr(0, 50) }),
-            unreadable("it ends inside a header") },
         { "header too short", headers(Header(shortBasic) + kEnd),
             unreadable("a header of 29 bytes") },
         { "header too long", entries({ { n, 0, 0, 3, std::string(2564, 'c') } }),
@@ -350,8 +329,6 @@ TEST_F(ImportTest, Roads)
             unreadable("\"n.txt\" goes on in a volume the archive does not announce") },
         { "climbs out", entries({ { "a/../../v" } }),
             unsafe("a/../../v", "climbs out of its folder through \"..\"") },
-        { "climbs out at its end", entries({ { "a/.." } }),
-            unsafe("a/..", "climbs out of its folder through \"..\"") },
         { "climbs out, DOS style", entries({ { "a\\..\\v" } }),
             unsafe("a\\..\\v", "climbs out of its folder through \"..\"") },
         { "absolute", entries({ { "/etc/v" } }), unsafe("/etc/v", "has an absolute path") },
