@@ -36,7 +36,9 @@ bool IsLeap(int year)
 bool ValidDate(int year, int month, int day)
 {
     static const int lengths[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-    if (year < 1000 || year > 9999 || month < 1 || month > 12 || day < 1)
+    // The clock counts nanoseconds in 64 bits, from 1677 to 2262: a year beyond would wrap
+    // around into another century and turn the cut-off upside down.
+    if (year < 1678 || year > 2261 || month < 1 || month > 12 || day < 1)
         return false;
     return day <= lengths[month - 1] + (month == 2 && IsLeap(year) ? 1 : 0);
 }
