@@ -1,11 +1,11 @@
 #include "platform/process.h"
+#include "support/made_files.h"
 #include "support/probes.h"
 #include "support/recording_ui.h"
-#include "support/temp_dir.h"
 
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 using namespace vesko;
 using namespace vesko::test;
@@ -13,104 +13,141 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-std::string Script(
-    const TempDir& tmp, const std::string& name, const std::string& body, mode_t mode = 0755)
-{
-    WriteFile(tmp / name, "#!/bin/sh\n" + body);
-    ::chmod((tmp / name).c_str(), mode);
-    return tmp / name;
-}
-
-// Presses Cancel once the program said it is ready for it.
-class CancelWhenReady : public RecordingUi {
+// Presses Cancel at the first look, or once the program said it is ready for it.
+class Person : public RecordingUi {
 public:
+    char how = '-';
     bool ProgressPoll() override
     {
         RecordingUi::ProgressPoll();
-        return !Output().empty() && Output().back() == "ready";
+        return how == 'x' || (how == 'w' && !Output().empty() && Output().back() == "ready");
     }
 };
 
+std::size_t OpenDescriptors()
+{
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+            std::filesystem::directory_iterator()));
+}
+
 } // namespace
 
-TEST(RunProcess, OutputArrivesLineByLineAndArgumentsUntouched)
+TEST(RunProcess, OutputLinesOutcomeAndCancel)
 {
+    // The caller's standard input holds text. how: '-' plainly; 'c' the caller's standard
+    // input closed and the output collected; 'o' the output collected; 's' the caller ignores and
+    // blocks signals; 'r' it lets the kernel reap its children; 'u' umask 077 lent; 'x' Cancel at
+    // once; 'w' Cancel once the program is ready.
+    const struct {
+        const char* name;
+        char how;
+        const char* script;
+        Strings lines;
+        const char* outcome; // the first line of Describe(), and the signal
+    } rows[] = {
+        { "lines as a terminal shows them, arguments untouched", '-',
+            "echo one; printf 'ab\\b\\bX\\n'; echo two >&2; printf 'three\\r\\n   \\n'\n"
+            "printf 'Add  a  0%%\\b\\b\\b\\b 50%%\\b\\b\\b\\b100%%  \\nStep 1\\rStep 2\\n'\n"
+            "printf '\\b\\babc\\nc\\a\\td\\n'; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n"
+            "read x || echo eof",
+            { "one", "Xb", "two", "three", "Add  a100%", "Step 2", "abc", "c\td", "[with space]",
+                "[quote\"d]", "[$(touch pwned)]", "[-r]", "[]", "[*.*]", "eof" },
+            "Exit status 0. signal 0 ok" },
+        { "exit status and the last ten lines", '-',
+            "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do echo line $i; done; printf 'end'; exit 2",
+            { "line 1", "line 2", "line 3", "line 4", "line 5", "line 6", "line 7", "line 8",
+                "line 9", "line 10", "line 11", "line 12", "end" },
+            "Exit status 2. signal 0" },
+        { "long line cut", '-', "head -c 5000 /dev/zero | tr '\\0' x",
+            { std::string(4096, 'x'), std::string(904, 'x') }, "Exit status 0. signal 0 ok" },
+        { "killed by a signal", '-', "echo bye; kill -9 $$", { "bye" },
+            "Stopped by signal 9. signal 9" },
+        { "output collected byte for byte", 'o', "printf 'a\\rb\\bc\\nd'", { "c", "d" },
+            "Exit status 0. signal 0 ok" },
+        { "caller's standard input closed", 'c', "echo in", { "in" },
+            "Exit status 0. signal 0 ok" },
+        { "starts with no standard signal blocked or ignored", 's',
+            "grep -E '^Sig(Blk|Ign)' /proc/$$/status | cut -c 1-7,18-",
+            { "SigBlk:0000000", "SigIgn:0000000" }, "Exit status 0. signal 0 ok" },
+        { "reaped by someone else: a failure", 'r', "echo gone", { "gone" },
+            "Exit status 255. signal 0" },
+        { "file mask lent for the start", 'u', "umask", { "0077" }, "Exit status 0. signal 0 ok" },
+        { "Cancel stops it", 'x', "while :; do sleep 0.02; done", {}, "Cancelled. signal 15" },
+        { "Cancel kills a program that ignores it", 'w',
+            "trap '' TERM; sleep 0.1; echo ready; for i in $(seq 100); do sleep 0.05; done",
+            { "ready" }, "Cancelled. signal 9" },
+    };
     TempDir tmp;
-    const std::string program = Script(tmp, "ok",
-        "echo one\necho two >&2\nprintf 'three\\r\\n'\n"
-        "printf 'Adding  a.bin     0%%\\b\\b\\b\\b 50%%\\b\\b\\b\\b100%%   \\n'\n"
-        "printf 'Step 1\\rStep 2\\n'\n"
-        "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\nread x || echo eof\n");
-    const Strings args { "with space", "quote\"d", "it's", "$(touch pwned)", "; touch pwned", "-r",
-        "", "*.*" };
-    Strings argv { program };
-    argv.insert(argv.end(), args.begin(), args.end());
-    RecordingUi ui;
-    const ProcessOutcome outcome = RunProcess(argv, ui);
-    EXPECT_TRUE(outcome.Succeeded());
-    // Standard error is merged in order, a line redrawn in place gives one line, and standard
-    // input is at its end at once.
-    Strings expected { "one", "two", "three", "Adding  a.bin   100%", "Step 2" };
-    for (const std::string& a : args)
-        expected.push_back("[" + a + "]");
-    expected.push_back("eof");
-    EXPECT_EQ(ui.Output(), expected);
+    const std::size_t descriptors = OpenDescriptors();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteScript(tmp / "program", row.script);
+        const int savedIn = ::dup(0);
+        int typed[2];
+        ASSERT_EQ(::pipe(typed), 0);
+        ASSERT_EQ(::write(typed[1], "typed\n", 6), 6);
+        ::close(typed[1]);
+        ::dup2(typed[0], 0);
+        ::close(typed[0]);
+        if (row.how == 'c')
+            ::close(0);
+        sigset_t usr1;
+        sigemptyset(&usr1);
+        sigaddset(&usr1, SIGUSR1);
+        ::sigprocmask(row.how == 's' ? SIG_BLOCK : SIG_UNBLOCK, &usr1, nullptr);
+        ::signal(SIGINT, row.how == 's' ? SIG_IGN : SIG_DFL);
+        ::signal(SIGCHLD, row.how == 'r' ? SIG_IGN : SIG_DFL);
+        const mode_t mask = ::umask(022);
+        std::string collected;
+        ProcessOptions options;
+        if (row.how == 'o' || row.how == 'c')
+            options.output = &collected;
+        if (row.how == 'u')
+            options.umask = 077;
+        Person ui;
+        ui.how = row.how;
+        const ProcessOutcome outcome = RunProcess(
+            { tmp / "program", "with space", "quote\"d", "$(touch pwned)", "-r", "", "*.*" }, ui,
+            options);
+        EXPECT_EQ(::umask(mask), 022u);
+        ::dup2(savedIn, 0);
+        ::close(savedIn);
+        ::sigprocmask(SIG_UNBLOCK, &usr1, nullptr);
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGCHLD, SIG_DFL);
+
+        const std::string describe = Flat(outcome.Describe());
+        EXPECT_EQ(describe.substr(0, describe.find('|')) + " signal "
+                + std::to_string(outcome.termSignal) + (outcome.Succeeded() ? " ok" : ""),
+            row.outcome);
+        EXPECT_EQ(options.output ? ui.Output() : outcome.lastLines,
+            options.output
+                ? Strings {}
+                : Strings(row.lines.size() > 10 ? row.lines.end() - 10 : row.lines.begin(),
+                    row.lines.end()));
+        EXPECT_EQ(options.output ? outcome.lastLines : ui.Output(), row.lines);
+        EXPECT_EQ(collected, row.how == 'o' ? "a\rb\bc\nd" : row.how == 'c' ? "in\n" : "");
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_FALSE(Exists("pwned") || Exists(tmp / "pwned"));
-}
-
-TEST(RunProcess, FailureKeepsTheExitStatusOrSignalAndTheLastTenLines)
-{
-    TempDir tmp;
-    const std::string program = Script(tmp, "fails",
-        "i=1\nwhile [ $i -le 12 ]; do echo line $i; i=$((i+1)); done\n"
-        "printf 'no newline'\nexit 2\n");
-    RecordingUi ui;
-    ProcessOutcome outcome = RunProcess({ program }, ui);
-    EXPECT_FALSE(outcome.Succeeded());
-    EXPECT_EQ(outcome.exitStatus, 2);
-    EXPECT_EQ(outcome.termSignal, 0);
-    EXPECT_EQ(ui.Output().size(), 13u);
-    EXPECT_EQ(Flat(outcome.Describe()),
-        "Exit status 2.|line 4|line 5|line 6|line 7|line 8|"
-        "line 9|line 10|line 11|line 12|no newline");
-
-    outcome = RunProcess({ Script(tmp, "dies", "kill -9 $$\n") }, ui);
-    EXPECT_FALSE(outcome.Succeeded());
-    EXPECT_EQ(outcome.termSignal, SIGKILL);
-    EXPECT_EQ(outcome.Describe(), "Stopped by signal 9.");
-}
-
-TEST(RunProcess, CancelStopsTheProgram)
-{
-    TempDir tmp;
-    RecordingUi ui;
-    ui.CancelAtPoll(1);
-    ProcessOutcome outcome
-        = RunProcess({ Script(tmp, "endless", "while :; do sleep 0.02; done\n") }, ui);
-    EXPECT_TRUE(outcome.cancelled);
-    EXPECT_FALSE(outcome.Succeeded());
-    EXPECT_EQ(outcome.Describe(), "Cancelled.");
-
-    // A program that shrugs off the polite request is killed after a grace time.
-    CancelWhenReady patient;
-    outcome = RunProcess(
-        { Script(tmp, "stubborn", "trap '' TERM\necho ready\nwhile :; do sleep 0.02; done\n") },
-        patient);
-    EXPECT_TRUE(outcome.cancelled);
-    EXPECT_EQ(outcome.termSignal, SIGKILL);
-    EXPECT_EQ(Flat(outcome.Describe()), "Cancelled.|ready");
 }
 
 TEST(RunProcess, ProgramThatCannotStartThrowsWithItsPath)
 {
     TempDir tmp;
+    WriteFile(tmp / "plain", "#!/bin/sh\n");
     RecordingUi ui;
+    const std::size_t descriptors = OpenDescriptors();
     EXPECT_EQ(ErrorOf([&] {
         RunProcess({ tmp / "arj", "a" }, ui);
     }),
         "Cannot start \"" + tmp / "arj" + "\": No such file or directory");
-    const std::string plain = Script(tmp, "plain", "", 0644);
-    EXPECT_EQ(ErrorOf([&] { RunProcess({ plain }, ui); }),
-        "Cannot start \"" + plain + "\": Permission denied");
+    EXPECT_EQ(ErrorOf([&] { RunProcess({ tmp / "plain" }, ui); }),
+        "Cannot start \"" + tmp / "plain" + "\": Permission denied");
+    EXPECT_EQ(
+        ErrorOf([&] { RunProcess({ "" }, ui); }), "Cannot start \"\": No such file or directory");
+    EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_TRUE(ui.Output().empty());
+    EXPECT_EQ(JoinCommandLine({ "arj", "a", "x y" }), "arj a x y");
 }
