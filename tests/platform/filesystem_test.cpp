@@ -15,14 +15,12 @@ using Tree = std::map<std::string, std::string>;
 
 namespace {
 
-template <typename T> Strings Names(const std::vector<T>& entries)
+// The names of the files or folders, without their paths.
+Strings Names(const auto& entries)
 {
     Strings names;
-    for (const T& e : entries)
-        if constexpr (std::is_same_v<T, File>)
-            names.push_back(e.Name());
-        else
-            names.push_back(e.Path());
+    for (const auto& e : entries)
+        names.push_back(e.Path().substr(e.Path().rfind('/') + 1));
     return names;
 }
 
@@ -40,43 +38,6 @@ void Sh(const std::string& dir, const std::string& command)
     std::string output;
     ASSERT_EQ(Shell("cd '" + dir + "' && " + command, &output), 0) << command << output;
 }
-
-// Copies a file as the walk does: its folder open, the file looked at once, 'change' run
-// between the look and the copy. A failed copy leaves the destination's folder as it was.
-FileFacts CopyAsTheWalk(
-    const std::string& folder, const std::string& name, const std::string& destination,
-    const std::function<void()>& change = [] {})
-{
-    const OpenFolder open(folder);
-    for (std::size_t i = 0; i < open.FileCount(); ++i)
-        if (open.FileName(i) == name) {
-            const std::optional<FileFacts> facts = open.LookAt(i);
-            change();
-            const std::string out = destination.substr(0, destination.rfind('/'));
-            const Tree before = FilesBelow(out);
-            try {
-                open.CopyFile(i, facts.value(), destination);
-            } catch (...) {
-                EXPECT_EQ(FilesBelow(out), before);
-                throw;
-            }
-            return *facts;
-        }
-    throw std::runtime_error(name + " not listed");
-}
-
-// Writes stop at one byte, as on a full disk, while the object lives.
-struct OneByteFiles {
-    rlimit old {};
-    OneByteFiles()
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        const rlimit tiny { 1, old.rlim_max };
-        ::setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    ~OneByteFiles() { ::setrlimit(RLIMIT_FSIZE, &old); }
-};
 
 } // namespace
 
@@ -103,140 +64,123 @@ TEST(FileSystem, ListingsAreSortedByBytesAndHoldOnlyFilesAndFolders)
     // a FIFO in between are left out. Each call reads again: a walk deletes what it was handed.
     const Folder walked = fs.GetFolder(tmp.Path());
     EXPECT_TRUE(walked.HoldsFiles());
-    EXPECT_EQ(Names(walked.SubFolders()), (Strings { tmp / "Sub1", tmp / "sub10", tmp / "sub2" }));
+    EXPECT_EQ(Names(walked.SubFolders()), (Strings { "Sub1", "sub10", "sub2" }));
+    EXPECT_EQ(walked.SubFolders()[0].Path(), tmp / "Sub1");
     Sh(tmp.Path(), "rm a.txt b && mkfifo b");
     EXPECT_EQ(Names(walked.Files()), (Strings { "..x", ".hidden", "B", "Z", "a", odd }));
     Sh(tmp.Path(), "rm ..x .hidden B Z a caf* && rmdir sub2");
     EXPECT_EQ(Names(walked.Files()), Strings {});
-    EXPECT_EQ(Names(walked.SubFolders()), (Strings { tmp / "Sub1", tmp / "sub10" }));
+    EXPECT_EQ(Names(walked.SubFolders()), (Strings { "Sub1", "sub10" }));
 
     // The root keeps its one '/' and gives its children none more. A folder the person names
     // may be a link; the walk below it still leaves links out.
-    EXPECT_EQ(Names(fs.GetFolder("/").SubFolders())[0].rfind('/'), 0u);
-    EXPECT_EQ(Names(fs.GetFolder(tmp / "linkdir").SubFolders()), Strings { tmp / "linkdir/inner" });
+    EXPECT_EQ(fs.GetFolder("/").SubFolders()[0].Path().rfind('/'), 0u);
+    EXPECT_EQ(fs.GetFolder(tmp / "linkdir").SubFolders()[0].Path(), tmp / "linkdir/inner");
     EXPECT_EQ(OpenFolder(tmp / "linkdir").FolderNames(), Strings { "inner" });
 
     WriteFile(tmp / "a.txt", "back");
-    const struct {
-        std::string path;
-        bool file, folder;
-    } kinds[] = { { tmp / "a.txt", true, false }, { tmp / "a.txt/", false, false },
-        { tmp / "Sub1/", false, true }, { tmp / "linkfile", true, false },
-        { tmp / "linkdir/", false, true }, { tmp / "dangling", false, false },
-        { tmp / "fifo", false, false }, { "", false, false } };
-    for (const auto& k : kinds) {
-        EXPECT_EQ(fs.FileExists(k.path), k.file) << k.path;
-        EXPECT_EQ(fs.FolderExists(k.path), k.folder) << k.path;
-    }
+    std::string kinds; // file or not, folder or not
+    for (const char* p : { "a.txt", "a.txt/", "Sub1/", "linkfile", "linkdir/", "dangling", "fifo" })
+        kinds += std::string(fs.FileExists(tmp / p) ? "f" : "-")
+            + (fs.FolderExists(tmp / p) ? "d " : "- ");
+    EXPECT_EQ(kinds, "f- -- -d f- -d -- -- ");
+    EXPECT_FALSE(fs.FileExists("") || fs.FolderExists(""));
 }
 
+// Copies a file as the walk does: its folder open, the file looked at once, a change made
+// between the look and the copy.
 TEST(FileSystem, CopyKeepsBytesTimesAndModeOrLeavesTheDestinationAsItWas)
 {
     const struct {
         const char* name;
-        const char* folder; // "" for the row's own folder, which holds "f", "d" and "out"
-        const char* file;
-        const char* change; // a shell command run in the row's folder between look and copy
-        const char* error; // "" for a copy that must succeed, else "read|..." or "write|..."
-        bool oneByteFiles = false;
+        const char* source; // "" for the row's "f", beside the folders "d" and "out"
+        const char* change; // a shell command run there; '!' first: the disk is full after it
+        const char* error; // "" when the copy must succeed, else "read|..." or "write|..."
     } rows[] = {
-        { "fresh copy on the same disk", "", "f", "", "" },
-        { "longer old copy replaced", "", "f", "head -c 400000 /dev/zero >out/copy", "" },
-        { "link at the destination replaced", "", "f", "ln -s ../d/victim out/copy", "" },
-        { "FIFO at the destination replaced", "", "f", "mkfifo out/copy", "" },
-        { "kernel file copied by sendfile", "/sys/devices/system/cpu", "online", "", "" },
-        { "process file copied by reads and writes", "/proc/self", "cmdline", "", "" },
-        { "unreadable process memory", "/proc/self", "mem", "", "read|Input/output error" },
-        { "file gone since the look", "", "f", "rm f", "read|No such file or directory" },
-        { "file turned into a FIFO", "", "f", "rm f && mkfifo f", "read|Not a regular file" },
-        { "file turned into a link", "", "f", "rm f && ln -s d f", "read|It is a symbolic link" },
-        { "file turned into a folder", "", "f", "rm f && mkdir f", "read|Is a directory" },
-        { "folder at the destination", "", "f", "mkdir out/copy", "write|Is a directory" },
-        { "destination folder gone", "", "f", "rmdir out", "write|No such file or directory" },
-        { "kernel copy on a full disk", "", "f", "echo old >out/copy", "write|File too large",
-            true },
-        { "plain writes on a full disk", "/proc/self", "cmdline", "", "write|File too large",
-            true },
+        { "fresh copy on the same disk", "", "", "" },
+        { "longer old copy replaced", "", "head -c 400000 /dev/zero >out/copy", "" },
+        { "link at the destination replaced", "", "ln -s ../d/victim out/copy", "" },
+        { "FIFO at the destination replaced", "", "mkfifo out/copy", "" },
+        { "kernel file copied by sendfile", "/sys/devices/system/cpu/online", "", "" },
+        { "process file copied by reads and writes", "/proc/self/cmdline", "", "" },
+        { "unreadable process memory", "/proc/self/mem", "", "read|Input/output error" },
+        { "file gone since the look", "", "rm f", "read|No such file or directory" },
+        { "file turned into a FIFO", "", "rm f && mkfifo f", "read|Not a regular file" },
+        { "file turned into a link", "", "rm f && ln -s d f", "read|It is a symbolic link" },
+        { "file turned into a folder", "", "rm f && mkdir f", "read|Is a directory" },
+        { "folder at the destination", "", "mkdir out/copy", "write|Is a directory" },
+        { "destination folder gone", "", "rmdir out", "write|No such file or directory" },
+        { "kernel copy on a full disk", "", "!echo old >out/copy", "write|File too large" },
+        { "plain writes on a full disk", "/proc/self/cmdline", "!", "write|File too large" },
     };
+    ::signal(SIGXFSZ, SIG_IGN);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        if (*row.folder && !Exists(row.folder)) {
-            std::cout << "skipped \"" << row.name << "\": no " << row.folder << "\n";
+        if (*row.source && !Exists(row.source)) {
+            std::cout << "skipped \"" << row.name << "\": no " << row.source << "\n";
             continue;
         }
         TempDir tmp;
         Sh(tmp.Path(),
             "mkdir d out && head -c 300000 /dev/urandom >f && chmod 751 f && "
             "touch -d '2025-03-14 15:09:26.5358979' f");
-        const std::string folder = *row.folder ? row.folder : tmp.Path();
-        const std::string source = folder + "/" + row.file, destination = tmp / "out/copy";
-        std::optional<FileFacts> facts;
-        std::optional<OneByteFiles> limit;
-        const std::string error = ErrorOf([&] {
-            facts = CopyAsTheWalk(folder, row.file, destination, [&] {
-                Sh(tmp.Path(), *row.change ? row.change : "true");
-                if (row.oneByteFiles)
-                    limit.emplace();
-            });
-        });
-        limit.reset();
-        const std::string reason = row.error;
-        const bool writing = reason[0] == 'w';
+        const std::string source = *row.source ? row.source : tmp / "f";
+        const std::string destination = tmp / "out/copy", reason = row.error;
+        const OpenFolder open(source.substr(0, source.rfind('/')));
+        std::size_t i = 0;
+        while (open.FileName(i) != source.substr(source.rfind('/') + 1))
+            ++i;
+        const FileFacts facts = open.LookAt(i).value();
+        Sh(tmp.Path(), ": ; " + std::string(row.change + (*row.change == '!')));
+        const Tree before = FilesBelow(tmp / "out");
+        rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit full { 1, old.rlim_max }; // writes stop at one byte, as on a full disk
+        ::setrlimit(RLIMIT_FSIZE, *row.change == '!' ? &full : &old);
+        const std::string error = ErrorOf([&] { open.CopyFile(i, facts, destination); });
+        ::setrlimit(RLIMIT_FSIZE, &old);
         EXPECT_EQ(error,
             reason.empty() ? "no error"
-                           : std::string(writing ? "Cannot write file \"" + destination
-                                                 : "Cannot read file \"" + source)
+                           : (reason[0] == 'w' ? "Cannot write file \"" + destination
+                                               : "Cannot read file \"" + source)
                     + "\": " + reason.substr(reason.find('|') + 1));
-        if (!reason.empty())
+        if (!reason.empty()) {
+            EXPECT_EQ(FilesBelow(tmp / "out"), before);
             continue;
+        }
         EXPECT_EQ(ListFilesBelow(tmp / "out"), Strings { "copy" });
         EXPECT_EQ(ReadFile(destination), ReadFile(source));
-        EXPECT_EQ(MTime(destination), facts->DateLastModified());
-        EXPECT_EQ(Mode(destination), facts->mode & 0777);
-        EXPECT_EQ(FilesBelow(tmp / "d"), Tree {});
+        EXPECT_EQ(MTime(destination), facts.DateLastModified());
+        EXPECT_EQ(Mode(destination), facts.mode & 0777);
+        EXPECT_FALSE(Exists(tmp / "d/victim"));
     }
 }
 
-TEST(FileSystem, ErrorsNameTheReasonAndThePath)
+TEST(FileSystem, ErrorsNameTheReasonAndThePathAndFoldersGetTheirModes)
 {
     TempDir tmp;
-    Sh(tmp.Path(), "mkdir -p full/inner tree/real && touch plain full/keep tree/gone tree/turned");
+    Sh(tmp.Path(), "mkdir -p full tree/real && touch plain full/keep tree/gone tree/turned");
     FileSystem fs;
-    const Folder inner = fs.GetFolder(tmp / "full/inner");
     const OpenFolder tree(tmp / "tree"), proc("/proc/self");
     Sh(tmp.Path(),
-        "rm tree/gone tree/turned && mkdir tree/turned && "
-        "mv tree/real real && ln -s ../full tree/real && rmdir full/inner");
+        "rm tree/gone tree/turned && mkdir tree/turned && mv tree/real real && "
+        "ln -s ../full tree/real");
     const auto fileOf = [](const OpenFolder& f, const std::string& name) {
         for (std::size_t i = 0;; ++i)
             if (f.FileName(i) == name)
                 return i;
     };
-    EXPECT_FALSE(fs.MakeFreshDir(tmp / "full"));
-
     const struct {
         const char* name;
         std::function<void()> action;
         std::string error;
     } rows[] = {
-        { "missing folder", [&] { fs.GetFolder(tmp / "missing"); },
-            "Cannot find folder \"" + tmp / "missing" + "\": No such file or directory" },
         { "file named as a folder", [&] { fs.GetFolder(tmp / "plain"); },
             "Cannot find folder \"" + tmp / "plain" + "\": Not a directory" },
-        { "folder below a file", [&] { fs.MakeDir(tmp / "plain/sub"); },
-            "Cannot create folder \"" + tmp / "plain/sub" + "\": Not a directory" },
-        { "folder already there", [&] { fs.MakeDir(tmp / "full/"); },
-            "Cannot create folder \"" + tmp / "full" + "\": File exists" },
-        { "folder not empty", [&] { fs.RemoveDir(tmp / "full/"); },
-            "Cannot remove folder \"" + tmp / "full" + "\": Directory not empty" },
-        { "file gone", [&] { fs.KillFiles(tmp / "gone"); },
-            "Cannot delete file \"" + tmp / "gone" + "\": No such file or directory" },
         { "walk into a file", [&] { OpenFolder(tmp / "plain/"); },
             "Cannot read folder \"" + tmp / "plain" + "\": Not a directory" },
         { "walk into a link put in a folder's place", [&] { OpenFolder(tree, "real"); },
             "Cannot read folder \"" + tmp / "tree/real" + "\": Not a directory" },
-        { "folder taken away after it was named", [&] { inner.Files(); },
-            "Cannot read folder \"" + tmp / "full/inner" + "\": No such file or directory" },
         { "look at a gone file", [&] { EXPECT_FALSE(tree.LookAt(fileOf(tree, "gone"))); },
             "no error" },
         { "look at a file turned folder",
@@ -249,24 +193,21 @@ TEST(FileSystem, ErrorsNameTheReasonAndThePath)
         { "remove a gone folder", [&] { tree.RemoveSubFolder("never"); }, "no error" },
         { "remove a full folder", [&] { OpenFolder(tmp.Path()).RemoveSubFolder("tree"); },
             "Cannot remove folder \"" + tmp / "tree" + "\": Directory not empty" },
+        { "make a folder that is there", [&] { fs.MakeDir(tmp / "full/"); },
+            "Cannot create folder \"" + tmp / "full" + "\": File exists" },
     };
     for (const auto& row : rows)
         EXPECT_EQ(ErrorOf(row.action), row.error) << row.name;
+    EXPECT_FALSE(fs.MakeFreshDir(tmp / "full"));
     tree.RemoveSubFolder("turned");
     EXPECT_FALSE(Exists(tmp / "tree/turned"));
-}
 
-TEST(FileSystem, MakeDirSetsTheModeAskedForWhateverTheUmask)
-{
-    TempDir tmp;
-    FileSystem fs;
+    // A mode asked for is set whatever the umask; the default follows it.
     const mode_t old = ::umask(0277);
     fs.MakeDir(tmp / "private", 0700);
     ::umask(022);
-    fs.MakeDir(tmp / "plain/");
-    EXPECT_TRUE(fs.MakeFreshDir(tmp / "fresh", 0750));
+    fs.MakeDir(tmp / "plain folder/");
     ::umask(old);
     EXPECT_EQ(Mode(tmp / "private"), 0700u);
-    EXPECT_EQ(Mode(tmp / "plain"), 0755u);
-    EXPECT_EQ(Mode(tmp / "fresh"), 0750u);
+    EXPECT_EQ(Mode(tmp / "plain folder"), 0755u);
 }

@@ -4,6 +4,7 @@
 #include "support/recording_ui.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ std::size_t OpenDescriptors()
 
 } // namespace
 
-TEST(RunProcess, OutputLinesOutcomeAndCancel)
+TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
 {
     // The caller's standard input holds text. how: '-' plainly; 'c' the caller's standard
     // input closed and the output collected; 'o' the output collected; 's' the caller ignores and
@@ -80,21 +81,18 @@ TEST(RunProcess, OutputLinesOutcomeAndCancel)
     };
     TempDir tmp;
     const std::size_t descriptors = OpenDescriptors();
+    WriteFile(tmp / "typed", "typed\n");
+    WriteFile(tmp / "plain", "#!/bin/sh\n");
+    const int savedIn = ::dup(0), typed = ::open((tmp / "typed").c_str(), O_RDONLY);
+    sigset_t usr1;
+    sigemptyset(&usr1);
+    sigaddset(&usr1, SIGUSR1);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         WriteScript(tmp / "program", row.script);
-        const int savedIn = ::dup(0);
-        int typed[2];
-        ASSERT_EQ(::pipe(typed), 0);
-        ASSERT_EQ(::write(typed[1], "typed\n", 6), 6);
-        ::close(typed[1]);
-        ::dup2(typed[0], 0);
-        ::close(typed[0]);
+        ::dup2(typed, 0);
         if (row.how == 'c')
             ::close(0);
-        sigset_t usr1;
-        sigemptyset(&usr1);
-        sigaddset(&usr1, SIGUSR1);
         ::sigprocmask(row.how == 's' ? SIG_BLOCK : SIG_UNBLOCK, &usr1, nullptr);
         ::signal(SIGINT, row.how == 's' ? SIG_IGN : SIG_DFL);
         ::signal(SIGCHLD, row.how == 'r' ? SIG_IGN : SIG_DFL);
@@ -111,43 +109,31 @@ TEST(RunProcess, OutputLinesOutcomeAndCancel)
             { tmp / "program", "with space", "quote\"d", "$(touch pwned)", "-r", "", "*.*" }, ui,
             options);
         EXPECT_EQ(::umask(mask), 022u);
-        ::dup2(savedIn, 0);
-        ::close(savedIn);
-        ::sigprocmask(SIG_UNBLOCK, &usr1, nullptr);
-        ::signal(SIGINT, SIG_DFL);
-        ::signal(SIGCHLD, SIG_DFL);
-
         const std::string describe = Flat(outcome.Describe());
         EXPECT_EQ(describe.substr(0, describe.find('|')) + " signal "
                 + std::to_string(outcome.termSignal) + (outcome.Succeeded() ? " ok" : ""),
             row.outcome);
-        EXPECT_EQ(options.output ? ui.Output() : outcome.lastLines,
-            options.output
-                ? Strings {}
-                : Strings(row.lines.size() > 10 ? row.lines.end() - 10 : row.lines.begin(),
-                    row.lines.end()));
         EXPECT_EQ(options.output ? outcome.lastLines : ui.Output(), row.lines);
+        EXPECT_EQ(outcome.lastLines,
+            Strings(row.lines.end() - std::min<std::ptrdiff_t>(10, std::ssize(row.lines)),
+                row.lines.end()));
+        EXPECT_EQ(ui.Output().empty(), options.output || row.lines.empty());
         EXPECT_EQ(collected, row.how == 'o' ? "a\rb\bc\nd" : row.how == 'c' ? "in\n" : "");
     }
+    ::dup2(savedIn, 0);
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGCHLD, SIG_DFL);
+    Person idle;
+    for (const auto& [program, reason] :
+        { std::pair<std::string, std::string> { tmp / "arj", "No such file or directory" },
+            { tmp / "plain", "Permission denied" }, { "", "No such file or directory" } })
+        EXPECT_EQ(ErrorOf([&] {
+            RunProcess({ program, "a" }, idle);
+        }),
+            "Cannot start \"" + program + "\": " + reason);
+    ::close(savedIn);
+    ::close(typed);
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_FALSE(Exists("pwned") || Exists(tmp / "pwned"));
-}
-
-TEST(RunProcess, ProgramThatCannotStartThrowsWithItsPath)
-{
-    TempDir tmp;
-    WriteFile(tmp / "plain", "#!/bin/sh\n");
-    RecordingUi ui;
-    const std::size_t descriptors = OpenDescriptors();
-    EXPECT_EQ(ErrorOf([&] {
-        RunProcess({ tmp / "arj", "a" }, ui);
-    }),
-        "Cannot start \"" + tmp / "arj" + "\": No such file or directory");
-    EXPECT_EQ(ErrorOf([&] { RunProcess({ tmp / "plain" }, ui); }),
-        "Cannot start \"" + tmp / "plain" + "\": Permission denied");
-    EXPECT_EQ(
-        ErrorOf([&] { RunProcess({ "" }, ui); }), "Cannot start \"\": No such file or directory");
-    EXPECT_EQ(OpenDescriptors(), descriptors);
-    EXPECT_TRUE(ui.Output().empty());
     EXPECT_EQ(JoinCommandLine({ "arj", "a", "x y" }), "arj a x y");
 }
