@@ -19,6 +19,7 @@
 #include <functional>
 #include <gmock/gmock.h>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 
@@ -183,12 +184,12 @@ TEST_F(CommandLine, RunsOneAfterAnother)
     put("old.txt", "left out\n", LocalTime(1999, 5, 6));
     put("same day.txt", "in\n", LocalTime(2021, 6, 15, 9));
     put("day before.txt", "out\n", LocalTime(2021, 6, 14, 23));
-    StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", tmp / "no arj/" }, { "DestinDir", temp },
+    StoreSettings({ { "ArcFolder", arc }, { "ArjFolder", "/usr/bin/" }, { "DestinDir", temp },
         { "ExportArj", "nightly" }, { "ImportArj", "absent" }, { "DisksSpan", "no" },
         { "SourceDir0", src } });
     const std::string restored = arc + paths::RelativePath(temp) + paths::RelativePath(src) + "/";
     const std::string mirror = temp + paths::RelativePath(src) + "/";
-    const std::string readMe = "  docs/read me.txt  (5 bytes, modified 2022-05-06 07:08:09)\n";
+    std::unique_ptr<RunLock> lock;
     const struct {
         const char* name;
         std::function<void()> before;
@@ -199,7 +200,22 @@ TEST_F(CommandLine, RunsOneAfterAnother)
     } rows[] = {
         { "since last, none recorded", {}, "export --since last", 2,
             { "vesko-backup: --since last: no export has been recorded yet\nUsage:" } },
-        { "archiver missing", {}, "export --since 01-01-2001", 1, { "Archive Error: " },
+        // Killed in the middle: it stays unfinished, its tree in the way of the next.
+        { "killed",
+            [&] {
+                WriteScript(tmp / "killer/arj", "kill -9 $PPID");
+                StoreSettings({ { "ArjFolder", tmp / "killer/" } });
+            },
+            "export --since 01-01-2001", -1, {}, { { mirror + "Makefile", "all:\n" } } },
+        { "another run holds the lock",
+            [&] { lock = RunLock::TryTake(configHome + "/vesko-backup/settings.sqlite"); },
+            "import", 1, { "Export Running: Another export or import is running.\n" } },
+        { "archiver missing",
+            [&] {
+                lock.reset();
+                StoreSettings({ { "ArjFolder", tmp / "no arj/" } });
+            },
+            "export --since 01-01-2001", 1, { "Archive Error: " },
             { { arc + "nightly.arj", "-" }, { mirror + "Makefile", "all:\n" } } },
         { "the next run removes the tree",
             [&] {
@@ -240,15 +256,18 @@ TEST_F(CommandLine, RunsOneAfterAnother)
             { "Temporary Folder Exists: The temporary destination folder already exists!  Files "
               "can't be copied to an existing folder.  Rename or delete the folder "
                 + temp + " or " } },
-        { "an incomplete run", {}, "history 7", 0,
+        { "an incomplete run", {}, "history 9", 0,
             { "\nOutcome:         incomplete\n", "\nCut-off day:     06-15-2021\n",
                 "\nFiles copied:    3 (13 bytes)\n", "\nVolume:          " + arc + "nightly.arj (",
                 "\nArchiver status: 0\n", "\nArchived:        3 files\n",
                 "\nLeft out:        1 file\n  " + src + "/huge  (4 GiB or larger",
                 "\n  2021-06-15 09:00:00             3  same day.txt\n" } },
-        { "a newer file kept", {}, "history 5", 0,
+        { "a newer file kept", {}, "history 7", 0,
             { "\nLeft out:        1 file\n  " + restored
                 + "Makefile  (newer than the archive's copy, kept)\n" } },
+        { "the killed run", {}, "history 1", 0,
+            { "\nEnded:           never: killed, or still running\n" } },
+        { "the refused run", {}, "history 2", 0, { "\nOutcome:         refused\n" } },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -263,22 +282,11 @@ TEST_F(CommandLine, RunsOneAfterAnother)
     }
 }
 
-TEST_F(CommandLine, OneRunAtATime)
+TEST_F(CommandLine, TwoStoresOneTemporaryFolder)
 {
-    SetUpExport();
-    // Another process holds the lock: refused, nothing made.
-    {
-        const auto lock = RunLock::TryTake(configHome + "/vesko-backup/settings.sqlite");
-        ASSERT_TRUE(lock);
-        const ChildRun refused = Program({ "export" });
-        EXPECT_EQ(refused.status, 1);
-        EXPECT_EQ(refused.err, "Export Running: Another export or import is running.\n");
-        EXPECT_FALSE(fs::exists(temp));
-    }
-    EXPECT_THAT(Program({ "history", "1" }).out, HasSubstr("\nOutcome:         refused\n"));
-
     // Two runs that do not share a lock (two users, two stores) but one temporary folder,
     // started together: one makes the folder, the other is refused and adopts nothing.
+    SetUpExport();
     const std::string other = configHome;
     configHome = tmp / "other config";
     SetUpExport();
@@ -298,21 +306,6 @@ TEST_F(CommandLine, OneRunAtATime)
         EXPECT_THAT(ReadFile(tmp / (a == "1\n" ? "a.err" : "b.err")),
             HasSubstr("Temporary Folder Exists: "));
     }
-}
-
-// A run killed in the middle stays unfinished, and the next run is recorded beside it.
-TEST_F(CommandLine, KilledRunStaysUnfinished)
-{
-    SetUpExport();
-    WriteScript(tmp / "killer/arj", "kill -9 $PPID");
-    StoreSettings({ { "ArjFolder", tmp / "killer/" } });
-    EXPECT_EQ(Program({ "export" }).status, -1);
-    // The killed run's tree is in the way; the next run removes it.
-    StoreSettings({ { "ArjFolder", "/usr/bin/" } });
-    EXPECT_EQ(Program({ "export" }).status, 0);
-    EXPECT_THAT(Program({ "history", "1" }).out,
-        HasSubstr("\nEnded:           never: killed, or still running\n"));
-    EXPECT_THAT(Program({ "history", "2" }).out, HasSubstr("\nOutcome:         success\n"));
 }
 
 // The README's crontab line, as cron runs it: the command after the five time fields, cut at
