@@ -170,6 +170,14 @@ TEST_F(CommandLine, RefusalsStoreNothing)
         EXPECT_EQ(run.err, row.err) << row.args;
     }
     EXPECT_FALSE(fs::exists(configHome));
+    // A store that cannot be read: the run would go on half set up.
+    WriteFile(configHome + "/vesko-backup/settings.sqlite", "somebody's file");
+    const ChildRun run = Program({ "export" });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+        "Refresh Labels Error: Settings store \"" + configHome
+            + "/vesko-backup/settings.sqlite\": file is not a database\n");
+    EXPECT_EQ(ReadFile(configHome + "/vesko-backup/settings.sqlite"), "somebody's file");
 }
 
 // One night after another on one store, each run by what it prints, returns and leaves.
@@ -263,8 +271,9 @@ TEST_F(CommandLine, RunsOneAfterAnother)
                 "\nLeft out:        1 file\n  " + src + "/huge  (4 GiB or larger",
                 "\n  2021-06-15 09:00:00             3  same day.txt\n" } },
         { "a newer file kept", {}, "history 7", 0,
-            { "\nLeft out:        1 file\n  " + restored
-                + "Makefile  (newer than the archive's copy, kept)\n" } },
+            { "\nFiles restored:  3 (12 bytes)\n",
+                "\nLeft out:        1 file\n  " + restored
+                    + "Makefile  (newer than the archive's copy, kept)\n" } },
         { "the killed run", {}, "history 1", 0,
             { "\nEnded:           never: killed, or still running\n" } },
         { "the refused run", {}, "history 2", 0, { "\nOutcome:         refused\n" } },

@@ -221,6 +221,7 @@ TEST_F(ImportTest, Roads)
         Files files = {}; // below the folder afterwards, when restored
         std::string arj = "/usr/bin/"; // the archiver's folder, or a stand-in's script
         std::vector<Answer> answers = {};
+        bool cancel = false; // the person cancels the progress window
     };
     const std::vector<Road> roads = {
         { "no name", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
@@ -258,9 +259,14 @@ TEST_F(ImportTest, Roads)
              edited(dir + "old.txt", later), edited(dir + "note.txt", later);
          }),
             restored("3 files", "2 files"), week, "/usr/bin/", { Answer::Yes } },
-        { "folder entered",
-            weekAnd([](const std::string&, std::string& dir) { WriteFile(dir + "sub/m", "m\n"); }),
-            restored("3 files"), { { "sub/m", "m\n" }, { "sub/new.txt", "archived new\n" } } },
+        { "folder entered", weekAnd([&](const std::string&, std::string& dir) {
+             // Of the archive's own time: not newer.
+             edited(dir + "note.txt", LocalTime(2022, 3, 4)), edited(dir + "sub/new.txt", earlier);
+             WriteFile(dir + "sub/m", "m\n");
+         }),
+            restored("3 files"),
+            { { "note.txt", "archived note\n" }, { "sub/m", "m\n" },
+                { "sub/new.txt", "archived new\n" } } },
         { "folder where a file goes",
             weekAnd([](const std::string&, std::string& dir) { MakeDirs(dir + "old.txt"); }),
             failed("\"{dir}old.txt\" is in the way: the archive holds a file there.") },
@@ -271,6 +277,11 @@ TEST_F(ImportTest, Roads)
             failed("The archive goes on in the volume \"{dir}span.a01\", which is missing.") },
         { "archiver fails", entries({ { n } }), failed("Exit status 2.|its output"), {},
             "echo 'its output'; exit 2" },
+        { "cancelled", entries({ { n } }),
+            { "beep",
+                "iImport Cancelled|Archive restore cancelled.||Nothing in the import folder was "
+                "changed." },
+            {}, "sleep 9", {}, true },
         { "archiver killed", entries({ { n } }), failed("Stopped by signal 9."), {}, "kill -9 $$" },
         { "archiver missing", entries({ { n } }),
             { "beep", "xImport Error|Cannot start \"/no/such/arj\": No such file or directory" },
@@ -292,13 +303,16 @@ TEST_F(ImportTest, Roads)
                 Crafted({ { "./d/n.txt", 0, 8, 1, std::string(2559, 'c') } }) }),
             restored("1 file"), { { "d/n.txt", "abc" } },
             "mkdir \"$6/d\" && printf abc > \"$6/d/n.txt\"" },
-        { "extended header", headers(Header(Basic({ n }), { "ext" }) + "xxx" + kEnd),
+        { "the longest extended header",
+            headers(Header(Basic({ n }), { std::string(2600, 'e') }) + "xxx" + kEnd),
             restored("1 file"), { { n, "abc" } }, one },
         { "not an archive", crafted({ "PK\3\4 and more" }),
             unreadable("no header where one belongs") },
         { "empty file", crafted({ "" }), unreadable("it ends inside a header") },
         { "no archive header", crafted({ Header(Basic({ n })) + "xxx" + kEnd }),
             unreadable("it does not begin with an archive header") },
+        { "header of the shortest size", headers(Header(Basic({ n }).substr(0, 30)) + kEnd),
+            unreadable("a header of the wrong shape") },
         { "header too short", headers(Header(shortBasic) + kEnd),
             unreadable("a header of 29 bytes") },
         { "header too long", entries({ { n, 0, 0, 3, std::string(2564, 'c') } }),
@@ -333,7 +347,7 @@ TEST_F(ImportTest, Roads)
             unsafe("a\\..\\v", "climbs out of its folder through \"..\"") },
         { "absolute", entries({ { "/etc/v" } }), unsafe("/etc/v", "has an absolute path") },
         { "absolute, DOS style", entries({ { "\\v" } }), unsafe("\\v", "has an absolute path") },
-        { "a drive", entries({ { "C:v" } }), unsafe("C:v", "has an absolute path") },
+        { "a drive", entries({ { "C:" } }), unsafe("C:", "has an absolute path") },
         { "no name at all", entries({ { "" } }), unsafe("", "has an absolute path") },
         { "control characters", entries({ { "a\x01\x1f\x7f" } }),
             unsafe("a???", "holds a control character in its name") },
@@ -353,6 +367,8 @@ TEST_F(ImportTest, Roads)
         }
         const std::string name = road.setUp(area, dir);
         const Files before = Snapshot(area);
+        if (road.cancel)
+            ui.CancelAtPoll(1);
         for (Answer a : road.answers)
             ui.Answer(a);
         ui.Clear();
@@ -370,7 +386,10 @@ TEST_F(ImportTest, Roads)
         EXPECT_EQ(Log(), log);
         const bool restored = log.back().starts_with("iArchive Import|Archive restored");
         EXPECT_EQ(outcome == RunOutcome::Success, restored);
-        EXPECT_EQ(history::ListRuns(store).front().report.outcome, outcome);
+        const RunReport recorded = history::ListRuns(store).front().report;
+        EXPECT_EQ(recorded.outcome, outcome);
+        const std::string said = log.back().substr(log.back().find('|') + 1);
+        EXPECT_EQ(Flat(recorded.message), restored ? "" : said) << "the message recorded";
         EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
         EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
         for (const auto& [path, what] : Snapshot(area))
