@@ -176,14 +176,6 @@ TEST_F(ImportTest, Roads)
         };
     };
     const auto entries = [&](std::vector<Entry> e) { return crafted({ Crafted(e) }); };
-    const auto headers = [&](std::string after) {
-        return crafted({ Header(Basic({ "c.arj", 2, 0, 0 })) + after });
-    };
-    const auto unsafe = [](const std::string& name, const std::string& reason) {
-        return Lines { "beep",
-            "!Unsafe Archive|The archive's entry \"" + name + "\" " + reason
-                + ".||The archive was refused; nothing was written." };
-    };
     const auto failed = [](const std::string& why) {
         return Lines { "beep",
             "!Import Failed|Archive restore failed.||" + why
@@ -214,6 +206,7 @@ TEST_F(ImportTest, Roads)
     std::string flipped = Header(Basic({ n })), badExtended = Header(Basic({ n }), { "ext" });
     flipped[4 + 30] ^= 1;
     badExtended[badExtended.size() - 3] ^= 1;
+    const std::string main = Header(Basic({ "c.arj", 2, 0, 0 }));
     struct Road {
         std::string name;
         SetUp setUp;
@@ -223,7 +216,7 @@ TEST_F(ImportTest, Roads)
         std::vector<Answer> answers = {};
         bool cancel = false; // the person cancels the progress window
     };
-    const std::vector<Road> roads = {
+    std::vector<Road> roads = {
         { "no name", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
         { "name completed", tiny("w.arj", "w"), restored("1 file"), { { n, "restored\n" } } },
         { "name holding the extension", tiny("old.arjx", "old.arjx"), restored("1 file") },
@@ -304,57 +297,53 @@ TEST_F(ImportTest, Roads)
             restored("1 file"), { { "d/n.txt", "abc" } },
             "mkdir \"$6/d\" && printf abc > \"$6/d/n.txt\"" },
         { "the longest extended header",
-            headers(Header(Basic({ n }), { std::string(2600, 'e') }) + "xxx" + kEnd),
+            crafted({ main + Header(Basic({ n }), { std::string(2600, 'e') }) + "xxx" + kEnd }),
             restored("1 file"), { { n, "abc" } }, one },
-        { "not an archive", crafted({ "PK\3\4 and more" }),
-            unreadable("no header where one belongs") },
-        { "empty file", crafted({ "" }), unreadable("it ends inside a header") },
-        { "no archive header", crafted({ Header(Basic({ n })) + "xxx" + kEnd }),
-            unreadable("it does not begin with an archive header") },
-        { "header of the shortest size", headers(Header(Basic({ n }).substr(0, 30)) + kEnd),
-            unreadable("a header of the wrong shape") },
-        { "header too short", headers(Header(shortBasic) + kEnd),
-            unreadable("a header of 29 bytes") },
-        { "header too long", entries({ { n, 0, 0, 3, std::string(2564, 'c') } }),
-            unreadable("a header of 2601 bytes") },
-        { "header fails its CRC", headers(flipped + "xxx" + kEnd),
-            unreadable("a header fails its CRC") },
-        { "extended header too long",
-            headers(Header(Basic({ n }), { std::string(2601, 'e') }) + "xxx" + kEnd),
-            unreadable("an extended header of 2601 bytes") },
-        { "extended header fails its CRC", headers(badExtended + "xxx" + kEnd),
-            unreadable("an extended header fails its CRC") },
-        { "header of the wrong shape", headers(Header(wrongShape) + "xxx" + kEnd),
-            unreadable("a header of the wrong shape") },
-        { "name without its end", headers(Header(noNameEnd) + "xxx" + kEnd),
-            unreadable("a name or comment without its end") },
-        { "comment without its end", headers(Header(noCommentEnd) + "xxx" + kEnd),
-            unreadable("a name or comment without its end") },
-        { "data cut short", headers(Header(Basic({ n })) + "xx"),
-            unreadable("a file's data runs past its end") },
-        { "continues nothing", entries({ { n, 0, 8 } }),
-            unreadable("\"n.txt\" continues nothing") },
-        { "continues another file",
-            crafted({ Crafted({ { n, 0, 4 } }, 4), Crafted({ { "m.txt", 0, 8 } }) }),
-            unreadable("\"m.txt\" continues nothing", "c.a01") },
-        { "not continued", crafted({ Crafted({ { n, 0, 4 } }, 4), Crafted({ { n } }) }),
-            unreadable("\"n.txt\" is not continued where it should be", "c.a01") },
-        { "goes on unannounced", entries({ { n, 0, 4 } }),
-            unreadable("\"n.txt\" goes on in a volume the archive does not announce") },
-        { "climbs out", entries({ { "a/../../v" } }),
-            unsafe("a/../../v", "climbs out of its folder through \"..\"") },
-        { "climbs out, DOS style", entries({ { "a\\..\\v" } }),
-            unsafe("a\\..\\v", "climbs out of its folder through \"..\"") },
-        { "absolute", entries({ { "/etc/v" } }), unsafe("/etc/v", "has an absolute path") },
-        { "absolute, DOS style", entries({ { "\\v" } }), unsafe("\\v", "has an absolute path") },
-        { "a drive", entries({ { "C:" } }), unsafe("C:", "has an absolute path") },
-        { "no name at all", entries({ { "" } }), unsafe("", "has an absolute path") },
-        { "control characters", entries({ { "a\x01\x1f\x7f" } }),
-            unsafe("a???", "holds a control character in its name") },
-        { "a link", entries({ { n, 2 } }),
-            unsafe("n.txt", "is a link, a special file or of a type not known") },
-        { "no file", entries({ { "./" } }), unsafe("./", "names no file below the folder") },
     };
+    // Archives from anyone, refused from their headers alone: the volumes, and why.
+    const std::pair<Lines, std::string> damaged[] = {
+        { { "PK\3\4 and more" }, "no header where one belongs" },
+        { { "" }, "it ends inside a header" },
+        { { Header(Basic({ n })) + "xxx" + kEnd }, "it does not begin with an archive header" },
+        { { main + Header(Basic({ n }).substr(0, 30)) + kEnd }, "a header of the wrong shape" },
+        { { main + Header(shortBasic) + kEnd }, "a header of 29 bytes" },
+        { { Crafted({ { n, 0, 0, 3, std::string(2564, 'c') } }) }, "a header of 2601 bytes" },
+        { { main + flipped + "xxx" + kEnd }, "a header fails its CRC" },
+        { { main + Header(Basic({ n }), { std::string(2601, 'e') }) + "xxx" + kEnd },
+            "an extended header of 2601 bytes" },
+        { { main + badExtended + "xxx" + kEnd }, "an extended header fails its CRC" },
+        { { main + Header(wrongShape) + "xxx" + kEnd }, "a header of the wrong shape" },
+        { { main + Header(noNameEnd) + "xxx" + kEnd }, "a name or comment without its end" },
+        { { main + Header(noCommentEnd) + "xxx" + kEnd }, "a name or comment without its end" },
+        { { main + Header(Basic({ n })) + "xx" }, "a file's data runs past its end" },
+        { { Crafted({ { n, 0, 8 } }) }, "\"n.txt\" continues nothing" },
+        { { Crafted({ { n, 0, 4 } }, 4), Crafted({ { "m.txt", 0, 8 } }) },
+            "\"m.txt\" continues nothing" },
+        { { Crafted({ { n, 0, 4 } }, 4), Crafted({ { n } }) },
+            "\"n.txt\" is not continued where it should be" },
+        { { Crafted({ { n, 0, 4 } }) },
+            "\"n.txt\" goes on in a volume the archive does not announce" },
+    };
+    for (const auto& [volumes, why] : damaged)
+        roads.push_back({ "damaged, " + std::to_string(roads.size()), crafted(volumes),
+            unreadable(why, volumes.size() > 1 ? "c.a01" : "c.arj") });
+    // Entries refused by name or type before anything is written: the entry, as it is shown.
+    const std::pair<Entry, std::string> unsafeEntries[] = {
+        { { "a/../../v" }, "a/../../v\" climbs out of its folder through \"..\"" },
+        { { "a\\..\\v" }, "a\\..\\v\" climbs out of its folder through \"..\"" },
+        { { "/etc/v" }, "/etc/v\" has an absolute path" },
+        { { "\\v" }, "\\v\" has an absolute path" },
+        { { "C:" }, "C:\" has an absolute path" },
+        { { "" }, "\" has an absolute path" },
+        { { "a\x01\x1f\x7f" }, "a???\" holds a control character in its name" },
+        { { n, 2 }, "n.txt\" is a link, a special file or of a type not known" },
+        { { "./" }, "./\" names no file below the folder" },
+    };
+    for (const auto& [entry, said] : unsafeEntries)
+        roads.push_back({ "unsafe, " + std::to_string(roads.size()), entries({ entry }),
+            { "beep",
+                "!Unsafe Archive|The archive's entry \"" + said
+                    + ".||The archive was refused; nothing was written." } });
     for (const Road& road : roads) {
         SCOPED_TRACE(road.name);
         const std::string area = tmp / road.name;
