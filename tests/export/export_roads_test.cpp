@@ -1,12 +1,27 @@
-// The roads on which an export once said "done" without a restorable archive of every
-// file: each ends in its own outcome now, with the real archiver.
-#include "export_fixture.h"
+// Every road of an export, end to end: a real tree, the real store and the real archiver, the
+// person faked. Each road ends in its own outcome with its own boxes, and only a complete
+// archive of every changed file counts as done.
+#include "export/export_run.h"
+#include "export/temp_marker.h"
 #include "history/run_history.h"
 #include "platform/dates.h"
+#include "platform/host.h"
+#include "platform/path_rules.h"
+#include "platform/settings_backing.h"
+#include "settings/registry_settings.h"
+#include "settings/settings_tab.h"
+#include "support/child_process.h"
+#include "support/made_files.h"
+#include "support/memory_form.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <gmock/gmock.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -17,52 +32,83 @@ namespace {
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
-using ::testing::EndsWith;
+using Field = MainForm::Field;
+using ::testing::Contains;
+using ::testing::HasSubstr;
 
+const char* const kDone = "Vesko Backup";
 const char* const kIncomplete = "Backup Incomplete";
 const char* const kCleanup = "Cleanup Temporary Directory";
 const char* const kCleanupDone = "Zeltan's Vesko Backup";
-
+const char* const kDrive = "Invalid Drive";
+const char* const kTempExists = "Temporary Folder Exists";
+// The closing box of a failed copy or archive step comes without a beep of its own.
+const char* const kQuietError = "(no beep) Export Error";
+const auto kBefore = LocalTime(2020, 6, 14, 23, 59, 59);
+const auto kAfter = LocalTime(2020, 6, 15, 0, 0, 1);
 // The write-only attributes of the kernel's sysfs cannot be read by anyone, root included.
 const std::string kSysfs = "/sys/bus/cpu";
 
-// A chain of folders below parent whose full path reaches at least length bytes, made level
-// by level through descriptors (no path can name it beyond 4095 bytes), with a file "f" at
-// the bottom.
-void DeepChain(const std::string& parent, std::size_t length, TimePoint modified)
+// The recorded person, who may also act while a box is open, or press Cancel.
+class ScriptedUi : public RecordingUi {
+public:
+    std::function<void(const std::string& title)> whileBoxOpen;
+    std::function<bool()> cancelWhen;
+    std::function<void()> afterEachFile;
+
+    void ProgressCounts(std::uint64_t examined, std::uint64_t copied, std::uint64_t bytes) override
+    {
+        RecordingUi::ProgressCounts(examined, copied, bytes);
+        if (afterEachFile)
+            afterEachFile();
+    }
+    bool ProgressPoll() override
+    {
+        return RecordingUi::ProgressPoll() || (cancelWhen && cancelWhen());
+    }
+
+protected:
+    vesko::Answer ShowMessage(const std::string& text, const std::string& title, Icon icon,
+        Buttons buttons, const std::string& details) override
+    {
+        const vesko::Answer answer = RecordingUi::ShowMessage(text, title, icon, buttons, details);
+        if (whileBoxOpen)
+            whileBoxOpen(title);
+        return answer;
+    }
+};
+
+// Levels of 200-byte folder names below parent, made through descriptors (no path names the
+// bottom beyond 4095 bytes), with a file "f" at the bottom.
+void DeepChain(const std::string& parent, int levels)
 {
-    MakeDirs(parent);
     const std::string level(200, 'd');
-    std::string path = parent;
+    MakeDirs(parent);
     int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY);
-    while (path.size() < length) {
+    for (int i = 0; i < levels; ++i) {
         EXPECT_EQ(::mkdirat(dir, level.c_str(), 0755), 0) << std::strerror(errno);
         const int next = ::openat(dir, level.c_str(), O_RDONLY | O_DIRECTORY);
         ::close(dir);
         dir = next;
-        path += "/" + level;
     }
     const int file = ::openat(dir, "f", O_WRONLY | O_CREAT, 0644);
     EXPECT_EQ(::write(file, "deep\n", 5), 5);
-    const auto seconds
-        = std::chrono::duration_cast<std::chrono::seconds>(modified.time_since_epoch());
-    const timespec times[2] = { { seconds.count(), 0 }, { seconds.count(), 0 } };
-    ::futimens(file, times);
     ::close(file);
     ::close(dir);
 }
 
 class ExportRoads;
+using R = ExportRoads&;
 
 struct Road {
     std::string name;
-    // Lays the road out; answers the source files the archive must hold.
-    std::function<Strings(ExportRoads&)> build;
+    std::function<Strings(R)> build; // lays the road out; answers what the archive must hold
     RunOutcome outcome;
     Strings titles; // the boxes, in order
-    // Said by the boxes (their text or details): the left-out files with their reasons, why
-    // the run failed or was refused.
-    Strings told;
+    // Said by the boxes (a text, CR, its details): left-out files and their reasons, why the
+    // run failed or was refused.
+    Strings told = {};
+    std::function<void(R)> check = {}; // what else the road leaves
 };
 
 void PrintTo(const Road& road, std::ostream* os)
@@ -70,31 +116,99 @@ void PrintTo(const Road& road, std::ostream* os)
     *os << road.name;
 }
 
-class ExportRoads : public ExportTest, public ::testing::WithParamInterface<Road> {
+class ExportRoads : public ::testing::TestWithParam<Road> {
 public:
-    using ExportTest::after;
-    using ExportTest::arc;
-    using ExportTest::Put;
-    using ExportTest::root;
-    using ExportTest::src;
-    using ExportTest::temp;
-    using ExportTest::ui;
-
-    void Sources(const Strings& sources, const std::string& name = "backup",
-        const std::string& arjFolder = "/usr/bin/", bool span = false)
+    ExportRoads()
     {
-        Apply(sources, temp, arc, name, arjFolder, span);
+        MakeDirs(root / "work");
+        form.SetDateText("06-15-2020");
     }
-    std::string Sparse(const std::string& path, std::uintmax_t size)
+
+    // Types the settings into the window and presses Apply.
+    void Sources(const Strings& sources)
     {
-        Put(path, "", after);
-        fs::resize_file(path, size);
-        SetMTime(path, after);
+        form.SetText(Field::txtArcFolder, arc);
+        form.SetText(Field::txtArjFolder, arj);
+        form.SetText(Field::txtDestinDir, temp);
+        form.SetText(Field::txtExportArj, name);
+        form.SetSpanValue(span ? 1 : 0);
+        form.SetSources(sources);
+        cmdApply_Click(host);
+        // The refresh after Apply closes gaps in the list; Export may still be pressed with them.
+        form.SetSources(sources);
+    }
+    // One changed file in one source, with one setting changed first.
+    Strings OneWith(std::string& setting, const std::string& value)
+    {
+        setting = value;
+        return One();
+    }
+    Strings One()
+    {
+        Sources({ src });
+        return { Put(src + "/a.txt", "a\n") };
+    }
+    std::string Put(const std::string& path, const std::string& bytes, TimePoint modified = kAfter)
+    {
+        WriteFile(path, bytes);
+        SetMTime(path, modified);
         return path;
     }
-    std::string other = root / "other";
+    void Sparse(const std::string& path, std::uintmax_t size)
+    {
+        Put(path, "");
+        fs::resize_file(path, size);
+        SetMTime(path, kAfter);
+    }
+    std::string Mirror(const std::string& file) const { return temp + paths::RelativePath(file); }
+    std::string Archive() const { return arc + name + ".arj"; }
+    std::string Stored(const std::string& key)
+    {
+        return store.GetSetting(kSettingsApplication, kSettingsSection, key);
+    }
+    // A private mount namespace keeps mounts to this process.
+    bool OwnMounts()
+    {
+        if (::unshare(CLONE_NEWNS) == 0
+            && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0)
+            return true;
+        skip = std::string("needs root for a mount namespace: ") + std::strerror(errno);
+        return false;
+    }
+    // The archive holds exactly these source files, byte for byte and with their
+    // modification times (whole seconds, as the archive keeps them), by their copies' full
+    // paths without the leading '/'.
+    void ExpectArchiveHolds(const Strings& files)
+    {
+        const std::string into = root / "extracted";
+        MakeDirs(into);
+        ASSERT_EQ(RunChild({ "/usr/bin/arj", "x", "-v", "-y", Archive(), into + "/" }).status, 0);
+        Strings expected;
+        for (const std::string& file : files)
+            expected.push_back(paths::RelativePath(Mirror(file)));
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(ListFilesBelow(into), expected);
+        for (const std::string& file : files) {
+            const std::string copy = into + Mirror(file);
+            EXPECT_TRUE(ReadFile(copy) == ReadFile(file)) << file; // no megabytes in the message
+            EXPECT_EQ(std::chrono::floor<std::chrono::seconds>(MTime(copy)),
+                std::chrono::floor<std::chrono::seconds>(MTime(file)));
+        }
+    }
+    Strings ArchiveFolder() { return fs::exists(arc) ? ListFilesBelow(arc) : Strings {}; }
+
+    TempDir root;
+    ScopedEnv config { "XDG_CONFIG_HOME", root / "config" };
+    SettingsStore store { root / "config/vesko-backup/settings.sqlite" };
+    MemoryForm form;
+    ScriptedUi ui;
+    Host host { form, ui, store, nullptr };
+    std::string src = root / "src", other = root / "other", temp = root / "work/temp/";
+    std::string arc = root / "archive/", arj = "/usr/bin/", name = "backup";
+    bool span = false;
     std::string skip;
     std::function<void()> tearDown;
+    std::unique_ptr<export_steps::TempMarker> held; // as a run still going holds it
 
 protected:
     void TearDown() override
@@ -104,99 +218,366 @@ protected:
     }
 };
 
-Strings Entries(const std::string& folder)
-{
-    Strings names;
-    if (fs::exists(folder))
-        for (const auto& entry : fs::directory_iterator(folder))
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_P(ExportRoads, EndsInItsOwnOutcome)
 {
     const Road& road = GetParam();
     const Strings archived = road.build(*this);
     if (!skip.empty())
         GTEST_SKIP() << skip;
-    const bool arcExisted = fs::exists(arc);
-    const Strings arcBefore = Entries(arc);
+    const bool arcExisted = fs::exists(arc), tempExisted = fs::exists(temp);
+    const Strings arcBefore = ArchiveFolder();
+    const std::size_t busyChanges = ui.BusyChanges().size();
+    const int progressBegins = ui.ProgressBegins();
+    form.SetText(Field::ExportStatus, "Status");
     const mode_t mask = ::umask(022); // the usual: files readable by all unless made private
-
     ui.Clear();
+    const auto started = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+
     const RunOutcome outcome = cmdExport_Click(host);
     ::umask(mask);
 
     EXPECT_EQ(outcome, road.outcome);
     Strings titles, said;
-    for (const auto& box : ui.Boxes()) {
-        titles.push_back(box.title);
-        said.push_back(box.text + "\r" + box.details);
+    bool beeped = false;
+    for (const auto& event : ui.Events()) {
+        if (event.kind == RecordingUi::Event::Kind::Box) {
+            titles.push_back((beeped ? "" : "(no beep) ") + event.title);
+            said.push_back(event.text + "\r" + event.details);
+        }
+        beeped = event.kind == RecordingUi::Event::Kind::Beep;
     }
     EXPECT_EQ(titles, road.titles);
     for (const std::string& text : road.told)
-        EXPECT_THAT(said, Contains(HasSubstr(text))) << LogText();
-    EXPECT_FALSE(ui.Busy());
-    EXPECT_FALSE(ui.ProgressOpen());
+        EXPECT_THAT(said, Contains(HasSubstr(text))) << ::testing::PrintToString(ui.Log());
+    EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
+    EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
 
-    if (outcome == RunOutcome::Success || outcome == RunOutcome::Incomplete) {
-        ExpectArchiveHolds(Archive(), archived);
+    const bool done = outcome == RunOutcome::Success || outcome == RunOutcome::Incomplete;
+    if (done && !archived.empty()) {
+        ExpectArchiveHolds(archived);
         EXPECT_EQ(fs::status(Archive()).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
-        if (!arcExisted) {
-            EXPECT_EQ(fs::status(arc).permissions() & fs::perms::all, fs::perms::owner_all);
-        }
-        // Only a complete archive records its date: the next "since last" run covers the
-        // same days again.
-        EXPECT_EQ(LastExport().empty(), outcome == RunOutcome::Incomplete);
+        EXPECT_TRUE(
+            arcExisted || (fs::status(arc).permissions() & fs::perms::all) == fs::perms::owner_all);
+        EXPECT_EQ(ui.ProgressBegins(), progressBegins + 1);
     } else {
-        EXPECT_EQ(LastExport(), "");
-        EXPECT_EQ(Entries(arc), arcBefore) << "the archive folder as it was";
+        EXPECT_EQ(ArchiveFolder(), arcBefore) << "the archive folder as it was";
+    }
+    // Only a complete archive records its date, and the start of the copy before it: the
+    // next "since last" run covers the same days again.
+    TimePoint copyStart, archiverStart;
+    const bool recorded = ParseStoredDate(Stored("LastExport"), archiverStart);
+    EXPECT_EQ(recorded, outcome == RunOutcome::Success && !archived.empty());
+    if (recorded) {
+        ASSERT_TRUE(ParseStoredDate(Stored(kLastExportCopyStartKey), copyStart));
+        EXPECT_LE(started, copyStart);
+        EXPECT_LE(copyStart, archiverStart);
+        EXPECT_LE(archiverStart, std::chrono::system_clock::now());
+    }
+    if (done) {
+        EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
     }
     if (outcome == RunOutcome::Incomplete) {
-        EXPECT_EQ(ui.Boxes()[0].icon, Icon::Exclamation);
         // The left-out files outlive the box in the run history; its details end saying so.
-        for (const auto& box : ui.Boxes()) {
-            if (box.title == kIncomplete) {
-                EXPECT_THAT(box.details, EndsWith(history::kSeeHistoryLine));
-            }
-        }
-    }
-    if (outcome == RunOutcome::Success) {
-        // The copy phase began before the archiver: "since last" starts from its day.
-        TimePoint copyStart, archiverStart;
-        ASSERT_TRUE(ParseStoredDate(
-            store.GetSetting(kSettingsApplication, kSettingsSection, kLastExportCopyStartKey),
-            copyStart));
-        ASSERT_TRUE(ParseStoredDate(LastExport(), archiverStart));
-        EXPECT_LE(copyStart, archiverStart);
+        EXPECT_THAT(said, Contains(::testing::EndsWith(history::kSeeHistoryLine)));
     }
     if (outcome == RunOutcome::Refused) {
-        EXPECT_FALSE(fs::exists(temp)) << "nothing written";
+        EXPECT_EQ(fs::exists(temp), tempExisted) << "nothing written";
+        EXPECT_EQ(ui.BusyChanges().size(), busyChanges) << "refused before the busy pointer";
+        // Only a run refused for want of settings does not look at the window.
+        EXPECT_EQ(form.Text(Field::ExportStatus), titles[0] == "Nothing Set Up" ? "Status" : "");
     }
+    if (road.check)
+        road.check(*this);
 }
 
-const auto kAfter = LocalTime(2020, 6, 15, 0, 0, 1);
+using enum RunOutcome;
+
+// The temporary tree as the run left it.
+void TreeStays(R t)
+{
+    EXPECT_TRUE(fs::exists(t.temp));
+}
+void TreeGone(R t)
+{
+    EXPECT_FALSE(fs::exists(t.temp));
+}
 
 const Road kRoads[] = {
+    { "ChangedFilesOnlyWithOddNamesLinksAndPipes",
+        [](R t) {
+            const std::string outside = t.root / "outside";
+            // The temporary folder inside a source, or given as a source, is not copied.
+            t.temp = t.other + "/backup temp/";
+            const Strings changed = { t.Put(t.src + "/README", "no dot in this name\n"),
+                t.Put(t.src + "/notes.txt", "notes\n", LocalTime(2023, 1, 2, 3, 4, 5)),
+                t.Put(t.src + "/sub dir/with space.doc", "spaces\n"),
+                t.Put(t.src + "/sub dir/$(touch pwned); `touch pwned` 'q' \"d\" &|<>", "sh\n"),
+                t.Put(t.src + "/-leading dash", "dash\n"),
+                t.Put(t.src + "/bad\xff\xfe name", "not UTF-8\n"),
+                t.Put(t.src + "/deep/a/b/c/Makefile", "all:\n", LocalTime(2021, 7, 8, 9, 10, 11)),
+                t.Put(t.other + "/second.txt", "second source\n") };
+            t.Put(t.src + "/old.txt", "old\n", kBefore);
+            t.Put(t.src + "/at cut-off.txt", "exactly at the cut-off\n", LocalTime(2020, 6, 15));
+            t.Put(t.src + "/only old/x", "old\n", kBefore);
+            t.Put(t.src + "/deep/a/old", "old\n", kBefore);
+            // Links and pipes are neither followed nor blocking.
+            t.Put(outside + "/target.txt", "outside the source\n");
+            t.Put(outside + "/folder/inner.txt", "outside the source\n");
+            fs::create_symlink(outside + "/target.txt", t.src + "/file link");
+            fs::create_directory_symlink(outside + "/folder", t.src + "/folder link");
+            fs::create_symlink(t.root / "nowhere", t.src + "/dangling");
+            EXPECT_EQ(::mkfifo((t.src + "/pipe").c_str(), 0600), 0);
+            t.Sources({ t.src, "", t.other, t.temp });
+            return changed;
+        },
+        Success, { kDone, kCleanup, kCleanupDone },
+        { "Backup completed successfully.", "Proceed with cleanup?",
+            "Cleanup operation completed." },
+        [](R t) {
+            TreeGone(t);
+            EXPECT_FALSE(fs::exists("pwned"));
+            EXPECT_EQ(t.ui.Boxes()[1].buttons, Buttons::YesNo);
+        } },
+    { "SpannedWithShellCharactersAndADotInTheName",
+        [](R t) {
+            t.temp = t.root / "work/t $(touch pwned); `touch pwned` 'q' \"d\" -r/";
+            t.arc = t.root / "arc ;rm -rf x & -y/";
+            t.Put(t.src + "/old", "old\n", kBefore);
+            // Incompressible, so that 3.5 MB take three volumes of 1440 KB.
+            const Strings changed = { t.Put(t.src + "/big.bin", RandomBytes(2'500'000, 7)),
+                t.Put(t.src + "/more/big2", RandomBytes(1'000'000, 8)) };
+            t.name = "backup.12";
+            t.span = true;
+            t.Sources({ t.src });
+            return changed;
+        },
+        Success, { kDone, kCleanup, kCleanupDone }, {},
+        [](R t) {
+            for (const char* volume : { ".a01", ".a02" })
+                EXPECT_TRUE(fs::exists(t.arc + "backup.12" + volume)) << volume;
+            EXPECT_GE(fs::file_size(t.Archive()), 1400u * 1024u) << "the first volume full";
+            EXPECT_LE(fs::file_size(t.Archive()), 1440u * 1024u);
+            EXPECT_FALSE(fs::exists("pwned"));
+            EXPECT_FALSE(fs::exists(t.root / "work/pwned"));
+            // Named with its .arj as the existence check names it: never silently updated.
+            EXPECT_EQ(cmdExport_Click(t.host), Refused);
+        } },
+    { "ArchiverGivenItsArgumentsOneByOne",
+        [](R t) {
+            WriteScript(t.root / "arj $(x)/arj",
+                "printf '%s\\n' \"$0\" \"$@\" >> '" + (t.root / "args")
+                    + "'\nexec /usr/bin/arj \"$@\"");
+            return t.OneWith(t.arj, t.root / "arj $(x)/");
+        },
+        Success, { kDone, kCleanup, kCleanupDone }, {},
+        [](R t) {
+            // Without spanning no volume size; then the test of the archive, across volumes.
+            const std::string arj = t.root / "arj $(x)/arj\n", archive = t.Archive() + "\n";
+            EXPECT_EQ(ReadFile(t.root / "args"),
+                arj + "a\n-r\n-y\n-x" + t.temp + ".vesko-backup-run\n" + archive + t.temp + "*\n"
+                    + arj + "t\n-v\n-y\n-i\n" + archive);
+            EXPECT_THAT(t.ui.Steps(), Contains("Verifying archive"));
+        } },
+    { "TreeKeptAtCleanupIsPrivateAndRefusedNextTime",
+        [](R t) {
+            // Typed and stored without its closing '/': each refresh of the field adds it.
+            t.temp.pop_back();
+            t.One();
+            t.temp += "/";
+            t.ui.Answer(Answer::No);
+            EXPECT_EQ(cmdExport_Click(t.host), Success);
+            EXPECT_EQ(t.ui.Log().back(),
+                "box:Cleanup Cancelled|Cleanup operation cancelled.||Make sure that the temporary "
+                "directory is deleted before running another backup otherwise an error will "
+                "occur.");
+            EXPECT_EQ(fs::status(t.temp).permissions() & fs::perms::all, fs::perms::owner_all)
+                << "copies of the person's files are private";
+            fs::remove(t.Archive());
+            t.store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastExport");
+            return Strings {};
+        },
+        Refused, { kTempExists }, {},
+        [](R t) {
+            EXPECT_EQ(Flat(t.ui.Boxes()[0].text),
+                "The temporary destination folder already exists!||Files can't be copied to an "
+                "existing folder.||Rename or delete the folder "
+                    + t.temp
+                    + " or change the temporary backup folder in the settings section to a "
+                      "folder which doesn't already exist.");
+        } },
+    { "TreeOfARunStillGoingIsRefused",
+        [](R t) {
+            MakeDirs(t.temp);
+            t.held = export_steps::TempMarker::Write(t.temp);
+            return t.One();
+        },
+        Refused, { kTempExists } },
+    { "FileOfTheMarkersNameWithOtherTextIsRefused",
+        [](R t) {
+            WriteFile(t.temp + ".vesko-backup-run", "Vesko-backup export run");
+            return t.One();
+        },
+        Refused, { kTempExists } },
+    { "TreeLeftByAFailedRunIsRemovedFirst",
+        [](R t) {
+            t.Put(t.src + "/gone.txt", "copied by the failed run\n");
+            t.OneWith(t.arj, t.root / "no archiver/");
+            EXPECT_EQ(cmdExport_Click(t.host), Failed);
+            fs::remove(t.src + "/gone.txt");
+            return t.OneWith(t.arj, "/usr/bin/");
+        },
+        Success, { kDone, kCleanup, kCleanupDone }, {},
+        [](R t) {
+            EXPECT_THAT(t.ui.Steps(),
+                Contains("Removing the temporary folder " + t.temp
+                    + " that an earlier export left when it failed or was stopped"));
+        } },
+    { "NothingChangedAfterTheCutOff",
+        [](R t) {
+            t.Put(t.src + "/sub/f.txt", "f\n");
+            t.Sources({ t.src });
+            t.form.SetDateText("06-16-2020");
+            return Strings {};
+        },
+        Success, { "Nothing to Archive" },
+        { "No file was modified on or after 06-16-2020.\r\rNo archive was written." }, TreeGone },
+    { "NothingSetUp",
+        [](R t) {
+            t.form.SetSources({ t.src });
+            return Strings {};
+        },
+        Refused, { "Nothing Set Up" }, {},
+        [](R t) {
+            EXPECT_EQ(Flat(t.ui.Boxes()[0].text),
+                "No settings are stored in " + t.store.Path()
+                    + ".||Fill in the folders, the names and the source list on the Settings tab "
+                      "and press Apply.");
+        } },
+    { "SourcesOnAMissingDrive",
+        [](R t) {
+            // No volume is mounted on /media/nobody/GONE, nor is there a folder of that name.
+            t.Sources({ "/media/nobody/GONE/a", "/media/nobody/GONE/b" });
+            return Strings {};
+        },
+        Failed, { kDrive, kDrive, "Export Error" },
+        { "Source drive doesn't exist!", "Copy Error!\r\rNothing could be backed up; 2 files",
+            "/media/nobody/GONE/b: Source drive doesn't exist!" },
+        TreeGone },
+    { "TemporaryFolderOnAMissingDrive",
+        [](R t) { return t.OneWith(t.temp, "/media/nobody/GONE/temp/"); }, Refused, { kDrive },
+        { "Destination drive doesn't exist!" } },
+    { "ArchiveFolderOnAMissingDrive",
+        [](R t) { return t.OneWith(t.arc, "/media/nobody/GONE/archive/"); }, Refused, { kDrive },
+        { "Archive drive doesn't exist!" } },
+    { "TemporaryFolderWithoutItsParent",
+        [](R t) { return t.OneWith(t.temp, t.root / "missing parent/temp/"); }, Failed,
+        { "Error Copying Files" }, { "missing parent" },
+        [](R t) { EXPECT_EQ(t.ui.Boxes()[0].icon, Icon::Critical); } },
+    { "NoSourceIsNoSuccess",
+        [](R t) {
+            t.Sources({ "", "" });
+            return Strings {};
+        },
+        Failed, { kQuietError }, { "Copy Error!" },
+        [](R t) {
+            TreeGone(t);
+            EXPECT_EQ(t.form.Text(Field::ExportStatus), "") << "no status from an earlier run";
+        } },
+    { "ArchiveFolderThatCannotBeMade",
+        [](R t) {
+            WriteFile(t.root / "plain file", "a file where a folder should be");
+            return t.OneWith(t.arc, t.root / "plain file/archive/");
+        },
+        Failed, { "Export Error" }, { "plain file/archive" },
+        [](R t) {
+            EXPECT_THAT(t.ui.Steps(), ::testing::Not(Contains(::testing::StartsWith("Arch"))));
+            EXPECT_TRUE(fs::exists(t.Mirror(t.src + "/a.txt"))) << "the tree as built";
+        } },
+    { "ArchiverMissing", [](R t) { return t.OneWith(t.arj, t.root / "no archiver/"); }, Failed,
+        { "Archive Error", kQuietError }, { "Archive Error!" },
+        [](R t) {
+            EXPECT_THAT(t.ui.Boxes()[0].text, HasSubstr(t.root / "no archiver/arj"));
+            EXPECT_EQ(t.ui.Boxes()[0].icon, Icon::Critical);
+            TreeStays(t);
+        } },
+    { "ArchiverFailing",
+        [](R t) {
+            WriteScript(t.root / "arj/arj", "echo 'stand-in: disk full' >&2\nexit 2");
+            return t.OneWith(t.arj, t.root / "arj/");
+        },
+        Failed, { "Archive Failed", kQuietError },
+        { "Failed to archive files.\r\rExit status 2.\rstand-in: disk full" }, TreeStays },
+    { "ArchiverExitingWithoutWritingTheArchive",
+        [](R t) {
+            WriteFile(t.arc + "ARJTEMP.$01", "someone else's");
+            WriteScript(t.root / "arj/arj", "echo partial > '" + t.arc + "ARJTEMP.$00'");
+            return t.OneWith(t.arj, t.root / "arj/");
+        },
+        Failed, { "Archive Failed", kQuietError },
+        { "The archiver ended without writing the archive" } },
+    { "ArchiveLackingACopiedFile",
+        [](R t) {
+            t.Put(t.src + "/b.txt", "b\n");
+            // An archive that passes its own test but lost a file after it was written.
+            WriteScript(t.root / "arj/arj",
+                "/usr/bin/arj \"$@\" || exit\n[ \"$1\" != a ] || /usr/bin/arj d -y '" + t.arc
+                    + "backup.arj' b.txt");
+            return t.OneWith(t.arj, t.root / "arj/");
+        },
+        Failed, { "Archive Failed", kQuietError },
+        { "The archive does not hold 1 file of those copied:\r",
+            "/src/b.txt: not in the archive" } },
+    { "CancelledArchiverLeavesNoPartialVolume",
+        [](R t) {
+            t.Put(t.src + "/big", RandomBytes(20 << 20, 5));
+            WriteFile(t.arc + "notes.txt", "the person's own");
+            t.ui.cancelWhen = [&t] { return fs::exists(t.arc + "backup.a01"); };
+            t.span = true;
+            t.Sources({ t.src });
+            return Strings {};
+        },
+        Cancelled, { "Archive Failed", kQuietError }, { "Cancelled." } },
+    { "LeftOverVolumesWithoutTheFirst",
+        [](R t) {
+            WriteFile(t.arc + "backup.a01", "old volume 1");
+            WriteFile(t.arc + "backup.a02", "old volume 2");
+            return t.One();
+        },
+        Refused, { "Archive Exists" },
+        { "backup.a01\r", "backup.a02\r", "Remove or rename these files" } },
+    { "ArchiveFolderIsTheTempFolder", [](R t) { return t.OneWith(t.arc, t.temp); }, Refused,
+        { "Invalid Archive Folder" }, { "or lies inside it" } },
+    { "ArchiveFolderInsideTheTempFolderThroughALink",
+        [](R t) {
+            fs::create_directory_symlink(t.root / "work", t.root / "link");
+            return t.OneWith(t.arc, t.root / "link/temp/archives/");
+        },
+        Refused, { "Invalid Archive Folder" }, { "/link/temp/archives/" } },
+    { "MalformedDateFailsAtTheFirstFile",
+        [](R t) {
+            t.form.SetDateText("13-45-2020");
+            return t.One();
+        },
+        Failed, { "Error Add Files", kQuietError },
+        { "Type mismatch: \"13-45-2020\" is not a date" } },
     { "UnreadableFilesInTheFirstOfTwoSources",
-        [](ExportRoads& t) -> Strings {
+        [](R t) {
             if (!fs::exists(kSysfs + "/drivers_probe")
                 || !fs::exists(kSysfs + "/drivers_autoprobe"))
                 t.skip = "no sysfs write-only attribute here";
             t.Sources({ kSysfs, t.src });
             // The readable attribute beside them and the second source are archived.
-            return { kSysfs + "/drivers_autoprobe", t.Put(t.src + "/a.txt", "a\n", kAfter) };
+            return Strings { kSysfs + "/drivers_autoprobe", t.Put(t.src + "/a.txt", "a\n") };
         },
-        RunOutcome::Incomplete, { kIncomplete, kCleanup, kCleanupDone },
+        Incomplete, { kIncomplete, kCleanup, kCleanupDone },
         { kSysfs + "/drivers_probe: cannot be read: " } },
     { "TreeChangingDuringTheWalkAndAMissingSource",
-        [](ExportRoads& t) -> Strings {
-            const Strings kept = { t.Put(t.src + "/a.txt", "a\n", kAfter),
-                t.Put(t.src + "/c.txt", "c\n", kAfter), t.Put(t.other + "/x", "x\n", kAfter) };
-            t.Put(t.src + "/b.txt", "b\n", kAfter);
-            t.Put(t.src + "/sub/d.txt", "d\n", kAfter);
+        [](R t) {
+            const Strings kept = { t.Put(t.src + "/a.txt", "a\n"), t.Put(t.src + "/c.txt", "c\n"),
+                t.Put(t.other + "/x", "x\n") };
+            t.Put(t.src + "/b.txt", "b\n");
+            t.Put(t.src + "/sub/d.txt", "d\n");
             // Once the walk has listed the source: a file gone before it was looked at (nothing
             // lost), and a folder that became a file (which this run cannot read as a folder).
             t.ui.afterEachFile = [&t] {
@@ -204,136 +585,83 @@ const Road kRoads[] = {
                     return;
                 fs::remove(t.src + "/b.txt");
                 fs::rename(t.src + "/sub", t.root / "moved");
-                t.Put(t.src + "/sub", "now a file\n", kAfter);
+                t.Put(t.src + "/sub", "now a file\n");
             };
             t.Sources({ t.src, t.root / "no such folder", t.other });
             return kept;
         },
-        RunOutcome::Incomplete, { "Invalid Source Folder", kIncomplete, kCleanup, kCleanupDone },
+        Incomplete, { "Invalid Source Folder", kIncomplete, kCleanup, kCleanupDone },
         { "/src/sub: folder cannot be read, everything below it left out: Not a directory",
             "/no such folder: Source folder doesn't exist." } },
     { "FolderPathBeyondTheSystemLimit",
-        [](ExportRoads& t) -> Strings {
-            DeepChain(t.src + "/deep", 4200, kAfter);
+        [](R t) {
+            DeepChain(t.src + "/deep", 21);
             t.Sources({ t.src, t.other });
-            return { t.Put(t.src + "/a.txt", "a\n", kAfter), t.Put(t.other + "/x", "x\n", kAfter) };
+            return Strings { t.Put(t.src + "/a.txt", "a\n"), t.Put(t.other + "/x", "x\n") };
         },
-        RunOutcome::Incomplete, { kIncomplete, kCleanup, kCleanupDone },
+        Incomplete, { kIncomplete, kCleanup, kCleanupDone },
         { "ddd/f: path too long for the archiver (" } },
     { "PathTooLongForTheArchiver",
-        [](ExportRoads& t) -> Strings {
+        [](R t) {
             // Its source path is short enough; its copy's, below the temporary folder, is not.
-            DeepChain(t.src + "/deep", 480, kAfter);
-            t.Sources({ t.src });
+            DeepChain(t.src + "/deep", 3);
             t.ui.Answer(Answer::No);
-            return { t.Put(t.src + "/z.txt", "z\n", kAfter) };
+            return t.One();
         },
-        RunOutcome::Incomplete, { kIncomplete, kCleanup, "Cleanup Cancelled" },
+        Incomplete, { kIncomplete, kCleanup, "Cleanup Cancelled" },
         { "/f: path too long for the archiver (" } },
     { "FilesOf4GiBOrMoreTheTenFirstShown",
-        [](ExportRoads& t) -> Strings {
+        [](R t) {
             for (int i = 0; i < 12; ++i)
-                t.Sparse(t.src + "/huge" + std::to_string(i + 10), (std::uintmax_t { 5 } << 30));
-            t.Sources({ t.src });
-            return { t.Put(t.src + "/small.txt", "small\n", kAfter) };
+                t.Sparse(t.src + "/huge" + std::to_string(i + 10), std::uintmax_t { 5 } << 30);
+            return t.One();
         },
-        RunOutcome::Incomplete, { kIncomplete, kCleanup, kCleanupDone },
+        Incomplete, { kIncomplete, kCleanup, kCleanupDone },
         { "12 files could not be backed up", "huge19: 4 GiB or larger", "\u2026 and 2 more",
             "huge21: 4 GiB or larger" } },
     { "NothingCopiedButSomethingLeftOut",
-        [](ExportRoads& t) -> Strings {
+        [](R t) {
             t.Sparse(t.src + "/huge", std::uintmax_t { 5 } << 30);
             t.Sources({ t.src });
-            return {};
+            return Strings {};
         },
-        RunOutcome::Failed, { "Export Error" }, { "/src/huge: 4 GiB or larger" } },
+        Failed, { "Export Error" }, { "/src/huge: 4 GiB or larger" }, TreeGone },
     { "FullDiskFailsTheWholeRun",
-        [](ExportRoads& t) -> Strings {
-            // A tiny file system in a mount namespace of this process's own.
+        [](R t) {
             const std::string small = t.root / "small";
             MakeDirs(small);
-            if (::unshare(CLONE_NEWNS) != 0
-                || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-                || ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
-                t.skip = std::string("no mount namespace: ") + std::strerror(errno);
+            if (t.OwnMounts() && ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
+                t.skip = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
             t.tearDown = [small] { ::umount2(small.c_str(), MNT_DETACH); };
             t.temp = small + "/temp/";
-            t.Put(t.src + "/big", RandomBytes(1 << 20, 3), kAfter);
-            t.Put(t.other + "/x", "x\n", kAfter);
+            t.Put(t.src + "/big", RandomBytes(1 << 20, 3));
+            t.Put(t.other + "/x", "x\n");
             t.Sources({ t.src, t.other });
-            return {};
+            return Strings {};
         },
-        RunOutcome::Failed, { "Error Add Files", "Export Error" },
-        { "No space left on device", "Copy Error!" } },
-    { "ArchiveFolderIsTheTempFolder",
-        [](ExportRoads& t) -> Strings {
-            t.Put(t.src + "/a.txt", "a\n", kAfter);
-            t.arc = t.temp;
-            t.Sources({ t.src });
-            return {};
+        Failed, { "Error Add Files", kQuietError }, { "No space left on device", "Copy Error!" } },
+    { "FileThatCannotBeDeletedAtCleanup",
+        [](R t) {
+            // Root deletes any file whatever its permission bits; a file with another file
+            // mounted on it cannot be deleted by anyone (EBUSY).
+            t.OwnMounts();
+            WriteFile(t.root / "decoy", "mounted over the copy");
+            const std::string copy = t.Mirror(t.src + "/a.txt");
+            t.ui.whileBoxOpen = [&t, copy](const std::string& title) {
+                if (title == kCleanup) {
+                    EXPECT_EQ(::mount((t.root / "decoy").c_str(), copy.c_str(), nullptr, MS_BIND,
+                                  nullptr),
+                        0)
+                        << std::strerror(errno);
+                }
+            };
+            t.tearDown = [copy] { ::umount2(copy.c_str(), MNT_DETACH); };
+            t.Put(t.src + "/b.txt", "b\n");
+            const Strings files = t.One();
+            return Strings { files[0], t.src + "/b.txt" };
         },
-        RunOutcome::Refused, { "Invalid Archive Folder" }, { "or lies inside it" } },
-    { "ArchiveFolderInsideTheTempFolderThroughALink",
-        [](ExportRoads& t) -> Strings {
-            t.Put(t.src + "/a.txt", "a\n", kAfter);
-            fs::create_directory_symlink(t.root / "work", t.root / "link");
-            t.arc = t.root / "link/temp/archives/";
-            t.Sources({ t.src });
-            return {};
-        },
-        RunOutcome::Refused, { "Invalid Archive Folder" }, { "/link/temp/archives/" } },
-    { "LeftOverVolumesWithoutTheFirst",
-        [](ExportRoads& t) -> Strings {
-            t.Put(t.src + "/a.txt", "a\n", kAfter);
-            WriteFile(t.arc + "backup.a01", "old volume 1");
-            WriteFile(t.arc + "backup.a02", "old volume 2");
-            t.Sources({ t.src }, "backup", "/usr/bin/", true);
-            return {};
-        },
-        RunOutcome::Refused, { "Archive Exists" },
-        { "backup.a01\r", "backup.a02\r", "Remove or rename these files" } },
-    { "ArchiverExitingWithoutWritingTheArchive",
-        [](ExportRoads& t) -> Strings {
-            t.Put(t.src + "/a.txt", "a\n", kAfter);
-            WriteFile(t.arc + "ARJTEMP.$01", "someone else's");
-            WriteScript(t.root / "arj/arj", "echo partial > '" + t.arc + "ARJTEMP.$00'");
-            t.Sources({ t.src }, "backup", t.root / "arj/");
-            return {};
-        },
-        RunOutcome::Failed, { "Archive Failed", "Export Error" },
-        { "The archiver ended without writing the archive" } },
-    { "ArchiveLackingACopiedFile",
-        [](ExportRoads& t) -> Strings {
-            t.Put(t.src + "/a.txt", "a\n", kAfter);
-            t.Put(t.src + "/b.txt", "b\n", kAfter);
-            // An archive that passes its own test but lost a file after it was written.
-            WriteScript(t.root / "arj/arj",
-                "/usr/bin/arj \"$@\" || exit\n[ \"$1\" != a ] || /usr/bin/arj d -y '" + t.arc
-                    + "backup.arj' b.txt");
-            t.Sources({ t.src }, "backup", t.root / "arj/");
-            return {};
-        },
-        RunOutcome::Failed, { "Archive Failed", "Export Error" },
-        { "/src/b.txt: not in the archive" } },
-    { "CancelledArchiverLeavesNoPartialVolume",
-        [](ExportRoads& t) -> Strings {
-            t.Put(t.src + "/big", RandomBytes(20 << 20, 5), kAfter);
-            WriteFile(t.arc + "notes.txt", "the person's own");
-            t.ui.cancelWhen = [&t] { return fs::exists(t.arc + "backup.a01"); };
-            t.Sources({ t.src }, "backup", "/usr/bin/", true);
-            return {};
-        },
-        RunOutcome::Cancelled, { "Archive Failed", "Export Error" }, { "Cancelled." } },
-    { "CompleteArchiveIsPrivate",
-        [](ExportRoads& t) -> Strings {
-            t.Put(t.src + "/old", "old\n", LocalTime(2020, 6, 14, 23, 59, 59));
-            const Strings files = { t.Put(t.src + "/a.txt", "a\n", kAfter),
-                t.Put(t.src + "/sub/b", RandomBytes(3 << 20, 9), kAfter) };
-            t.Sources({ t.src }, "backup", "/usr/bin/", true);
-            return files;
-        },
-        RunOutcome::Success, { "Vesko Backup", kCleanup, kCleanupDone },
-        { "Backup completed successfully." } },
+        Success, { kDone, kCleanup, "Error Files Cleanup", "Error Folders Cleanup", kCleanupDone },
+        {}, [](R t) { EXPECT_TRUE(fs::exists(t.Mirror(t.src + "/a.txt"))) << "the tree stays"; } },
 };
 
 INSTANTIATE_TEST_SUITE_P(Roads, ExportRoads, ::testing::ValuesIn(kRoads),
