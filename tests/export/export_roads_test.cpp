@@ -18,14 +18,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vesko::test {
 namespace {
@@ -78,23 +76,16 @@ protected:
     }
 };
 
-// Levels of 200-byte folder names below parent, made through descriptors (no path names the
-// bottom beyond 4095 bytes), with a file "f" at the bottom.
+// Levels of 200-byte folder names below parent, made one by one (no path names the bottom
+// beyond 4095 bytes), with a file "f" at the bottom.
 void DeepChain(const std::string& parent, int levels)
 {
     const std::string level(200, 'd');
     MakeDirs(parent);
-    int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY);
-    for (int i = 0; i < levels; ++i) {
-        EXPECT_EQ(::mkdirat(dir, level.c_str(), 0755), 0) << std::strerror(errno);
-        const int next = ::openat(dir, level.c_str(), O_RDONLY | O_DIRECTORY);
-        ::close(dir);
-        dir = next;
-    }
-    const int file = ::openat(dir, "f", O_WRONLY | O_CREAT, 0644);
-    EXPECT_EQ(::write(file, "deep\n", 5), 5);
-    ::close(file);
-    ::close(dir);
+    EXPECT_EQ(
+        Shell("bash -c 'cd " + parent + " && for i in $(seq " + std::to_string(levels)
+            + "); do mkdir " + level + " && cd -P " + level + " || exit; done; echo deep > f'"),
+        0);
 }
 
 class ExportRoads;
@@ -165,15 +156,6 @@ public:
     std::string Stored(const std::string& key)
     {
         return store.GetSetting(kSettingsApplication, kSettingsSection, key);
-    }
-    // A private mount namespace keeps mounts to this process.
-    bool OwnMounts()
-    {
-        if (::unshare(CLONE_NEWNS) == 0
-            && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0)
-            return true;
-        skip = std::string("needs root for a mount namespace: ") + std::strerror(errno);
-        return false;
     }
     // The archive holds exactly these source files, byte for byte and with their
     // modification times (whole seconds, as the archive keeps them), by their copies' full
@@ -313,13 +295,11 @@ const Road kRoads[] = {
                 t.Put(t.src + "/notes.txt", "notes\n", LocalTime(2023, 1, 2, 3, 4, 5)),
                 t.Put(t.src + "/sub dir/with space.doc", "spaces\n"),
                 t.Put(t.src + "/sub dir/$(touch pwned); `touch pwned` 'q' \"d\" &|<>", "sh\n"),
-                t.Put(t.src + "/-leading dash", "dash\n"),
                 t.Put(t.src + "/bad\xff\xfe name", "not UTF-8\n"),
                 t.Put(t.src + "/deep/a/b/c/Makefile", "all:\n", LocalTime(2021, 7, 8, 9, 10, 11)),
                 t.Put(t.other + "/second.txt", "second source\n") };
             t.Put(t.src + "/old.txt", "old\n", kBefore);
             t.Put(t.src + "/at cut-off.txt", "exactly at the cut-off\n", LocalTime(2020, 6, 15));
-            t.Put(t.src + "/only old/x", "old\n", kBefore);
             t.Put(t.src + "/deep/a/old", "old\n", kBefore);
             // Links and pipes are neither followed nor blocking.
             t.Put(outside + "/target.txt", "outside the source\n");
@@ -358,8 +338,7 @@ const Road kRoads[] = {
                 EXPECT_TRUE(fs::exists(t.arc + "backup.12" + volume)) << volume;
             EXPECT_GE(fs::file_size(t.Archive()), 1400u * 1024u) << "the first volume full";
             EXPECT_LE(fs::file_size(t.Archive()), 1440u * 1024u);
-            EXPECT_FALSE(fs::exists("pwned"));
-            EXPECT_FALSE(fs::exists(t.root / "work/pwned"));
+            EXPECT_FALSE(fs::exists("pwned") || fs::exists(t.root / "work/pwned"));
             // Named with its .arj as the existence check names it: never silently updated.
             EXPECT_EQ(cmdExport_Click(t.host), Refused);
         } },
@@ -368,7 +347,11 @@ const Road kRoads[] = {
             WriteScript(t.root / "arj $(x)/arj",
                 "printf '%s\\n' \"$0\" \"$@\" >> '" + (t.root / "args")
                     + "'\nexec /usr/bin/arj \"$@\"");
-            return t.OneWith(t.arj, t.root / "arj $(x)/");
+            const Strings files = t.OneWith(t.arj, t.root / "arj $(x)/");
+            // The folders as typed, without their closing '/'.
+            for (Field f : { Field::txtArcFolder, Field::txtArjFolder, Field::txtDestinDir })
+                t.form.SetText(f, t.form.Text(f).substr(0, t.form.Text(f).size() - 1));
+            return files;
         },
         Success, { kDone, kCleanup, kCleanupDone }, {},
         [](R t) {
@@ -381,31 +364,19 @@ const Road kRoads[] = {
         } },
     { "TreeKeptAtCleanupIsPrivateAndRefusedNextTime",
         [](R t) {
-            // Typed and stored without its closing '/': each refresh of the field adds it.
-            t.temp.pop_back();
             t.One();
-            t.temp += "/";
             t.ui.Answer(Answer::No);
             EXPECT_EQ(cmdExport_Click(t.host), Success);
-            EXPECT_EQ(t.ui.Log().back(),
-                "box:Cleanup Cancelled|Cleanup operation cancelled.||Make sure that the temporary "
-                "directory is deleted before running another backup otherwise an error will "
-                "occur.");
             EXPECT_EQ(fs::status(t.temp).permissions() & fs::perms::all, fs::perms::owner_all)
                 << "copies of the person's files are private";
             fs::remove(t.Archive());
             t.store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastExport");
             return Strings {};
         },
-        Refused, { kTempExists }, {},
-        [](R t) {
-            EXPECT_EQ(Flat(t.ui.Boxes()[0].text),
-                "The temporary destination folder already exists!||Files can't be copied to an "
-                "existing folder.||Rename or delete the folder "
-                    + t.temp
-                    + " or change the temporary backup folder in the settings section to a "
-                      "folder which doesn't already exist.");
-        } },
+        Refused, { kTempExists },
+        { "The temporary destination folder already exists!\r\rFiles can't be copied to an "
+          "existing folder.\r\rRename or delete the folder " },
+        [](R t) { EXPECT_THAT(t.ui.Boxes()[0].text, HasSubstr(t.temp + " or change the")); } },
     { "TreeOfARunStillGoingIsRefused",
         [](R t) {
             MakeDirs(t.temp);
@@ -419,13 +390,12 @@ const Road kRoads[] = {
             return t.One();
         },
         Refused, { kTempExists } },
-    { "TreeLeftByAFailedRunIsRemovedFirst",
+    { "TreeLeftByAnEndedRunIsRemovedFirst",
         [](R t) {
-            t.Put(t.src + "/gone.txt", "copied by the failed run\n");
-            t.OneWith(t.arj, t.root / "no archiver/");
-            EXPECT_EQ(cmdExport_Click(t.host), Failed);
-            fs::remove(t.src + "/gone.txt");
-            return t.OneWith(t.arj, "/usr/bin/");
+            // What a run that failed or was killed leaves: its marker, no longer locked.
+            WriteFile(t.temp + ".vesko-backup-run", "vesko-backup export run, started ...\n");
+            WriteFile(t.Mirror(t.src + "/gone.txt"), "copied by the earlier run\n");
+            return t.One();
         },
         Success, { kDone, kCleanup, kCleanupDone }, {},
         [](R t) {
@@ -447,13 +417,8 @@ const Road kRoads[] = {
             t.form.SetSources({ t.src });
             return Strings {};
         },
-        Refused, { "Nothing Set Up" }, {},
-        [](R t) {
-            EXPECT_EQ(Flat(t.ui.Boxes()[0].text),
-                "No settings are stored in " + t.store.Path()
-                    + ".||Fill in the folders, the names and the source list on the Settings tab "
-                      "and press Apply.");
-        } },
+        Refused, { "Nothing Set Up" }, { "No settings are stored in ", "and press Apply." },
+        [](R t) { EXPECT_THAT(t.ui.Boxes()[0].text, HasSubstr(t.store.Path() + ".\r\rFill")); } },
     { "SourcesOnAMissingDrive",
         [](R t) {
             // No volume is mounted on /media/nobody/GONE, nor is there a folder of that name.
@@ -490,10 +455,7 @@ const Road kRoads[] = {
             return t.OneWith(t.arc, t.root / "plain file/archive/");
         },
         Failed, { "Export Error" }, { "plain file/archive" },
-        [](R t) {
-            EXPECT_THAT(t.ui.Steps(), ::testing::Not(Contains(::testing::StartsWith("Arch"))));
-            EXPECT_TRUE(fs::exists(t.Mirror(t.src + "/a.txt"))) << "the tree as built";
-        } },
+        [](R t) { EXPECT_TRUE(fs::exists(t.Mirror(t.src + "/a.txt"))) << "the tree as built"; } },
     { "ArchiverMissing", [](R t) { return t.OneWith(t.arj, t.root / "no archiver/"); }, Failed,
         { "Archive Error", kQuietError }, { "Archive Error!" },
         [](R t) {
@@ -546,8 +508,6 @@ const Road kRoads[] = {
         },
         Refused, { "Archive Exists" },
         { "backup.a01\r", "backup.a02\r", "Remove or rename these files" } },
-    { "ArchiveFolderIsTheTempFolder", [](R t) { return t.OneWith(t.arc, t.temp); }, Refused,
-        { "Invalid Archive Folder" }, { "or lies inside it" } },
     { "ArchiveFolderInsideTheTempFolderThroughALink",
         [](R t) {
             fs::create_directory_symlink(t.root / "work", t.root / "link");
@@ -593,23 +553,19 @@ const Road kRoads[] = {
         Incomplete, { "Invalid Source Folder", kIncomplete, kCleanup, kCleanupDone },
         { "/src/sub: folder cannot be read, everything below it left out: Not a directory",
             "/no such folder: Source folder doesn't exist." } },
-    { "FolderPathBeyondTheSystemLimit",
+    { "PathsTooLongForTheArchiver",
         [](R t) {
+            // Beyond what a path can name; and short enough at the source, not as a copy.
             DeepChain(t.src + "/deep", 21);
+            DeepChain(t.other + "/deep", 3);
+            t.ui.Answer(Answer::No);
             t.Sources({ t.src, t.other });
             return Strings { t.Put(t.src + "/a.txt", "a\n"), t.Put(t.other + "/x", "x\n") };
         },
-        Incomplete, { kIncomplete, kCleanup, kCleanupDone },
-        { "ddd/f: path too long for the archiver (" } },
-    { "PathTooLongForTheArchiver",
-        [](R t) {
-            // Its source path is short enough; its copy's, below the temporary folder, is not.
-            DeepChain(t.src + "/deep", 3);
-            t.ui.Answer(Answer::No);
-            return t.One();
-        },
         Incomplete, { kIncomplete, kCleanup, "Cleanup Cancelled" },
-        { "/f: path too long for the archiver (" } },
+        { "2 files could not be backed up", "ddd/f: path too long for the archiver (",
+            "Cleanup operation cancelled.\r\rMake sure that the temporary directory is deleted "
+            "before running another backup otherwise an error will occur." } },
     { "FilesOf4GiBOrMoreTheTenFirstShown",
         [](R t) {
             for (int i = 0; i < 12; ++i)
@@ -619,19 +575,15 @@ const Road kRoads[] = {
         Incomplete, { kIncomplete, kCleanup, kCleanupDone },
         { "12 files could not be backed up", "huge19: 4 GiB or larger", "\u2026 and 2 more",
             "huge21: 4 GiB or larger" } },
-    { "NothingCopiedButSomethingLeftOut",
-        [](R t) {
-            t.Sparse(t.src + "/huge", std::uintmax_t { 5 } << 30);
-            t.Sources({ t.src });
-            return Strings {};
-        },
-        Failed, { "Export Error" }, { "/src/huge: 4 GiB or larger" }, TreeGone },
     { "FullDiskFailsTheWholeRun",
         [](R t) {
             const std::string small = t.root / "small";
             MakeDirs(small);
-            if (t.OwnMounts() && ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
-                t.skip = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+            // A tiny file system, in a mount namespace of this process's own.
+            if (::unshare(CLONE_NEWNS) != 0
+                || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
+                t.skip = std::string("needs root to mount a tmpfs: ") + std::strerror(errno);
             t.tearDown = [small] { ::umount2(small.c_str(), MNT_DETACH); };
             t.temp = small + "/temp/";
             t.Put(t.src + "/big", RandomBytes(1 << 20, 3));
@@ -640,28 +592,16 @@ const Road kRoads[] = {
             return Strings {};
         },
         Failed, { "Error Add Files", kQuietError }, { "No space left on device", "Copy Error!" } },
-    { "FileThatCannotBeDeletedAtCleanup",
+    { "TreeGoneWhenTheCleanupBegins",
         [](R t) {
-            // Root deletes any file whatever its permission bits; a file with another file
-            // mounted on it cannot be deleted by anyone (EBUSY).
-            t.OwnMounts();
-            WriteFile(t.root / "decoy", "mounted over the copy");
-            const std::string copy = t.Mirror(t.src + "/a.txt");
-            t.ui.whileBoxOpen = [&t, copy](const std::string& title) {
-                if (title == kCleanup) {
-                    EXPECT_EQ(::mount((t.root / "decoy").c_str(), copy.c_str(), nullptr, MS_BIND,
-                                  nullptr),
-                        0)
-                        << std::strerror(errno);
-                }
+            t.ui.whileBoxOpen = [&t](const std::string& title) {
+                if (title == kCleanup)
+                    fs::remove_all(t.temp);
             };
-            t.tearDown = [copy] { ::umount2(copy.c_str(), MNT_DETACH); };
-            t.Put(t.src + "/b.txt", "b\n");
-            const Strings files = t.One();
-            return Strings { files[0], t.src + "/b.txt" };
+            return t.One();
         },
-        Success, { kDone, kCleanup, "Error Files Cleanup", "Error Folders Cleanup", kCleanupDone },
-        {}, [](R t) { EXPECT_TRUE(fs::exists(t.Mirror(t.src + "/a.txt"))) << "the tree stays"; } },
+        Success,
+        { kDone, kCleanup, "Error Files Cleanup", "Error Folders Cleanup", kCleanupDone } },
 };
 
 INSTANTIATE_TEST_SUITE_P(Roads, ExportRoads, ::testing::ValuesIn(kRoads),
