@@ -21,8 +21,6 @@
 #include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 
 namespace vesko::test {
@@ -189,15 +187,7 @@ public:
     std::string arc = root / "archive/", arj = "/usr/bin/", name = "backup";
     bool span = false;
     std::string skip;
-    std::function<void()> tearDown;
     std::unique_ptr<export_steps::TempMarker> held; // as a run still going holds it
-
-protected:
-    void TearDown() override
-    {
-        if (tearDown)
-            tearDown();
-    }
 };
 
 TEST_P(ExportRoads, EndsInItsOwnOutcome)
@@ -575,23 +565,6 @@ const Road kRoads[] = {
         Incomplete, { kIncomplete, kCleanup, kCleanupDone },
         { "12 files could not be backed up", "huge19: 4 GiB or larger", "\u2026 and 2 more",
             "huge21: 4 GiB or larger" } },
-    { "FullDiskFailsTheWholeRun",
-        [](R t) {
-            const std::string small = t.root / "small";
-            MakeDirs(small);
-            // A tiny file system, in a mount namespace of this process's own.
-            if (::unshare(CLONE_NEWNS) != 0
-                || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-                || ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
-                t.skip = std::string("needs root to mount a tmpfs: ") + std::strerror(errno);
-            t.tearDown = [small] { ::umount2(small.c_str(), MNT_DETACH); };
-            t.temp = small + "/temp/";
-            t.Put(t.src + "/big", RandomBytes(1 << 20, 3));
-            t.Put(t.other + "/x", "x\n");
-            t.Sources({ t.src, t.other });
-            return Strings {};
-        },
-        Failed, { "Error Add Files", kQuietError }, { "No space left on device", "Copy Error!" } },
     { "TreeGoneWhenTheCleanupBegins",
         [](R t) {
             t.ui.whileBoxOpen = [&t](const std::string& title) {
