@@ -114,25 +114,27 @@ TEST(FileSystem, CopyKeepsBytesTimesAndModeOrLeavesTheDestinationAsItWas)
         { "plain writes on a full disk", "/proc/self/cmdline", "!", "write|File too large" },
     };
     ::signal(SIGXFSZ, SIG_IGN);
+    const TempDir rowFolders;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         if (*row.source && !Exists(row.source)) {
             std::cout << "skipped \"" << row.name << "\": no " << row.source << "\n";
             continue;
         }
-        TempDir tmp;
-        Sh(tmp.Path(),
+        const std::string tmp = rowFolders / row.name;
+        MakeDirs(tmp);
+        Sh(tmp,
             "mkdir d out && head -c 300000 /dev/urandom >f && chmod 751 f && "
             "touch -d '2025-03-14 15:09:26.5358979' f");
-        const std::string source = *row.source ? row.source : tmp / "f";
-        const std::string destination = tmp / "out/copy", reason = row.error;
+        const std::string source = *row.source ? row.source : tmp + "/f";
+        const std::string destination = tmp + "/out/copy", reason = row.error;
         const OpenFolder open(source.substr(0, source.rfind('/')));
         std::size_t i = 0;
         while (open.FileName(i) != source.substr(source.rfind('/') + 1))
             ++i;
         const FileFacts facts = open.LookAt(i).value();
-        Sh(tmp.Path(), ": ; " + std::string(row.change + (*row.change == '!')));
-        const Tree before = FilesBelow(tmp / "out");
+        Sh(tmp, ": ; " + std::string(row.change + (*row.change == '!')));
+        const Tree before = FilesBelow(tmp + "/out");
         rlimit old {};
         ::getrlimit(RLIMIT_FSIZE, &old);
         const rlimit full { 1, old.rlim_max }; // writes stop at one byte, as on a full disk
@@ -145,14 +147,14 @@ TEST(FileSystem, CopyKeepsBytesTimesAndModeOrLeavesTheDestinationAsItWas)
                                                : "Cannot read file \"" + source)
                     + "\": " + reason.substr(reason.find('|') + 1));
         if (!reason.empty()) {
-            EXPECT_EQ(FilesBelow(tmp / "out"), before);
+            EXPECT_EQ(FilesBelow(tmp + "/out"), before);
             continue;
         }
-        EXPECT_EQ(ListFilesBelow(tmp / "out"), Strings { "copy" });
+        EXPECT_EQ(ListFilesBelow(tmp + "/out"), Strings { "copy" });
         EXPECT_EQ(ReadFile(destination), ReadFile(source));
         EXPECT_EQ(MTime(destination), facts.DateLastModified());
         EXPECT_EQ(Mode(destination), facts.mode & 0777);
-        EXPECT_FALSE(Exists(tmp / "d/victim"));
+        EXPECT_FALSE(Exists(tmp + "/d/victim"));
     }
 }
 
