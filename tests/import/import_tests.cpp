@@ -17,6 +17,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <regex>
 
 namespace vesko::test {
 namespace {
@@ -87,6 +88,12 @@ protected:
     {
         return store.GetSetting(kSettingsApplication, kSettingsSection, "LastImport");
     }
+    // A box's text on one line, a staging folder by its name's start.
+    static std::string Shown(const std::string& text)
+    {
+        return std::regex_replace(
+            Flat(text), std::regex("vesko-import-\\w{6}/"), "vesko-import-XXXXXX/");
+    }
     // Beeps and boxes in order, each box as its icon ("i?!x"), title and text.
     Lines Log() const
     {
@@ -94,7 +101,7 @@ protected:
         for (const auto& e : ui.Events())
             log.push_back(e.kind == RecordingUi::Event::Kind::Beep
                     ? "beep"
-                    : "-i?!x"[int(e.icon)] + e.title + "|" + Flat(e.text));
+                    : "-i?!x"[int(e.icon)] + e.title + "|" + Shown(e.text));
         return log;
     }
     // An archive the real archiver makes of these files.
@@ -123,6 +130,75 @@ protected:
         return tree;
     }
 
+    // Makes what the road imports below area, answers the name typed; may change the folder
+    // typed, which is dir.
+    using Prepare = std::function<std::string(const std::string& area, std::string& dir)>;
+    struct Road {
+        std::string name;
+        Prepare prepare;
+        Lines log; // {dir}: the import folder
+        Files files = {}; // below the folder afterwards, when restored
+        std::string arj = "/usr/bin/"; // the archiver's folder, or a stand-in's script
+        std::vector<Answer> answers = {};
+        bool cancel = false; // the person cancels the progress window
+    };
+    // Imports one road in a folder of its own, whatever is around it must not change.
+    void Run(const Road& road)
+    {
+        SCOPED_TRACE(road.name);
+        const std::string area = tmp / road.name;
+        std::string dir = area + "/x/y/z/"; // whatever is around it must not change
+        MakeDirs(dir);
+        form.SetText(Field::txtArjFolder, road.arj);
+        if (!road.arj.starts_with('/')) {
+            WriteScript(area + "/stand in/arj", road.arj);
+            form.SetText(Field::txtArjFolder, area + "/stand in/");
+        }
+        const std::string name = road.prepare(area, dir);
+        const Files before = Snapshot(area);
+        if (road.cancel)
+            ui.CancelAtPoll(1);
+        for (Answer a : road.answers)
+            ui.Answer(a);
+        ui.Clear();
+        form.SetText(Field::txtImportFolder, dir);
+        form.SetText(Field::txtImportName, name);
+        RunReport report(RunKind::Import);
+        const RunOutcome outcome = cmdImport_Click(host, report);
+
+        if (!paths::EndsWithSeparator(dir))
+            dir += '/';
+        Lines log = road.log;
+        for (std::string& line : log)
+            for (std::size_t at; (at = line.find("{dir}")) != std::string::npos;)
+                line.replace(at, 5, dir);
+        EXPECT_EQ(Log(), log);
+        const bool restored = log.back().starts_with("iArchive Import|Archive restored");
+        EXPECT_EQ(outcome == RunOutcome::Success, restored);
+        const RunReport recorded = history::ListRuns(store).front().report;
+        EXPECT_EQ(recorded.outcome, outcome);
+        const std::string said = log.back().substr(log.back().find('|') + 1);
+        EXPECT_EQ(Shown(recorded.message), restored ? "" : said) << "the message recorded";
+        EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
+        EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
+        for (const auto& [path, what] : Snapshot(area))
+            EXPECT_FALSE(what == "folder" && path.find("/.vesko-import-") != std::string::npos)
+                << path;
+        if (!restored) {
+            EXPECT_EQ(Snapshot(area), before);
+            EXPECT_EQ(form.Text(Field::txtImportFolder), dir);
+            EXPECT_EQ(LastImport(), "");
+            return;
+        }
+        EXPECT_NE(LastImport(), "");
+        store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastImport");
+        EXPECT_EQ(form.Text(Field::txtImportName), "stored-name"); // refreshed
+        for (const ArchiveVolume& v : report.volumes)
+            EXPECT_EQ(v.size, fs::file_size(v.path)) << v.path;
+        for (const auto& [path, bytes] : road.files)
+            EXPECT_EQ(ReadFile(dir + path), bytes) << path;
+    }
+
     TempDir tmp;
     ScopedEnv config { "XDG_CONFIG_HOME", tmp / "config" };
     SettingsStore store;
@@ -135,19 +211,16 @@ protected:
 // unless the person says otherwise.
 TEST_F(ImportTest, Roads)
 {
-    // Makes what the road imports below area, answers the name typed; may change the folder
-    // typed, which is dir.
-    using SetUp = std::function<std::string(const std::string& area, std::string& dir)>;
     const Files week = { { "note.txt", "archived note\n" }, { "old.txt", "archived old\n" },
         { "sub/new.txt", "archived new\n" } };
-    const auto tiny = [&](std::string archive, std::string typed) -> SetUp {
+    const auto tiny = [&](std::string archive, std::string typed) -> Prepare {
         return [=, this](const std::string& area, std::string& dir) {
             Archived(area, dir + archive, { { "n.txt", "restored\n" } });
             return typed;
         };
     };
     // The archive of `week` and what lies in the folder beside it.
-    const auto weekAnd = [&](std::function<void(const std::string&, std::string&)> lay) -> SetUp {
+    const auto weekAnd = [&](std::function<void(const std::string&, std::string&)> lay) -> Prepare {
         return [=, this](const std::string& area, std::string& dir) {
             Archived(area, dir + "week.arj", week);
             lay(area, dir);
@@ -159,7 +232,7 @@ TEST_F(ImportTest, Roads)
         SetMTime(path, when);
     };
     const TimePoint later = LocalTime(2023, 1, 1), earlier = LocalTime(2021, 1, 1);
-    const auto spanned = [&](const char* drop) -> SetUp {
+    const auto spanned = [&](const char* drop) -> Prepare {
         return [=, this](const std::string& area, std::string& dir) {
             Archived(area, dir + "span.arj", { { "big.bin", RandomBytes(1 << 20, 7) } }, "-v300K");
             WriteFile(dir + "big.bin", "the good copy that lay here before\n");
@@ -168,7 +241,7 @@ TEST_F(ImportTest, Roads)
         };
     };
     // Volumes of these bytes: c.arj, c.a01, ...
-    const auto crafted = [](Lines volumes) -> SetUp {
+    const auto crafted = [](Lines volumes) -> Prepare {
         return [=](const std::string&, std::string& dir) {
             for (std::size_t n = 0; n < volumes.size(); ++n)
                 WriteFile(dir + (n ? "c.a0" + std::to_string(n) : "c.arj"), volumes[n]);
@@ -207,15 +280,6 @@ TEST_F(ImportTest, Roads)
     flipped[4 + 30] ^= 1;
     badExtended[badExtended.size() - 3] ^= 1;
     const std::string main = Header(Basic({ "c.arj", 2, 0, 0 }));
-    struct Road {
-        std::string name;
-        SetUp setUp;
-        Lines log; // {dir}: the import folder
-        Files files = {}; // below the folder afterwards, when restored
-        std::string arj = "/usr/bin/"; // the archiver's folder, or a stand-in's script
-        std::vector<Answer> answers = {};
-        bool cancel = false; // the person cancels the progress window
-    };
     std::vector<Road> roads = {
         { "no name", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
         { "name completed", tiny("w.arj", "w"), restored("1 file"), { { n, "restored\n" } } },
@@ -345,60 +409,30 @@ TEST_F(ImportTest, Roads)
             "iImport Cancelled|Archive restore cancelled.||Nothing in the import folder was "
             "changed." },
         {}, "sleep 9", {}, true });
-    for (const Road& road : roads) {
-        SCOPED_TRACE(road.name);
-        const std::string area = tmp / road.name;
-        std::string dir = area + "/x/y/z/"; // whatever is around it must not change
-        MakeDirs(dir);
-        form.SetText(Field::txtArjFolder, road.arj);
-        if (!road.arj.starts_with('/')) {
-            WriteScript(area + "/stand in/arj", road.arj);
-            form.SetText(Field::txtArjFolder, area + "/stand in/");
-        }
-        const std::string name = road.setUp(area, dir);
-        const Files before = Snapshot(area);
-        if (road.cancel)
-            ui.CancelAtPoll(1);
-        for (Answer a : road.answers)
-            ui.Answer(a);
-        ui.Clear();
-        form.SetText(Field::txtImportFolder, dir);
-        form.SetText(Field::txtImportName, name);
-        RunReport report(RunKind::Import);
-        const RunOutcome outcome = cmdImport_Click(host, report);
+    for (const Road& road : roads)
+        Run(road);
+}
 
-        if (!paths::EndsWithSeparator(dir))
-            dir += '/';
-        Lines log = road.log;
-        for (std::string& line : log)
-            for (std::size_t at; (at = line.find("{dir}")) != std::string::npos;)
-                line.replace(at, 5, dir);
-        EXPECT_EQ(Log(), log);
-        const bool restored = log.back().starts_with("iArchive Import|Archive restored");
-        EXPECT_EQ(outcome == RunOutcome::Success, restored);
-        const RunReport recorded = history::ListRuns(store).front().report;
-        EXPECT_EQ(recorded.outcome, outcome);
-        const std::string said = log.back().substr(log.back().find('|') + 1);
-        EXPECT_EQ(Flat(recorded.message), restored ? "" : said) << "the message recorded";
-        EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
-        EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
-        for (const auto& [path, what] : Snapshot(area))
-            EXPECT_FALSE(what == "folder" && path.find("/.vesko-import-") != std::string::npos)
-                << path;
-        if (!restored) {
-            EXPECT_EQ(Snapshot(area), before);
-            EXPECT_EQ(form.Text(Field::txtImportFolder), dir);
-            EXPECT_EQ(LastImport(), "");
-            continue;
-        }
-        EXPECT_NE(LastImport(), "");
-        store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastImport");
-        EXPECT_EQ(form.Text(Field::txtImportName), "stored-name"); // refreshed
-        for (const ArchiveVolume& v : report.volumes)
-            EXPECT_EQ(v.size, fs::file_size(v.path)) << v.path;
-        for (const auto& [path, bytes] : road.files)
-            EXPECT_EQ(ReadFile(dir + path), bytes) << path;
-    }
+// A file that cannot be moved aside stops the placement half-way: what was already moved
+// goes back, and the folder is as it was.
+TEST_F(ImportTest, AFailedPlacementPutsEverythingBack)
+{
+    const std::string mine = tmp / "r/x/y/z/n.txt";
+    WriteFile(mine, "mine\n");
+    SetMTime(mine, LocalTime(2021, 1, 1));
+    if (Shell("chattr +i '" + mine + "' 2>/dev/null") != 0)
+        GTEST_SKIP() << "needs root and a file system that keeps the immutable flag (chattr +i)";
+    Run({ "r",
+        [this](const std::string& area, std::string& dir) {
+            Archived(
+                area, dir + "r.arj", { { "a.txt", "archived a\n" }, { "n.txt", "archived n\n" } });
+            return "r";
+        },
+        { "beep",
+            "!Import Failed|Archive restore failed.||Cannot move \"{dir}n.txt\" to "
+            "\"{dir}.vesko-import-XXXXXX/replaced/n.txt\": Operation not permitted||Nothing in the "
+            "import folder was changed." } });
+    Shell("chattr -i '" + mine + "'");
 }
 
 } // namespace
