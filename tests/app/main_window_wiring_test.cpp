@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTreeView>
 
@@ -20,6 +21,65 @@ namespace vesko::test {
 namespace {
 
 using Field = MainForm::Field;
+
+// A path field shows any bytes readably and gives back the bytes the edited text stands for:
+// the untouched parts as they were, what was typed as UTF-8.
+TEST_F(MainWindowTest, PathFieldsShowBytesReadablyAndKeepThemThroughAnEdit)
+{
+    struct Row {
+        const char* name;
+        std::string bytes;
+        const char16_t* shown;
+        const char16_t* edited = nullptr; // left alone
+        std::string kept = {};
+    };
+    const Row rows[] = {
+        { "two-byte letters", "z\xc3\xa9lie \xc2\xa9\xdf\xbf", u"z\u00e9lie \u00a9\u07ff" },
+        { "three-byte edges", "\xe0\xa0\x80\xed\x9f\xbf\xef\xbc\xa1", u"\u0800\ud7ff\uff21" },
+        { "four-byte edges", "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf", u"\U00010000\U0010ffff" },
+        { "Latin-1 and control bytes", "caf\xe9 \xa0\x9f\x7f", u"caf\u00e9 \u00a0\ufffd\u007f" },
+        { "overlong forms", "\xc1\xbf\xe0\x9f\xbf\xf0\x8f\xbf\xbf",
+            u"\u00c1\u00bf\u00e0\ufffd\u00bf\u00f0\ufffd\u00bf\u00bf" },
+        { "surrogates and past the last character", "\xed\xa0\x80\xf4\x90\x80\x80\xf5\x80",
+            u"\u00ed\u00a0\ufffd\u00f4\ufffd\ufffd\ufffd\u00f5\ufffd" },
+        { "broken and cut characters", "\xe2\x82\x41\xe2\x82\xc0\xe2\x82",
+            u"\u00e2\ufffdA\u00e2\ufffd\u00c0\u00e2\ufffd" },
+        { "typed at the end", "/arc caf\xe9/", u"/arc caf\u00e9/", u"/arc caf\u00e9/2026/",
+            "/arc caf\xe9/2026/" },
+        { "typed at the start", "caf\xe9/", u"caf\u00e9/", u"/old caf\u00e9/", "/old caf\xe9/" },
+        { "last letter replaced", "\xe9t\xe9", u"\u00e9t\u00e9", u"\u00e9t\u00e8",
+            "\xe9t\xc3\xa8" },
+        { "a repeated letter doubled", "a\xe9\xe9", u"a\u00e9\u00e9", u"a\u00e9\u00e9\u00e9",
+            "a\xe9\xe9\xc3\xa9" },
+        { "all deleted", "caf\xe9", u"caf\u00e9", u"", "" },
+        { "low half of a pair changed",
+            "a\xf0\x9f\x98\x80"
+            "b",
+            u"a\U0001f600b", u"a\U0001f601b",
+            "a\xf0\x9f\x98\x81"
+            "b" },
+        { "high half of a pair changed",
+            "a\xf0\x9f\x98\x80"
+            "b",
+            u"a\U0001f600b", u"a\U00010600b",
+            "a\xf0\x90\x98\x80"
+            "b" },
+    };
+    frmMain& w = Window();
+    auto* edit = Find<QLineEdit>("txtArcFolder");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        w.SetText(Field::txtArcFolder, row.bytes);
+        EXPECT_EQ(edit->text(), QString::fromUtf16(row.shown));
+        EXPECT_EQ(edit->toolTip(), edit->text()); // the narrow field's whole text
+        EXPECT_EQ(edit->cursorPosition(), 0); // shows the start of a path
+        EXPECT_EQ(w.Text(Field::txtArcFolder), row.bytes);
+        if (row.edited) {
+            edit->setText(QString::fromUtf16(row.edited));
+            EXPECT_EQ(w.Text(Field::txtArcFolder), row.kept);
+        }
+    }
+}
 
 TEST_F(MainWindowTest, EveryFieldOfTheWorkingStateIsItsWidget)
 {
@@ -33,38 +93,18 @@ TEST_F(MainWindowTest, EveryFieldOfTheWorkingStateIsItsWidget)
         const std::string text = std::string("/home/z\xc3\xa9lie/") + names[i] + "/";
         w.SetText(static_cast<Field>(i), text);
         EXPECT_EQ(edit->text(), QString::fromStdString(text));
-        EXPECT_EQ(edit->cursorPosition(), 0); // shows the start of a path
+        EXPECT_EQ(edit->cursorPosition(), 0);
         edit->setText(QStringLiteral("typed"));
         EXPECT_EQ(w.Text(static_cast<Field>(i)), "typed");
-        // A path field is narrower than most paths: its tooltip shows the whole text.
-        EXPECT_EQ(edit->toolTip(), i < 8 ? QStringLiteral("typed") : QString());
     }
-
     w.SetCaption(MainForm::Label::lblExport, "Date of last export:   x");
+    w.SetCaption(MainForm::Label::lblImport, "Date of last import:   y");
     EXPECT_EQ(Find<QLabel>("lblExport")->text(), QStringLiteral("Date of last export:   x"));
-    EXPECT_EQ(w.Caption(MainForm::Label::lblImport), "Date of last import:   ");
-
+    EXPECT_EQ(w.Caption(MainForm::Label::lblImport), "Date of last import:   y");
     w.SetSpanValue(1);
     EXPECT_TRUE(Find<QCheckBox>("fpBoolean1")->isChecked());
     Find<QCheckBox>("fpBoolean1")->setChecked(false);
     EXPECT_EQ(w.SpanValue(), 0);
-}
-
-// Adding and deleting through the list's own functions is seen through the buttons below.
-TEST_F(MainWindowTest, SourceListTakesOneSelectionAndClears)
-{
-    frmMain& w = Window();
-    auto* list = Find<QListWidget>("txtSourceDirList");
-    for (const char* item : { "/b/", "/a/", "/a/" })
-        w.AppendSource(item);
-    EXPECT_EQ(w.SelectedSourceIndex(), -1);
-    list->item(1)->setSelected(true);
-    list->item(2)->setSelected(true);
-    EXPECT_EQ(w.SelectedSourceCount(), 1);
-    EXPECT_EQ(w.SelectedSourceIndex(), 2);
-    w.ClearSources();
-    EXPECT_EQ(list->count(), 0);
-    EXPECT_EQ(w.SelectedSourceCount(), 0);
 }
 
 TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
@@ -76,18 +116,20 @@ TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
         w.SetText(Field::txtSourceDir, typed);
         Find<QPushButton>("cmdAddSource")->click();
     }
-    ASSERT_EQ(w.SourceCount(), 3);
-    EXPECT_EQ(w.SourceItem(0), "/a/");
-
+    // One folder at a time is selected.
+    auto* list = Find<QListWidget>("txtSourceDirList");
+    list->item(0)->setSelected(true);
+    list->item(1)->setSelected(true);
+    EXPECT_EQ(w.SelectedSourceCount(), 1);
     // Delete takes the selected folder and leaves nothing selected: a second press must
     // not take the next one.
-    auto* list = Find<QListWidget>("txtSourceDirList");
-    list->setCurrentRow(1);
     Find<QPushButton>("cmdDeleteSource")->click();
     EXPECT_TRUE(list->selectedItems().isEmpty());
     Find<QPushButton>("cmdDeleteSource")->click();
     EXPECT_EQ(w.SourceCount(), 2);
+    EXPECT_EQ(w.SourceItem(0), "/a/");
     EXPECT_EQ(w.SourceItem(1), "/c/");
+    EXPECT_EQ(list->item(1)->toolTip(), QStringLiteral("/c/"));
     ASSERT_EQ(person.Seen().size(), 1u);
     EXPECT_EQ(person.Seen()[0].title, QStringLiteral("Selection Required"));
     w.ClearSources();
@@ -100,7 +142,6 @@ TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
     w.SetText(Field::txtArcFolder, "/elsewhere/");
     Find<QPushButton>("cmdReset")->click();
     EXPECT_EQ(w.Text(Field::txtArcFolder), "/backups/");
-    EXPECT_EQ(person.Seen().size(), 1u);
 
     w.SetText(Field::txtImportFolder, temp / "no-such-folder");
     w.SetText(Field::txtImportName, "missing");
@@ -108,9 +149,26 @@ TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
     ASSERT_EQ(person.Seen().size(), 2u);
     EXPECT_EQ(person.Seen()[1].title, QStringLiteral("Archive Not Found"));
 
-    // The folder dialog opens, and closes with the window.
-    MakeDirs(temp / "home");
-    Find<QPushButton>("cmdDirList_5")->click();
+    // Each browse button fills its own field; the last one adds to the list and stays open.
+    MakeDirs(temp / "home/Docs");
+    const char* targets[]
+        = { "txtArcFolder", "txtArjFolder", "txtDestinDir", "txtExportArj", "txtImportArj" };
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        Find<QPushButton>(QStringLiteral("cmdDirList_%1").arg(i).toLatin1().data())->click();
+        auto* dialog = w.findChild<frmListBox*>(QStringLiteral("frmListBox"));
+        ASSERT_NE(dialog, nullptr);
+        Q_EMIT dialog->Dir1->doubleClicked(dialog->FindFolder(temp / "home/Docs"));
+        dialog->cmdAdd->click();
+        if (i < 5) {
+            EXPECT_EQ(Find<QLineEdit>(targets[i])->text().toStdString(), temp / "home/Docs/");
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(w.SourceItem(0), temp / "home/Docs/");
+    ASSERT_EQ(person.Seen().size(), 3u);
+    EXPECT_EQ(person.Seen()[2].text, QStringLiteral("Folder added to the backup list."));
+    // The folder dialog closes with the window.
     auto otherWindows = [&w] {
         int count = 0;
         for (QWidget* top : QApplication::topLevelWidgets())
@@ -120,7 +178,44 @@ TEST_F(MainWindowTest, ButtonsReachTheirHandlers)
     EXPECT_EQ(otherWindows(), 1);
     EXPECT_TRUE(w.close());
     EXPECT_EQ(otherWindows(), 0);
-    EXPECT_EQ(person.Seen().size(), 2u);
+}
+
+// The folder dialog opens beside the window, so that the source list can be seen growing.
+TEST_F(MainWindowTest, FolderDialogOpensBesideTheWindowWhereTheScreenHasRoom)
+{
+    frmMain& w = Window();
+    MakeDirs(temp / "home");
+    const QRect screen = w.screen()->availableGeometry();
+    struct Row {
+        const char* name;
+        int left;
+        char side; // 'r', 'l' or 'o'ver it
+    };
+    // With the width of the offscreen screen, neither side has room in the middle.
+    ASSERT_EQ(screen.width(), 800);
+    const Row rows[] = { { "room on the right", 0, 'r' },
+        { "room on the left only", screen.right() - w.width(), 'l' },
+        { "no room either side", 200, 'o' } };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        w.move(row.left, screen.top());
+        w.show();
+        Find<QPushButton>("cmdDirList_0")->click();
+        auto* dialog = w.findChild<frmListBox*>(QStringLiteral("frmListBox"));
+        ASSERT_NE(dialog, nullptr);
+        const QRect main = w.frameGeometry();
+        const QRect placed = dialog->frameGeometry();
+        const QPoint got = row.side == 'o' ? placed.center()
+            : row.side == 'r'              ? placed.topLeft()
+                                           : placed.topRight();
+        const QPoint want = row.side == 'o' ? main.center()
+            : row.side == 'r'               ? QPoint(main.right() + 8, main.top())
+                                            : QPoint(main.left() - 8, main.top());
+        // The frame the dialog gets once shown may shift it by a few pixels.
+        EXPECT_LE((got - want).manhattanLength(), 4) << got.x() << ',' << got.y();
+        dialog->cmdCancel->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 // A folder named in an old 8-bit encoding travels as its bytes from the store through the
@@ -239,6 +334,8 @@ TEST_F(MainWindowTest, ExportRunsEndToEndUnderTheProgressWindow)
     Find<QPushButton>("cmdHistory")->click();
     ASSERT_NE(w.History(), nullptr);
     EXPECT_EQ(w.History()->runs->rowCount(), 0);
+    EXPECT_EQ(
+        w.History()->details->text(), QStringLiteral("No export or import has been recorded yet."));
 
     // The progress window comes up while the run works, and is gone when it ends.
     ShowWatcher progress("frmProgress");

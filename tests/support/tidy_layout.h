@@ -1,0 +1,39 @@
+#pragma once
+
+// For the window's and the dialog's tests: what a person notices of a hand-placed form.
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QLabel>
+
+namespace vesko::test {
+
+// Every shown control of `page` lies inside it, clear of the others (a pixel of touching
+// aside), with its whole text readable; labels never take the keyboard focus.
+inline void ExpectTidy(QWidget* page)
+{
+    QList<QWidget*> shown;
+    for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisible() && !child->isWindow())
+            shown.append(child);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        QWidget* w = shown[i];
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_TRUE(page->rect().contains(w->geometry())) << page->objectName().toStdString();
+        for (qsizetype j = i + 1; j < shown.size(); ++j)
+            EXPECT_FALSE(w->geometry().adjusted(1, 1, -1, -1).intersects(shown[j]->geometry()))
+                << shown[j]->objectName().toStdString();
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (label->wordWrap())
+                EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+            else
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+            EXPECT_LE(label->fontMetrics().height(), label->height());
+            EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width());
+        }
+    }
+}
+
+} // namespace vesko::test
