@@ -12,14 +12,11 @@ namespace vesko::test {
 
 // What a message box showed.
 struct SeenBox {
-    QString title;
-    QString text;
-    Qt::TextFormat format = Qt::AutoText;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title, text, parentName, details;
+    Qt::TextFormat format;
+    QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    QString parentName;
-    QString details;
+    QMessageBox::StandardButton defaultButton;
 };
 
 // Stands in for the person at the real message boxes: each box that appears is recorded
@@ -35,6 +32,18 @@ public:
     }
 
     const std::vector<SeenBox>& Seen() const { return seen_; }
+    void Forget() { seen_.clear(); }
+    // "title|text|icon" of each box, to compare the whole log at once.
+    QString Log() const
+    {
+        static const char* const icons[]
+            = { "none", "information", "warning", "critical", "question" };
+        QStringList lines;
+        for (const SeenBox& box : seen_)
+            lines << box.title + QLatin1Char('|') + box.text + QLatin1Char('|')
+                    + QLatin1String(icons[box.icon]);
+        return lines.join(QLatin1Char('\n'));
+    }
 
 private:
     void Look()
@@ -45,10 +54,10 @@ private:
                 continue;
             box->setProperty("answered", true);
             QAbstractButton* press = box->defaultButton();
-            seen_.push_back({ box->windowTitle(), box->text(), box->textFormat(), box->icon(),
-                box->standardButtons(), press ? box->standardButton(press) : QMessageBox::NoButton,
+            seen_.push_back({ box->windowTitle(), box->text(),
                 box->parentWidget() ? box->parentWidget()->objectName() : QString(),
-                box->detailedText() });
+                box->detailedText(), box->textFormat(), box->icon(), box->standardButtons(),
+                press ? box->standardButton(press) : QMessageBox::NoButton });
             if (!script_.empty()) {
                 press = box->button(script_.front());
                 script_.pop_front();

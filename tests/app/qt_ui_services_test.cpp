@@ -4,6 +4,7 @@
 #include "app_fixture.h"
 #include "box_answerer.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,37 +18,31 @@ TEST_F(MainWindowTest, MessageBoxesShowTitleTextIconAndButtons)
     w.show();
     QtUiServices& ui = w.Ui();
     BoxAnswerer person({ QMessageBox::Ok, QMessageBox::Ok, QMessageBox::No, QMessageBox::Yes });
-
-    EXPECT_EQ(ui.MsgBox(std::string("First.") + CR + CR + "Second <b>bold</b>", "Its Title",
+    EXPECT_EQ(ui.MsgBox(std::string("caf\xe9.") + CR + CR + "Second <b>bold</b>", "Its Title",
                   Icon::Exclamation),
         Answer::Ok);
     EXPECT_EQ(ui.MsgBox("Cleanup operation completed.", "", Icon::None), Answer::Ok);
-    EXPECT_EQ(ui.MsgBox("Proceed with cleanup?", "Cleanup Temporary Directory", Icon::Question,
-                  Buttons::YesNo),
-        Answer::No);
+    EXPECT_EQ(ui.MsgBox("Proceed?", "Cleanup", Icon::Question, Buttons::YesNo), Answer::No);
     EXPECT_EQ(ui.MsgBox("Replace?", "Q", Icon::Question, Buttons::YesNoDefaultNo), Answer::Yes);
     ui.MsgBox("done", "Vesko Backup", Icon::Information);
     ui.MsgBox(
-        "trap", "Export Error", Icon::Critical, Buttons::Ok, std::string("/a: b") + CR + "/c: d");
+        "trap", "Export Error", Icon::Critical, Buttons::Ok, std::string("/a: b") + CR + "/c");
 
+    EXPECT_EQ(person.Log().toStdString(),
+        "Its Title|caf\u00e9.\n\nSecond <b>bold</b>|warning\n"
+        "Zeltan's Vesko Backup|Cleanup operation completed.|none\n"
+        "Cleanup|Proceed?|question\nQ|Replace?|question\n"
+        "Vesko Backup|done|information\nExport Error|trap|critical");
     const auto& seen = person.Seen();
     ASSERT_EQ(seen.size(), 6u);
-    EXPECT_EQ(seen[0].title, QStringLiteral("Its Title"));
-    EXPECT_EQ(seen[0].text, QStringLiteral("First.\n\nSecond <b>bold</b>"));
     EXPECT_EQ(seen[0].format, Qt::PlainText); // a path is never read as markup
-    EXPECT_EQ(seen[0].icon, QMessageBox::Warning);
     EXPECT_EQ(seen[0].buttons, QMessageBox::Ok);
-    EXPECT_EQ(seen[1].title, QStringLiteral("Zeltan's Vesko Backup"));
-    EXPECT_EQ(seen[1].icon, QMessageBox::NoIcon);
-    EXPECT_EQ(seen[2].icon, QMessageBox::Question);
     EXPECT_EQ(seen[2].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(seen[2].defaultButton, QMessageBox::Yes);
     EXPECT_EQ(seen[3].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(seen[3].defaultButton, QMessageBox::No);
-    EXPECT_EQ(seen[4].icon, QMessageBox::Information);
-    EXPECT_EQ(seen[5].icon, QMessageBox::Critical);
     EXPECT_EQ(seen[0].details, QString()); // folded away only when there is more to tell
-    EXPECT_EQ(seen[5].details, QStringLiteral("/a: b\n/c: d"));
+    EXPECT_EQ(seen[5].details, QStringLiteral("/a: b\n/c"));
     for (const SeenBox& box : seen)
         EXPECT_EQ(box.parentName, QStringLiteral("frmMain"));
 }
@@ -74,21 +69,32 @@ TEST_F(MainWindowTest, ProgressWindowShowsTheRunAndItsCancel)
     ProgressDialog* progress = ui.Progress();
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(progress->isVisible());
-    EXPECT_TRUE(progress->isModal());
+    EXPECT_EQ(progress->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(progress->windowTitle(), QStringLiteral("Export"));
-    EXPECT_EQ(progress->parentWidget(), &w);
+    EXPECT_LE(
+        (progress->frameGeometry().center() - w.frameGeometry().center()).manhattanLength(), 4);
 
-    ui.ProgressFolder("/home/me/Documents/");
+    const std::string folder = "/home/me/" + std::string(200, 'x') + "/caf\xe9/";
+    ui.ProgressFolder(folder);
     ui.ProgressCounts(1234, 56, 7890);
-    ui.ProgressStep("Archiving");
+    ui.ProgressStep("Archiving <b>");
     ui.ProgressOutput("Adding    a.txt");
     ui.ProgressOutput("Adding    b.txt");
-    EXPECT_EQ(progress->Step()->text(), QStringLiteral("Archiving"));
+    EXPECT_EQ(progress->Step()->text(), QStringLiteral("Archiving <b>"));
+    EXPECT_EQ(progress->Step()->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(progress->Step()->font().bold());
     EXPECT_EQ(progress->Counts()->text(),
         QStringLiteral("1,234 files examined, 56 copied (7,890 bytes)"));
-    EXPECT_EQ(progress->Folder()->toolTip(), QStringLiteral("/home/me/Documents/"));
+    // A long folder is cut in its middle; its whole name on hovering.
+    const QString shownFolder = QString::fromStdString(folder).replace(QChar(0xfffd), QChar(0xe9));
+    EXPECT_EQ(progress->Folder()->toolTip(), shownFolder);
+    EXPECT_TRUE(progress->Folder()->text().contains(QChar(0x2026)));
+    EXPECT_LE(progress->Folder()->fontMetrics().horizontalAdvance(progress->Folder()->text()),
+        progress->Folder()->width());
     EXPECT_EQ(
         progress->Output()->toPlainText(), QStringLiteral("Adding    a.txt\nAdding    b.txt"));
+    EXPECT_TRUE(progress->Output()->isReadOnly());
+    EXPECT_EQ(progress->Output()->lineWrapMode(), QPlainTextEdit::NoWrap);
 
     // Boxes during the run sit over the progress window; closing the main window is refused.
     BoxAnswerer person;
@@ -98,18 +104,36 @@ TEST_F(MainWindowTest, ProgressWindowShowsTheRunAndItsCancel)
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
 
+    // A run inside a run shares the window, which goes with the outer one.
+    ui.ProgressBegin("Import");
+    ui.ProgressEnd();
+    EXPECT_EQ(ui.Progress(), progress);
     EXPECT_FALSE(ui.ProgressPoll());
     progress->CancelButton()->click();
+    EXPECT_FALSE(progress->CancelButton()->isEnabled());
     EXPECT_TRUE(ui.ProgressPoll());
     EXPECT_TRUE(ui.ProgressPoll());
     ui.ProgressEnd();
     EXPECT_EQ(ui.Progress(), nullptr);
     EXPECT_FALSE(ui.ProgressPoll());
+    ui.ProgressEnd(); // one too many changes nothing
 
-    // The next run starts without the last one's Cancel or output.
+    // The next run starts without the last one's Cancel, step, folder, counts or output.
     ui.ProgressBegin("Export");
+    progress = ui.Progress();
     EXPECT_FALSE(ui.ProgressPoll());
-    EXPECT_TRUE(ui.Progress()->Output()->toPlainText().isEmpty());
+    EXPECT_TRUE(progress->CancelButton()->isEnabled());
+    EXPECT_EQ(
+        progress->Step()->text() + progress->Folder()->text() + progress->Output()->toPlainText(),
+        QString());
+    EXPECT_EQ(progress->Counts()->text(), QStringLiteral("0 files examined, 0 copied (0 bytes)"));
+    // Counts and folder told between polls are shown by a later poll.
+    ui.ProgressCounts(1, 0, 0);
+    QElapsedTimer waited;
+    for (waited.start();
+         progress->Counts()->text().startsWith(QLatin1Char('0')) && waited.elapsed() < 2000;)
+        ui.ProgressPoll();
+    EXPECT_EQ(progress->Counts()->text(), QStringLiteral("1 files examined, 0 copied (0 bytes)"));
     ui.ProgressEnd();
     EXPECT_TRUE(w.close());
 }

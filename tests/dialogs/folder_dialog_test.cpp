@@ -1,0 +1,259 @@
+// The folder dialog as a person uses it from the window's browse buttons.
+#include "app/app_fixture.h"
+#include "app/box_answerer.h"
+#include "dialogs/drive_list.h"
+#include "dialogs/frm_list_box.h"
+#include "support/tidy_layout.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <pwd.h>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace vesko::test {
+namespace {
+
+using Field = MainForm::Field;
+
+class FolderDialogTest : public MainWindowTest {
+protected:
+    FolderDialogTest()
+    {
+        MakeDirs(home + "/Docs/Letters");
+        MakeDirs(home + "/Music");
+        MakeDirs(home + "/.cache");
+        MakeDirs(home + "/caf\xe9"); // Latin-1, not UTF-8
+        WriteFile(home + "/notes.txt", "a file, not a folder");
+    }
+    // What the browse button of that index opens.
+    frmListBox* Open(int index)
+    {
+        Window().show();
+        Find<QPushButton>(("cmdDirList_" + std::to_string(index)).c_str())->click();
+        return Dialog();
+    }
+    frmListBox* Dialog()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return Window().findChild<frmListBox*>(QStringLiteral("frmListBox"));
+    }
+    void Pick(const std::string& path)
+    {
+        Q_EMIT Dialog()->Dir1->doubleClicked(Dialog()->FindFolder(path));
+    }
+    void Add() { Dialog()->cmdAdd->click(); }
+    std::string Shown(Field field) { return Window().Text(field); }
+
+    const std::string home = temp / "home";
+    BoxAnswerer person;
+};
+
+TEST_F(FolderDialogTest, OpensOnTheHomeFolderShowingItsFolders)
+{
+    // A link to a folder is one to pick, as in a file manager.
+    std::filesystem::create_directory_symlink(home + "/Music", home + "/linked");
+    frmListBox* dialog = Open(0);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Folder Selection"));
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+    ExpectTidy(dialog);
+    EXPECT_FALSE(dialog->Text1->isVisible());
+    ASSERT_GE(dialog->Drive1->count(), 2);
+    EXPECT_EQ(dialog->Drive1->itemText(0), QStringLiteral("Root (/)"));
+    EXPECT_EQ(dialog->Drive1->itemText(1).toStdString(), "Home (" + home + ")");
+    EXPECT_EQ(dialog->Drive1->currentIndex(), 1);
+    EXPECT_EQ(dialog->lblCurrentFolder->text().toStdString(), "Current folder: " + home);
+    EXPECT_EQ(dialog->lblCurrentFolder->toolTip().toStdString(), home);
+
+    // Folders only, hidden ones left out, in the order a person reads them.
+    const QAbstractItemModel* model = dialog->Dir1->model();
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        shown << model->index(row, 0).data().toString();
+    EXPECT_EQ(shown.join(QLatin1Char('|')), QStringLiteral("caf\u00e9|Docs|linked|Music"));
+    const QModelIndex docs = model->index(1, 0);
+    dialog->Dir1->expand(docs);
+    ASSERT_EQ(model->rowCount(docs), 1);
+    EXPECT_EQ(model->index(0, 0, docs).data().toString(), QStringLiteral("Letters"));
+
+    // The current folder is drawn in bold, so its name takes more room.
+    const auto width = [dialog, docs] {
+        return dialog->Dir1->itemDelegate()->sizeHint(QStyleOptionViewItem(), docs).width();
+    };
+    const int plain = width();
+    Pick(home + "/Docs");
+    EXPECT_GT(width(), plain);
+
+    // Enter opens the highlighted folder, as a double-click does; other keys do not.
+    for (const auto& [key, opens] : { std::pair { Qt::Key_Space, false },
+             std::pair { Qt::Key_Return, true }, std::pair { Qt::Key_Enter, true } }) {
+        SCOPED_TRACE(key);
+        Pick(home + "/Docs");
+        dialog->Dir1->setCurrentIndex(dialog->FindFolder(home + "/Music"));
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(dialog->Dir1, &press);
+        EXPECT_EQ(dialog->Dir1Path(), home + (opens ? "/Music" : "/Docs"));
+    }
+
+    QStringList order;
+    for (QWidget* w = dialog->Drive1; order.size() < 6; w = w->nextInFocusChain())
+        if (w->parentWidget() == dialog && w != dialog->lblCurrentFolder)
+            order << w->objectName();
+    EXPECT_EQ(
+        order.join(QLatin1Char(' ')), QStringLiteral("Drive1 Dir1 cmdAdd cmdCancel Label1 Text1"));
+    EXPECT_EQ(person.Log(), QString());
+}
+
+TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
+{
+    // The source list takes every Add, the bytes of each name, and the dialog stays open.
+    frmListBox* dialog = Open(5);
+    for (const char* folder : { "/caf\xe9", "/Docs/Letters" }) {
+        Pick(home + folder);
+        Add();
+    }
+    EXPECT_EQ(Window().SourceItem(0) + Window().SourceItem(1),
+        home + "/caf\xe9/" + home + "/Docs/Letters/");
+    const QString added
+        = QStringLiteral("Folder Selection|Folder added to the backup list.|information");
+    EXPECT_EQ(person.Log(), added + QLatin1Char('\n') + added);
+    EXPECT_TRUE(dialog->isVisible());
+
+    // Another browse button takes the open dialog over where it is; a single click only
+    // highlights.
+    EXPECT_EQ(Open(2), dialog);
+    EXPECT_EQ(dialog->Dir1Path(), home + "/Docs/Letters");
+    dialog->Dir1->setCurrentIndex(dialog->FindFolder(home + "/Music"));
+    Add();
+    EXPECT_EQ(Shown(Field::txtDestinDir), home + "/Docs/Letters/");
+    EXPECT_EQ(Dialog(), nullptr);
+
+    // From the root: a folder below it, and the root itself, which already ends with '/'.
+    Open(1)->Drive1->setCurrentIndex(0);
+    Pick(temp.Path());
+    Add();
+    EXPECT_EQ(Shown(Field::txtArjFolder), temp / "");
+    Open(4)->Drive1->setCurrentIndex(0);
+    Add();
+    EXPECT_EQ(Shown(Field::txtImportArj), "/");
+
+    // Cancel and the close box deliver nothing.
+    Open(0);
+    Pick(home + "/Docs");
+    Dialog()->cmdCancel->click();
+    Open(3);
+    Pick(home + "/Docs");
+    Dialog()->close();
+    EXPECT_EQ(Dialog(), nullptr);
+    EXPECT_EQ(Shown(Field::txtArcFolder) + Shown(Field::txtExportArj), "/");
+    EXPECT_EQ(person.Seen().size(), 2u);
+}
+
+// Only the browse buttons write the hidden target index: anything else is a fault, told.
+TEST_F(FolderDialogTest, ATargetIndexThatIsNoneOfTheSixIsTrapped)
+{
+    Open(0);
+    QStringList told;
+    for (const char* index : { "Text1", "6", "-1", "2x", "", "99999" }) {
+        Dialog()->Text1->setText(QString::fromLatin1(index));
+        Add();
+        told << QStringLiteral(
+            "Add Folder Error|The target index \"%1\" is not a number from 0 to 5.|critical")
+                    .arg(QString::fromLatin1(index));
+    }
+    EXPECT_EQ(person.Log(), told.join(QLatin1Char('\n')));
+    Dialog()->Text1->setText(QStringLiteral(" 0 "));
+    Add();
+    EXPECT_EQ(Shown(Field::txtArcFolder), home + "/");
+}
+
+// Beside the window, so that the source list can be seen growing; over it without room.
+TEST_F(FolderDialogTest, OpensBesideTheWindowWhereTheScreenHasRoom)
+{
+    frmMain& w = Window();
+    const QRect screen = w.screen()->availableGeometry();
+    ASSERT_EQ(screen.width(), 800); // so that in the middle, neither side has room
+    const std::pair<int, char> rows[]
+        = { { 0, 'r' }, { screen.right() - w.width(), 'l' }, { 200, 'o' } };
+    for (const auto& [left, side] : rows) {
+        SCOPED_TRACE(side);
+        w.move(left, screen.top());
+        const QRect placed = Open(0)->frameGeometry();
+        const QRect main = w.frameGeometry();
+        const QPoint got = side == 'o' ? placed.center()
+            : side == 'r'              ? placed.topLeft()
+                                       : placed.topRight();
+        const QPoint want = side == 'o' ? main.center()
+            : side == 'r'               ? QPoint(main.right() + 8, main.top())
+                                        : QPoint(main.left() - 8, main.top());
+        // The frame the dialog gets once shown may shift it by a few pixels.
+        EXPECT_LE((got - want).manhattanLength(), 4) << got.x() << ',' << got.y();
+        Dialog()->cmdCancel->click();
+    }
+}
+
+TEST_F(FolderDialogTest, AHomeThatCannotBeReadFallsBackToTheRoot)
+{
+    std::filesystem::remove_all(home);
+    frmListBox* dialog = Open(0);
+    EXPECT_EQ(person.Log().section(QLatin1Char('|'), 0, 0), QStringLiteral("Folder Selection"));
+    EXPECT_TRUE(person.Log().contains(QString::fromStdString(home)));
+    EXPECT_EQ(dialog->Drive1->currentIndex(), 0);
+    EXPECT_EQ(dialog->Dir1Path(), "/");
+}
+
+TEST_F(FolderDialogTest, TheHomeDriveIsTheHomeFolderWithoutItsEndingIfItIsOne)
+{
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const std::pair<std::string, std::string> rows[] = { { home + "//", "Home (" + home + ")" },
+        { "", "Home (" + std::string(user->pw_dir) + ")" }, { "relative", "" }, { "/", "" } };
+    for (const auto& [value, label] : rows) {
+        SCOPED_TRACE(value);
+        ScopedEnv env("HOME", value);
+        std::string found;
+        for (const DriveEntry& drive : ReadDrives())
+            if (drive.label.rfind("Home (", 0) == 0)
+                found = drive.label;
+        EXPECT_EQ(found, label);
+    }
+}
+
+TEST_F(FolderDialogTest, AVolumeGoneSinceTheListWasReadFallsBackToTheRememberedDrive)
+{
+    // A volume is mounted for this process alone: a private mount namespace, with /mnt
+    // hidden under an empty file system.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root: mounts a file system in a private namespace";
+    ASSERT_EQ(::unshare(CLONE_NEWNS), 0) << std::strerror(errno);
+    ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+    ASSERT_EQ(::mount("tmpfs", "/mnt", "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
+    MakeDirs("/mnt/my stick");
+    ASSERT_EQ(::mount("tmpfs", "/mnt/my stick", "tmpfs", 0, "size=1m"), 0);
+
+    frmListBox* dialog = Open(5);
+    const int stick = dialog->Drive1->findData(QByteArray("/mnt/my stick"));
+    ASSERT_GE(stick, 2);
+    EXPECT_EQ(dialog->Drive1->itemText(stick), QStringLiteral("my stick (/mnt/my stick)"));
+    Pick(home + "/Docs");
+    ::umount("/mnt/my stick");
+    dialog->Drive1->setCurrentIndex(stick);
+    ::umount2("/mnt", MNT_DETACH);
+    EXPECT_TRUE(person.Log().startsWith(QStringLiteral("Folder Selection|")));
+    EXPECT_TRUE(person.Log().endsWith(
+        QStringLiteral("/mnt/my stick\": no volume is mounted there|critical")));
+    EXPECT_EQ(dialog->Drive1->currentIndex(), 1);
+    EXPECT_EQ(dialog->Dir1Path(), home);
+}
+
+} // namespace
+} // namespace vesko::test
