@@ -14,43 +14,31 @@
 namespace vesko::test {
 namespace {
 
-TEST_F(MainWindowTest, FirstStartShowsTheSettingsTabTodayAndTheEmptySettings)
+TEST_F(MainWindowTest, FirstStartShowsTheEmptySettingsOnATidyFormInFocusOrder)
 {
-    const QDate before = QDate::currentDate();
     frmMain& w = Window();
-    const QDate after = QDate::currentDate();
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Zeltan's Vesko Backup"));
-    EXPECT_FALSE(w.windowIcon().isNull());
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
-    QTabWidget* tabs = w.vaTabPro1();
-    EXPECT_EQ(QStringList({ tabs->tabText(0), tabs->tabText(1), tabs->tabText(2) }),
-        QStringList(
-            { QStringLiteral("&Export"), QStringLiteral("&Import"), QStringLiteral("&Settings") }));
     EXPECT_TRUE(w.settingsTab()->isVisible());
-    const QDate shown = w.exportTab()->fpDateTime1->date();
-    EXPECT_TRUE(shown == before || shown == after);
+    EXPECT_LE(std::abs(w.exportTab()->fpDateTime1->date().daysTo(QDate::currentDate())), 1);
     // The refresh ran over the empty store.
-    EXPECT_EQ(w.Text(MainForm::Field::txtArcFolder), "/");
-    EXPECT_EQ(w.Text(MainForm::Field::txtImportFolder), "/");
+    EXPECT_EQ(
+        w.Text(MainForm::Field::txtArcFolder) + w.Text(MainForm::Field::txtImportFolder), "//");
     EXPECT_EQ(w.Caption(MainForm::Label::lblExport), "Date of last export:   ");
-    EXPECT_EQ(w.SourceCount(), 0);
 
+    QTabWidget* tabs = w.vaTabPro1();
     ExpectTidy(&w);
     for (int tab = 0; tab < 3; ++tab) {
-        tabs->setCurrentIndex(tab);
         SCOPED_TRACE(tab);
+        tabs->setCurrentIndex(tab);
         ExpectTidy(tabs->currentWidget());
         for (QLabel* label : tabs->currentWidget()->findChildren<QLabel*>())
             EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
     }
     EXPECT_FALSE(Find<QWidget>("ExportStatus")->isVisible());
     EXPECT_TRUE(Find<QLabel>("lblFPctl")->font().italic());
-}
 
-TEST_F(MainWindowTest, FocusGoesThroughTheControlsInTheirOrder)
-{
-    Window().show();
     const QStringList order = QStringLiteral(
         "vaTabPro1 fpDateTime1 cmdExport cmdHistory txtImportName txtImportFolder cmdImport "
         "txtArcFolder cmdDirList_0 txtArjFolder cmdDirList_1 txtDestinDir cmdDirList_2 "
@@ -58,12 +46,9 @@ TEST_F(MainWindowTest, FocusGoesThroughTheControlsInTheirOrder)
         "cmdDirList_5 txtSourceDirList cmdAddSource cmdDeleteSource cmdApply cmdReset ExportStatus")
                                   .split(QLatin1Char(' '));
     QStringList walked;
-    QWidget* at = Window().vaTabPro1();
-    do {
+    for (QWidget* at = tabs; walked.size() < order.size(); at = at->nextInFocusChain())
         if (order.contains(at->objectName()) && !walked.contains(at->objectName()))
             walked.append(at->objectName());
-        at = at->nextInFocusChain();
-    } while (at != Window().vaTabPro1());
     EXPECT_EQ(walked, order);
 }
 
@@ -74,13 +59,10 @@ TEST_F(MainWindowTest, DateFieldTakesMonthDayYearAndOpensACalendarBelowIt)
     w.vaTabPro1()->setCurrentIndex(0);
     DateField* field = w.exportTab()->fpDateTime1;
     QLineEdit* editor = field->findChild<QLineEdit*>();
-    ASSERT_NE(editor, nullptr);
     EXPECT_THROW(w.SetDateText("29-02-2024"), std::exception);
     EXPECT_EQ(field->buttonSymbols(), QAbstractSpinBox::NoButtons);
-
     const auto rightClick = [](QWidget* on) {
-        QContextMenuEvent click(
-            QContextMenuEvent::Mouse, QPoint(5, 5), on->mapToGlobal(QPoint(5, 5)));
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), on->mapToGlobal(QPoint()));
         QCoreApplication::sendEvent(on, &click);
     };
     const auto key = [field](Qt::Key k, Qt::KeyboardModifiers mods) {
@@ -90,8 +72,7 @@ TEST_F(MainWindowTest, DateFieldTakesMonthDayYearAndOpensACalendarBelowIt)
     struct Row {
         const char* name;
         std::function<void()> open;
-        bool opens;
-        bool pickByClick;
+        bool opens, pickByClick;
     };
     const Row rows[] = {
         { "right click on the text", [&] { rightClick(editor); }, true, true },
@@ -105,12 +86,10 @@ TEST_F(MainWindowTest, DateFieldTakesMonthDayYearAndOpensACalendarBelowIt)
         w.SetDateText("02-29-2024");
         EXPECT_EQ(editor->text(), QStringLiteral("02-29-2024"));
         row.open();
-        if (!row.opens) {
-            EXPECT_EQ(field->Calendar(), nullptr);
-            continue;
-        }
         QCalendarWidget* calendar = field->Calendar();
-        ASSERT_NE(calendar, nullptr);
+        ASSERT_EQ(calendar != nullptr, row.opens);
+        if (!calendar)
+            continue;
         row.open(); // a second request keeps the one calendar
         EXPECT_EQ(field->Calendar(), calendar);
         EXPECT_TRUE(calendar->isVisible());
