@@ -18,17 +18,17 @@
 namespace vesko::test {
 namespace {
 
-// A column's or a row's cells, joined by '|'; every cell shows its whole text on hovering.
-std::string Cells(QTableWidget* table, int row, int column)
+// The cells of rows [r0, r1) and columns [c0, c1): '|' between cells, '\n' after each row.
+// Every cell shows its whole text on hovering.
+std::string Cells(QTableWidget* table, int r0, int r1, int c0, int c1)
 {
-    QStringList cells;
-    for (int r = row < 0 ? 0 : row; r < (row < 0 ? table->rowCount() : row + 1); ++r)
-        for (int c = column < 0 ? 0 : column; c < (column < 0 ? table->columnCount() : column + 1);
-             ++c) {
-            cells << table->item(r, c)->text();
-            EXPECT_EQ(table->item(r, c)->toolTip(), cells.last());
+    std::string cells;
+    for (int r = r0; r < r1; ++r)
+        for (int c = c0; c < c1; ++c) {
+            cells += table->item(r, c)->text().toStdString() + (c + 1 < c1 ? "|" : "\n");
+            EXPECT_EQ(table->item(r, c)->toolTip(), table->item(r, c)->text());
         }
-    return cells.join(QLatin1Char('|')).toStdString();
+    return cells;
 }
 
 TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
@@ -67,23 +67,18 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     ASSERT_NE(h, nullptr);
     EXPECT_TRUE(h->isVisible() && h->isWindow());
 
-    // Row for row what vesko-backup history prints, newest first.
+    // Row for row what vesko-backup history prints, newest first: its bytes shown as the
+    // window shows a path, its columns' spacing as '|'.
     const ChildRun listed
         = RunChild({ "/usr/bin/env", "-u", "DISPLAY", VESKO_PROGRAM_PATH, "history" });
     ASSERT_EQ(listed.status, 0) << listed.err;
-    // Its bytes, shown as the window shows a path.
-    QStringList lines = ShownPath(listed.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    lines.removeFirst();
-    ASSERT_EQ(h->runs->rowCount(), 4);
-    ASSERT_EQ(lines.size(), 4);
-    for (int row = 0; row < 4; ++row) {
-        SCOPED_TRACE(row);
-        QStringList cells = lines[row].trimmed().split(QRegularExpression(QStringLiteral(" {2,}")));
-        if (cells.last() == QStringLiteral("-"))
-            cells.last().clear();
-        EXPECT_EQ(cells.join(QLatin1Char('|')).toStdString(), Cells(h->runs, row, -1));
-        EXPECT_EQ(h->runs->item(row, 5)->textAlignment(), Qt::AlignRight | Qt::AlignVCenter);
-    }
+    const QString cli
+        = ShownPath(listed.out)
+              .section(QLatin1Char('\n'), 1)
+              .replace(QRegularExpression(QStringLiteral("(?m)^ +| +$|-$")), QString())
+              .replace(QRegularExpression(QStringLiteral(" {2,}")), QStringLiteral("|"));
+    EXPECT_EQ(cli.toStdString(), Cells(h->runs, 0, 4, 0, 7));
+    EXPECT_EQ(h->runs->item(0, 5)->textAlignment(), Qt::AlignRight | Qt::AlignVCenter);
     EXPECT_NE(h->runs->item(0, 3)->icon().cacheKey(), h->runs->item(3, 3)->icon().cacheKey());
 
     // The incomplete run: its details and what it left out, kept selected through a reload
@@ -91,10 +86,11 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     h->runs->selectRow(2); // run 2
     h->runs->horizontalHeader()->setSortIndicator(5, Qt::DescendingOrder);
     h->Reload();
-    EXPECT_EQ(Cells(h->runs, -1, 0), "1|2|3|4");
+    EXPECT_EQ(Cells(h->runs, 0, 4, 0, 1), "1\n2\n3\n4\n");
     EXPECT_TRUE(h->details->text().contains(QStringLiteral("incomplete")));
     EXPECT_TRUE(h->details->text().contains(QStringLiteral("/arc/tue\u00e9.arj")));
-    EXPECT_EQ(Cells(h->leftOut, -1, -1), "/src/secret|Permission denied");
+    EXPECT_EQ(
+        Cells(h->leftOut, 0, h->leftOut->rowCount(), 0, 2), "/src/secret|Permission denied\n");
     h->runs->selectRow(0);
     EXPECT_EQ(h->leftOut->rowCount(), 0);
 
@@ -113,9 +109,9 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     EXPECT_EQ(h->found->rowCount(), 0);
     h->findText->setText(QStringLiteral("report"));
     Q_EMIT h->findText->returnPressed();
-    EXPECT_EQ(
-        Cells(h->found, -1, 0) + Cells(h->found, -1, 2), "2|1/arc/tue\u00e9.arj|/arc/mon.arj");
-    EXPECT_EQ(Cells(h->found, 0, 5), "docs/report.odt");
+    EXPECT_EQ(Cells(h->found, 0, h->found->rowCount(), 0, 6),
+        "2|2026-12-02 22:00:00|/arc/tue\u00e9.arj|2.1 KB|2026-11-30 22:00:00|docs/report.odt\n"
+        "1|2026-12-01 22:00:00|/arc/mon.arj|2.0 KB|2026-11-30 22:00:00|docs/report.odt\n");
 
     // A run recorded since is there at the next press of History.
     record(RunKind::Import, RunOutcome::Success, 10, "/arc/mon.arj");
