@@ -1,11 +1,34 @@
 #pragma once
 
+// The window's tests: the real window offscreen, and a person answering its boxes.
+#include "app/date_field.h"
+#include "app/export_tab.h"
 #include "app/frm_main.h"
+#include "app/history_window.h"
+#include "app/path_text.h"
+#include "app/progress_dialog.h"
+#include "app/settings_tab.h"
+#include "dialogs/frm_list_box.h"
 #include "support/qt_app.h"
 #include "support/temp_dir.h"
+#include "support/tidy_layout.h"
 
+#include <deque>
 #include <gtest/gtest.h>
 #include <memory>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+#include <vector>
 
 namespace vesko::test {
 
@@ -36,6 +59,61 @@ protected:
     ScopedEnv config { "XDG_CONFIG_HOME", temp / "config" };
     ScopedEnv home { "HOME", temp / "home" };
     std::unique_ptr<frmMain> window;
+};
+
+// What a message box showed.
+struct SeenBox {
+    QString title, text, parentName, details;
+    Qt::TextFormat format;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButton defaultButton;
+};
+
+// Stands in for the person at the real message boxes: each box that appears is recorded
+// and answered with the next scripted button, or with its default button when the script
+// is used up.
+class BoxAnswerer : public QObject {
+public:
+    explicit BoxAnswerer(std::deque<QMessageBox::StandardButton> script = {})
+        : script_(std::move(script))
+    {
+        connect(&timer_, &QTimer::timeout, this, &BoxAnswerer::Look);
+        timer_.start(5);
+    }
+
+    std::vector<SeenBox> seen;
+    // "title|text|icon" of each box, to compare the whole log at once.
+    QString Log() const
+    {
+        const char* const icons[] = { "none", "information", "warning", "critical", "question" };
+        QStringList lines;
+        for (const SeenBox& box : seen)
+            lines << QStringList({ box.title, box.text, QLatin1String(icons[box.icon]) })
+                         .join(QLatin1Char('|'));
+        return lines.join(QLatin1Char('\n'));
+    }
+
+private:
+    void Look()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (!box || !box->isVisible() || box->property("answered").toBool())
+                continue;
+            box->setProperty("answered", true);
+            QAbstractButton* press = box->defaultButton();
+            seen.push_back({ box->windowTitle(), box->text(), box->parentWidget()->objectName(),
+                box->detailedText(), box->textFormat(), box->icon(), box->standardButton(press) });
+            if (!script_.empty()) {
+                press = box->button(script_.front());
+                script_.pop_front();
+            }
+            press->click();
+        }
+    }
+
+    QTimer timer_;
+    std::deque<QMessageBox::StandardButton> script_;
 };
 
 } // namespace vesko::test

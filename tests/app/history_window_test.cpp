@@ -1,19 +1,12 @@
 // The run history window: the same runs the command line lists, sortable, the selected
 // run's details and left-out files, and the search across runs.
-#include "app/export_tab.h"
-#include "app/history_window.h"
-#include "app/path_text.h"
 #include "app_fixture.h"
 #include "history/run_history.h"
 #include "platform/dates.h"
 #include "support/child_process.h"
 
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTableWidget>
 
 namespace vesko::test {
 namespace {

@@ -1,17 +1,7 @@
 // The window's working state on its widgets, and the buttons reaching their handlers.
-#include "app/history_window.h"
-#include "app/path_text.h"
 #include "app_fixture.h"
-#include "box_answerer.h"
 #include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
-
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTableWidget>
 
 namespace vesko::test {
 namespace {
