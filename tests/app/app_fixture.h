@@ -16,7 +16,6 @@
 #include <deque>
 #include <gtest/gtest.h>
 #include <memory>
-#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>

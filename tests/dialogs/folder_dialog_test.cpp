@@ -100,9 +100,6 @@ TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
     }
     EXPECT_EQ(Window().SourceItem(0) + Window().SourceItem(1),
         home + "/caf\xe9/" + home + "/Docs/Letters/");
-    const QString added
-        = QStringLiteral("Folder Selection|Folder added to the backup list.|information");
-    EXPECT_EQ(person.Log(), added + QLatin1Char('\n') + added);
     EXPECT_TRUE(dialog->isVisible());
 
     // Another browse button takes the open dialog over where it is; a single click only
@@ -121,20 +118,17 @@ TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
     Add();
     EXPECT_EQ(Shown(Field::txtArjFolder) + Shown(Field::txtImportArj), temp / "/");
 
-    // Cancel delivers nothing.
+    // Cancel delivers nothing. Only the browse buttons write the hidden target index:
+    // anything else is a fault, told.
     Open(0);
     Pick(home + "/Docs");
     Dialog()->cmdCancel->click();
     EXPECT_EQ(Dialog(), nullptr);
     EXPECT_EQ(Shown(Field::txtArcFolder), "/");
-    EXPECT_EQ(person.seen.size(), 2u);
-}
-
-// Only the browse buttons write the hidden target index: anything else is a fault, told.
-TEST_F(FolderDialogTest, ATargetIndexThatIsNoneOfTheSixIsTrapped)
-{
     Open(0);
-    QStringList told;
+    const QString added
+        = QStringLiteral("Folder Selection|Folder added to the backup list.|information");
+    QStringList told { added, added };
     for (const char* index : { "Text1", "6", "-1", "2x", "", "99999" }) {
         Dialog()->Text1->setText(QString::fromLatin1(index));
         Add();
