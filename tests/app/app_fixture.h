@@ -15,7 +15,6 @@
 
 #include <deque>
 #include <gtest/gtest.h>
-#include <memory>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>

@@ -20,6 +20,8 @@ std::string Cells(QTableWidget* table, int r0, int r1, int c0, int c1)
         for (int c = c0; c < c1; ++c) {
             cells += table->item(r, c)->text().toStdString() + (c + 1 < c1 ? "|" : "\n");
             EXPECT_EQ(table->item(r, c)->toolTip(), table->item(r, c)->text());
+            EXPECT_GE(table->columnWidth(c),
+                table->fontMetrics().horizontalAdvance(table->item(r, c)->text()));
         }
     return cells;
 }
@@ -49,7 +51,8 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     record(RunKind::Export, RunOutcome::Success, 3000, "/arc/mon.arj",
         { { "docs/report.odt", 2000, t }, { "a.txt", 1000, t } });
     record(RunKind::Export, RunOutcome::Incomplete, 2100, "/arc/tue\xe9.arj",
-        { { "docs/report.odt", 2100, t } }, { { "/src/secret", "Permission denied" } });
+        { { "docs/report.odt", 2100, t } },
+        { { "/src/a long folder name/secret", "Permission denied" } });
     record(RunKind::Import, RunOutcome::Failed, 900, "/arc/tue.arj");
     record(RunKind::Export, RunOutcome::Unfinished, 0, "");
 
@@ -71,7 +74,6 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
               .replace(QRegularExpression(QStringLiteral(" {2,}")), QStringLiteral("|"));
     EXPECT_EQ(cli.toStdString(), Cells(h->runs, 0, 4, 0, 7));
     EXPECT_EQ(h->runs->item(0, 5)->textAlignment(), Qt::AlignRight | Qt::AlignVCenter);
-    EXPECT_NE(h->runs->item(0, 3)->icon().cacheKey(), h->runs->item(3, 3)->icon().cacheKey());
 
     // The incomplete run: its details and what it left out, kept selected through a reload
     // sorted as a click on a header sorts, by the size rather than its text.
@@ -79,11 +81,11 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     h->runs->horizontalHeader()->setSortIndicator(5, Qt::DescendingOrder);
     h->Reload();
     EXPECT_EQ(Cells(h->runs, 0, 4, 0, 1), "1\n2\n3\n4\n");
-    EXPECT_TRUE(h->details->text().contains(QStringLiteral("incomplete")));
-    EXPECT_TRUE(h->details->text().contains(QStringLiteral("/arc/tue\u00e9.arj")));
-    EXPECT_EQ(
-        Cells(h->leftOut, 0, h->leftOut->rowCount(), 0, 2), "/src/secret|Permission denied\n");
-    h->runs->selectRow(0);
+    EXPECT_TRUE(h->details->text().contains(
+        QRegularExpression(QStringLiteral("incomplete.*/arc/tue\u00e9.arj"))));
+    EXPECT_EQ(Cells(h->leftOut, 0, h->leftOut->rowCount(), 0, 2),
+        "/src/a long folder name/secret|Permission denied\n");
+    h->runs->clearSelection();
     EXPECT_EQ(h->leftOut->rowCount(), 0);
 
     // The search, by the button or Enter; case matters, as in file names.

@@ -197,7 +197,6 @@ TEST_F(MainWindowTest, ExportRunsEndToEndKeepingTheBytesOfEveryName)
                        "Cleanup Temporary Directory@frmMain|Zeltan's Vesko Backup@frmMain"));
     EXPECT_EQ(w.Text(Field::ExportStatus), "OK");
     ASSERT_EQ(w.History()->runs->rowCount(), 2);
-    EXPECT_EQ(w.History()->runs->item(0, 3)->text(), QStringLiteral("success"));
 
     // The folder dialog and the history close with the window.
     MakeDirs(temp / "home");
