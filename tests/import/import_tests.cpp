@@ -147,7 +147,7 @@ protected:
     {
         SCOPED_TRACE(road.name);
         const std::string area = tmp / road.name;
-        std::string dir = area + "/x/y/z/"; // whatever is around it must not change
+        std::string dir = area + "/x/y/z/";
         MakeDirs(dir);
         form.SetText(Field::txtArjFolder, road.arj);
         if (!road.arj.starts_with('/')) {
@@ -271,14 +271,6 @@ TEST_F(ImportTest, Roads)
         "!Archive Not Found|The archive file can't be found. Check to make sure the file exists "
         "and the path is correct in the settings section." };
     const std::string n = "n.txt", one = "printf abc > \"$6/n.txt\"";
-    std::string shortBasic = Basic({ n }), wrongShape = shortBasic,
-                noNameEnd = shortBasic.substr(0, 35), noCommentEnd = shortBasic + "cmt";
-    shortBasic.resize(29);
-    wrongShape[0] = char(wrongShape.size());
-    noCommentEnd.erase(36, 1);
-    std::string flipped = Header(Basic({ n })), badExtended = Header(Basic({ n }), { "ext" });
-    flipped[4 + 30] ^= 1;
-    badExtended[badExtended.size() - 3] ^= 1;
     const std::string main = Header(Basic({ "c.arj", 2, 0, 0 }));
     std::vector<Road> roads = {
         { "no name", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
@@ -360,6 +352,14 @@ TEST_F(ImportTest, Roads)
             restored("1 file"), { { n, "abc" } }, one },
     };
     // Archives from anyone, refused from their headers alone: the volumes, and why.
+    std::string shortBasic = Basic({ n }), wrongShape = shortBasic,
+                noNameEnd = shortBasic.substr(0, 35), noCommentEnd = shortBasic + "cmt";
+    shortBasic.resize(29);
+    wrongShape[0] = char(wrongShape.size());
+    noCommentEnd.erase(36, 1);
+    std::string flipped = Header(Basic({ n })), badExtended = Header(Basic({ n }), { "ext" });
+    flipped[4 + 30] ^= 1;
+    badExtended[badExtended.size() - 3] ^= 1;
     const std::pair<Lines, std::string> damaged[] = {
         { { "PK\3\4 and more" }, "no header where one belongs" },
         { { "" }, "it ends inside a header" },
