@@ -230,13 +230,18 @@ TEST_F(CommandLine, RunsOneAfterAnother)
         { "import, stored name wrong", {}, "import", 1,
             { "Archive Not Found: The archive file can't be found. Check to make sure the file "
               "exists and the path is correct in the settings section.\n" } },
-        { "import", {}, "import --name nightly", 0, { "Archive Import: " },
+        { "import", {}, "import --name nightly", 0,
+            { "\nArchive Import: Archive restored successfully.  4 files restored into " + arc
+                + ".\n" },
             { { restored + "Makefile", "all:\n" }, { restored + "old.txt", "-" } } },
         { "newer kept", [&] { WriteFile(restored + "Makefile", "edited\n"); },
             "import --name nightly", 0, { "\nKept newer file: " + restored + "Makefile\n" },
             { { restored + "Makefile", "edited\n" } } },
         { "newer replaced", {}, "import --name nightly --replace-newer", 0, {},
             { { restored + "Makefile", "all:\n" } } },
+        { "another folder", [&] { fs::copy(arc + "nightly.arj", tmp / "other.arj"); },
+            "import --name other --folder " + tmp.Path(), 0, {},
+            { { tmp.Path() + "/" + restored.substr(arc.size()) + "Makefile", "all:\n" } } },
         // The whole day on which the last export began copying, though its archiver started
         // after midnight. A file the archive cannot hold is left out and named.
         { "since last, a file left out",
@@ -250,14 +255,14 @@ TEST_F(CommandLine, RunsOneAfterAnother)
             },
             "export --since last --keep-temp", 3,
             { "Backup Incomplete: The archive was written and verified, ",
-                "\n" + src + "/huge: 4 GiB or larger", history::kSeeHistoryLine,
+                "\n" + src + "/huge: 4 GiB or larger", std::string(history::kSeeHistoryLine) + "\n",
                 "Cleanup Cancelled: Cleanup operation cancelled.  Make " },
             { { mirror + "same day.txt", "in\n" }, { mirror + "day before.txt", "-" } } },
         { "a kept tree is the person's", [&] { fs::remove(arc + "nightly.arj"); }, "export", 1,
             { "Temporary Folder Exists: The temporary destination folder already exists!  Files "
               "can't be copied to an existing folder.  Rename or delete the folder "
                 + temp + " or " } },
-        { "an incomplete run", {}, "history 9", 0,
+        { "an incomplete run", {}, "history 10", 0,
             { "\nOutcome:         incomplete\n", "\nCut-off day:     06-15-2021\n",
                 "\nFiles copied:    3 (13 bytes)\n", "\nVolume:          " + arc + "nightly.arj (",
                 "\nArchiver status: 0\n", "\nArchived:        3 files\n",
