@@ -45,19 +45,12 @@ const auto kAfter = LocalTime(2020, 6, 15, 0, 0, 1);
 // The write-only attributes of the kernel's sysfs cannot be read by anyone, root included.
 const std::string kSysfs = "/sys/bus/cpu";
 
-// The recorded person, who may also act while a box is open, or press Cancel.
+// The recorded person, who may also act while a box is open or the progress window polls.
 class ScriptedUi : public RecordingUi {
 public:
     std::function<void(const std::string& title)> whileBoxOpen;
-    std::function<bool()> cancelWhen;
-    std::function<void()> afterEachFile;
+    std::function<bool()> cancelWhen; // at each poll of the progress window
 
-    void ProgressCounts(std::uint64_t examined, std::uint64_t copied, std::uint64_t bytes) override
-    {
-        RecordingUi::ProgressCounts(examined, copied, bytes);
-        if (afterEachFile)
-            afterEachFile();
-    }
     bool ProgressPoll() override
     {
         return RecordingUi::ProgressPoll() || (cancelWhen && cancelWhen());
@@ -530,12 +523,13 @@ const Road kRoads[] = {
             t.Put(t.src + "/sub/d.txt", "d\n");
             // Once the walk has listed the source: a file gone before it was looked at (nothing
             // lost), and a folder that became a file (which this run cannot read as a folder).
-            t.ui.afterEachFile = [&t] {
-                if (!fs::exists(t.src + "/b.txt"))
-                    return;
-                fs::remove(t.src + "/b.txt");
-                fs::rename(t.src + "/sub", t.root / "moved");
-                t.Put(t.src + "/sub", "now a file\n");
+            t.ui.cancelWhen = [&t] {
+                if (fs::exists(t.src + "/b.txt")) {
+                    fs::remove(t.src + "/b.txt");
+                    fs::rename(t.src + "/sub", t.root / "moved");
+                    t.Put(t.src + "/sub", "now a file\n");
+                }
+                return false;
             };
             t.Sources({ t.src, t.root / "no such folder", t.other });
             return kept;
