@@ -31,6 +31,7 @@ using Strings = std::vector<std::string>;
 using Field = MainForm::Field;
 using ::testing::Contains;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 const char* const kDone = "Vesko Backup";
 const char* const kIncomplete = "Backup Incomplete";
@@ -225,6 +226,7 @@ TEST_P(ExportRoads, EndsInItsOwnOutcome)
         EXPECT_TRUE(
             arcExisted || (fs::status(arc).permissions() & fs::perms::all) == fs::perms::owner_all);
         EXPECT_EQ(ui.ProgressBegins(), progressBegins + 1);
+        EXPECT_GT(ui.BusyChanges().size(), busyChanges) << "no busy pointer";
     } else {
         EXPECT_EQ(ArchiveFolder(), arcBefore) << "the archive folder as it was";
     }
@@ -452,7 +454,12 @@ const Road kRoads[] = {
             return t.OneWith(t.arj, t.root / "arj/");
         },
         Failed, { "Archive Failed", kQuietError },
-        { "Failed to archive files.\r\rExit status 2.\rstand-in: disk full" }, TreeStays },
+        { "Failed to archive files.\r\rExit status 2.\rstand-in: disk full" },
+        [](R t) {
+            TreeStays(t);
+            EXPECT_EQ(t.form.Text(Field::ExportStatus), "")
+                << "the copy step's OK no longer stands";
+        } },
     { "ArchiverExitingWithoutWritingTheArchive",
         [](R t) {
             WriteFile(t.arc + "ARJTEMP.$01", "someone else's");
@@ -463,16 +470,18 @@ const Road kRoads[] = {
         { "The archiver ended without writing the archive" } },
     { "ArchiveLackingACopiedFile",
         [](R t) {
-            t.Put(t.src + "/b.txt", "b\n");
-            // An archive that passes its own test but lost a file after it was written.
+            for (const char* name : { "b1", "b2", "b3", "b4", "b5" })
+                t.Put(t.src + "/" + name, "b\n");
+            // An archive that passes its own test but lost files after it was written: as many
+            // as the box names.
             WriteScript(t.root / "arj/arj",
                 "/usr/bin/arj \"$@\" || exit\n[ \"$1\" != a ] || /usr/bin/arj d -y '" + t.arc
-                    + "backup.arj' b.txt");
+                    + "backup.arj' 'b*'");
             return t.OneWith(t.arj, t.root / "arj/");
         },
         Failed, { "Archive Failed", kQuietError },
-        { "The archive does not hold 1 file of those copied:\r",
-            "/src/b.txt: not in the archive" } },
+        { "The archive does not hold 5 files of those copied:\r", "/src/b5: not in the archive" },
+        [](R t) { EXPECT_THAT(t.ui.Boxes()[0].text, Not(HasSubstr("more"))); } },
     { "CancelledArchiverLeavesNoPartialVolume",
         [](R t) {
             t.Put(t.src + "/big", RandomBytes(20 << 20, 5));
@@ -558,7 +567,8 @@ const Road kRoads[] = {
         },
         Incomplete, { kIncomplete, kCleanup, kCleanupDone },
         { "12 files could not be backed up", "huge19: 4 GiB or larger", "\u2026 and 2 more",
-            "huge21: 4 GiB or larger" } },
+            "huge21: 4 GiB or larger" },
+        [](R t) { EXPECT_THAT(t.ui.Boxes()[0].text, Not(HasSubstr("huge2"))); } },
     { "TreeGoneWhenTheCleanupBegins",
         [](R t) {
             t.ui.whileBoxOpen = [&t](const std::string& title) {
