@@ -260,16 +260,6 @@ TEST_P(ExportRoads, EndsInItsOwnOutcome)
 
 using enum RunOutcome;
 
-// The temporary tree as the run left it.
-void TreeStays(R t)
-{
-    EXPECT_TRUE(fs::exists(t.temp));
-}
-void TreeGone(R t)
-{
-    EXPECT_FALSE(fs::exists(t.temp));
-}
-
 const Road kRoads[] = {
     { "ChangedFilesOnlyWithOddNamesLinksAndPipes",
         [](R t) {
@@ -300,7 +290,7 @@ const Road kRoads[] = {
         { "Backup completed successfully.", "Proceed with cleanup?",
             "Cleanup operation completed." },
         [](R t) {
-            TreeGone(t);
+            EXPECT_FALSE(fs::exists(t.temp));
             EXPECT_FALSE(fs::exists("pwned"));
             EXPECT_EQ(t.ui.Boxes()[1].buttons, Buttons::YesNo);
         } },
@@ -396,7 +386,8 @@ const Road kRoads[] = {
             return Strings {};
         },
         Success, { "Nothing to Archive" },
-        { "No file was modified on or after 06-16-2020.\r\rNo archive was written." }, TreeGone },
+        { "No file was modified on or after 06-16-2020.\r\rNo archive was written." },
+        [](R t) { EXPECT_FALSE(fs::exists(t.temp)); } },
     { "NothingSetUp",
         [](R t) {
             t.form.SetSources({ t.src });
@@ -413,7 +404,7 @@ const Road kRoads[] = {
         Failed, { kDrive, kDrive, "Export Error" },
         { "Source drive doesn't exist!", "Copy Error!\r\rNothing could be backed up; 2 files",
             "/media/nobody/GONE/b: Source drive doesn't exist!" },
-        TreeGone },
+        [](R t) { EXPECT_FALSE(fs::exists(t.temp)); } },
     { "TemporaryFolderOnAMissingDrive",
         [](R t) { return t.OneWith(t.temp, "/media/nobody/GONE/temp/"); }, Refused, { kDrive },
         { "Destination drive doesn't exist!" } },
@@ -431,7 +422,7 @@ const Road kRoads[] = {
         },
         Failed, { kQuietError }, { "Copy Error!" },
         [](R t) {
-            TreeGone(t);
+            EXPECT_FALSE(fs::exists(t.temp));
             EXPECT_EQ(t.form.Text(Field::ExportStatus), "") << "no status from an earlier run";
         } },
     { "ArchiveFolderThatCannotBeMade",
@@ -446,7 +437,7 @@ const Road kRoads[] = {
         [](R t) {
             EXPECT_THAT(t.ui.Boxes()[0].text, HasSubstr(t.root / "no archiver/arj"));
             EXPECT_EQ(t.ui.Boxes()[0].icon, Icon::Critical);
-            TreeStays(t);
+            EXPECT_TRUE(fs::exists(t.temp));
         } },
     { "ArchiverFailing",
         [](R t) {
@@ -456,7 +447,7 @@ const Road kRoads[] = {
         Failed, { "Archive Failed", kQuietError },
         { "Failed to archive files.\r\rExit status 2.\rstand-in: disk full" },
         [](R t) {
-            TreeStays(t);
+            EXPECT_TRUE(fs::exists(t.temp));
             EXPECT_EQ(t.form.Text(Field::ExportStatus), "")
                 << "the copy step's OK no longer stands";
         } },
