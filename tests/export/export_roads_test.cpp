@@ -558,7 +558,7 @@ const Road kRoads[] = {
         },
         Incomplete, { kIncomplete, kCleanup, kCleanupDone },
         { "12 files could not be backed up", "huge19: 4 GiB or larger", "\u2026 and 2 more",
-            "huge21: 4 GiB or larger" },
+            "huge21: 4 GiB or larger", "can hold\r/" },
         [](R t) { EXPECT_THAT(t.ui.Boxes()[0].text, Not(HasSubstr("huge2"))); } },
     { "TreeGoneWhenTheCleanupBegins",
         [](R t) {
