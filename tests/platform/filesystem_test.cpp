@@ -71,6 +71,8 @@ TEST(FileSystem, ListingsAreSortedByBytesAndHoldOnlyFilesAndFolders)
     Sh(tmp.Path(), "rm ..x .hidden B Z a caf* && rmdir sub2");
     EXPECT_EQ(Names(walked.Files()), Strings {});
     EXPECT_EQ(Names(walked.SubFolders()), (Strings { "Sub1", "sub10" }));
+    Sh(tmp.Path(), "rmdir sub10");
+    EXPECT_EQ(Names(walked.SubFolders()), Strings { "Sub1" });
 
     // The root keeps its one '/' and gives its children none more. A folder the person names
     // may be a link; the walk below it still leaves links out.

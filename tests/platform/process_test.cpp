@@ -38,7 +38,7 @@ TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
 {
     // The caller's standard input holds text. how: '-' plainly; 'c' the caller's standard
     // input closed and the output collected; 's' the caller ignores and blocks signals; 'r' it lets
-    // the kernel reap its children; 'u' umask 077 lent; 'x' Cancel at once; 'w' Cancel once the
+    // the kernel reap its children; 'x' Cancel at once; 'w' Cancel once the
     // program is ready.
     const struct {
         const char* name;
@@ -69,7 +69,6 @@ TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
             { "SigBlk:0000000", "SigIgn:0000000" }, "Exit status 0. signal 0 ok" },
         { "reaped by someone else: a failure", 'r', "echo gone", { "gone" },
             "Exit status 255. signal 0" },
-        { "file mask lent for the start", 'u', "umask", { "0077" }, "Exit status 0. signal 0 ok" },
         { "Cancel stops it", 'x', "while :; do sleep 0.02; done", {}, "Cancelled. signal 15" },
         { "Cancel kills a program that ignores it", 'w',
             "trap '' TERM; sleep 0.1; echo ready; for i in $(seq 100); do sleep 0.05; done",
@@ -92,19 +91,15 @@ TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
         ::sigprocmask(row.how == 's' ? SIG_BLOCK : SIG_UNBLOCK, &usr1, nullptr);
         ::signal(SIGINT, row.how == 's' ? SIG_IGN : SIG_DFL);
         ::signal(SIGCHLD, row.how == 'r' ? SIG_IGN : SIG_DFL);
-        const mode_t mask = ::umask(022);
         std::string collected;
         ProcessOptions options;
         if (row.how == 'c')
             options.output = &collected;
-        if (row.how == 'u')
-            options.umask = 077;
         Person ui;
         ui.how = row.how;
         const ProcessOutcome outcome = RunProcess(
             { tmp / "program", "with space", "quote\"d", "$(touch pwned)", "-r", "", "*.*" }, ui,
             options);
-        EXPECT_EQ(::umask(mask), 022u);
         const std::string describe = Flat(outcome.Describe());
         EXPECT_EQ(describe.substr(0, describe.find('|')) + " signal "
                 + std::to_string(outcome.termSignal) + (outcome.Succeeded() ? " ok" : ""),
