@@ -266,6 +266,7 @@ const Road kRoads[] = {
             const std::string outside = t.root / "outside";
             // The temporary folder inside a source, or given as a source, is not copied.
             t.temp = t.other + "/backup temp/";
+            t.arc = t.other + "/backup temp2/"; // beside it, not in it
             const Strings changed = { t.Put(t.src + "/README", "no dot in this name\n"),
                 t.Put(t.src + "/notes.txt", "notes\n", LocalTime(2023, 1, 2, 3, 4, 5)),
                 t.Put(t.src + "/sub dir/with space.doc", "spaces\n"),
