@@ -193,6 +193,8 @@ protected:
         EXPECT_NE(LastImport(), "");
         store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastImport");
         EXPECT_EQ(form.Text(Field::txtImportName), "stored-name"); // refreshed
+        EXPECT_TRUE(ui.Steps().back().starts_with("Extracting: " + form.Text(Field::txtArjFolder)))
+            << ui.Steps().back();
         for (const ArchiveVolume& v : report.volumes)
             EXPECT_EQ(v.size, fs::file_size(v.path)) << v.path;
         for (const auto& [path, bytes] : road.files)
