@@ -1,9 +1,0 @@
-#pragma once
-
-#include "platform/memory_form.h"
-
-namespace vesko::test {
-
-using vesko::MemoryForm;
-
-} // namespace vesko::test
