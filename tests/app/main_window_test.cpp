@@ -12,43 +12,6 @@ namespace {
 
 using Field = MainForm::Field;
 
-TEST_F(MainWindowTest, FirstStartShowsTheEmptySettingsOnATidyFormInFocusOrder)
-{
-    frmMain& w = Window();
-    w.show();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Zeltan's Vesko Backup"));
-    EXPECT_EQ(w.minimumSize(), w.maximumSize());
-    EXPECT_TRUE(w.settingsTab()->isVisible());
-    EXPECT_LE(std::abs(w.exportTab()->fpDateTime1->date().daysTo(QDate::currentDate())), 1);
-    // The refresh ran over the empty store.
-    EXPECT_EQ(
-        w.Text(MainForm::Field::txtArcFolder) + w.Text(MainForm::Field::txtImportFolder), "//");
-    EXPECT_EQ(w.Caption(MainForm::Label::lblExport), "Date of last export:   ");
-
-    QTabWidget* tabs = w.vaTabPro1();
-    ExpectTidy(&w);
-    for (int tab = 0; tab < 3; ++tab) {
-        tabs->setCurrentIndex(tab);
-        ExpectTidy(tabs->currentWidget());
-        for (QLabel* label : tabs->currentWidget()->findChildren<QLabel*>())
-            EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
-    }
-    EXPECT_FALSE(Find<QWidget>("ExportStatus")->isVisible());
-    EXPECT_TRUE(Find<QLabel>("lblFPctl")->font().italic());
-
-    const QStringList order = QStringLiteral(
-        "vaTabPro1 fpDateTime1 cmdExport cmdHistory txtImportName txtImportFolder cmdImport "
-        "txtArcFolder cmdDirList_0 txtArjFolder cmdDirList_1 txtDestinDir cmdDirList_2 "
-        "txtExportArj cmdDirList_3 txtImportArj cmdDirList_4 fpBoolean1 txtSourceDir "
-        "cmdDirList_5 txtSourceDirList cmdAddSource cmdDeleteSource cmdApply cmdReset ExportStatus")
-                                  .split(QLatin1Char(' '));
-    QStringList walked;
-    for (QWidget* at = tabs; walked.size() < order.size(); at = at->nextInFocusChain())
-        if (order.contains(at->objectName()) && !walked.contains(at->objectName()))
-            walked.append(at->objectName());
-    EXPECT_EQ(walked, order);
-}
-
 // A right click on the text or the frame, or Alt+Down, opens one calendar below the field on
 // its date; a click or Enter on a day takes it.
 TEST_F(MainWindowTest, DateFieldOpensACalendarBelowItOnARightClickOrAltDown)
@@ -84,9 +47,6 @@ TEST_F(MainWindowTest, DateFieldOpensACalendarBelowItOnARightClickOrAltDown)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(field->Calendar(), nullptr);
     }
-    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier); // steps the date instead
-    QCoreApplication::sendEvent(field, &down);
-    EXPECT_EQ(field->Calendar(), nullptr);
 }
 
 // A path field shows any bytes readably and gives back the bytes the edited text stands for:

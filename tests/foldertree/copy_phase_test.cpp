@@ -4,9 +4,9 @@
 #include "foldertree/add_files.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
+#include "platform/memory_form.h"
 #include "platform/path_rules.h"
 #include "platform/settings_backing.h"
-#include "support/memory_form.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 

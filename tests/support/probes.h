@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 
@@ -24,16 +25,16 @@ inline mode_t Mode(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : static_cast<mode_t>(-1);
 }
 
+// How many files this process holds open.
+inline std::ptrdiff_t OpenDescriptors()
+{
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
 inline bool Exists(const std::string& path)
 {
     struct stat st { };
     return ::lstat(path.c_str(), &st) == 0;
-}
-
-inline bool IsDir(const std::string& path)
-{
-    struct stat st { };
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace vesko::test

@@ -26,15 +26,7 @@ TempDir::TempDir()
 
 TempDir::~TempDir()
 {
-    std::error_code ec;
     // Tests take write or read permission away to provoke failures; give it back first.
-    for (auto it = fs::recursive_directory_iterator(
-             path_, fs::directory_options::skip_permission_denied, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    ::chmod(path_.c_str(), 0700);
     Shell("chmod -R u+rwX '" + path_ + "' 2>/dev/null");
     // rm, unlike remove_all, also takes folder chains deeper than a path can name.
     Shell("rm -rf '" + path_ + "'");
@@ -142,6 +134,14 @@ int Shell(const std::string& command, std::string* output)
     if (output)
         *output = out;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Sql(const std::string& file, const std::string& sql)
+{
+    std::string output;
+    if (Shell("sqlite3 -bail '" + file + "' \"" + sql + "\"", &output) != 0)
+        throw std::runtime_error("sqlite3: " + output);
+    return output;
 }
 
 } // namespace vesko::test

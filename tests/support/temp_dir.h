@@ -52,5 +52,7 @@ std::chrono::system_clock::time_point LocalTime(
 std::vector<std::string> ListFilesBelow(const std::string& root);
 // Runs a command through /bin/sh, returns its exit status; output to the given string.
 int Shell(const std::string& command, std::string* output = nullptr);
+// Runs SQL (no '"', '$' or '`' in it) on an SQLite file as another program would; its output.
+std::string Sql(const std::string& file, const std::string& sql);
 
 } // namespace vesko::test
