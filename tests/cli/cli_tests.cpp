@@ -84,6 +84,7 @@ TEST(CommandLineOptions, ReadEachArgument)
         { "history --find", "error: --find needs a value" },
         { "history --find=", "error: --find needs a text to look for" },
         { "history 1 2", "error: history takes one of RUN, --find TEXT and --all" },
+        { "history --all --find x", "error: history takes one of RUN, --find TEXT and --all" },
         { "history -x", "error: unknown option '-x' for history" },
         { "history 1 --help", "1 run 1" },
         { "restore", "error: unknown command 'restore'" },
