@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, ExportRunsEndToEndKeepingTheBytesOfEveryName)
         store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
     const auto stored
         = [&store] { return store.GetAllSettings(kSettingsApplication, kSettingsSection); };
-    const SettingsStore::Entries before = stored();
+    SettingsStore::Entries before = stored();
 
     frmMain& w = Window();
     w.show();
@@ -137,7 +137,9 @@ TEST_F(MainWindowTest, ExportRunsEndToEndKeepingTheBytesOfEveryName)
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->item(0)->text() + list->item(0)->toolTip(), ShownPath(src) + ShownPath(src));
 
+    w.SetText(Field::txtExportArj, cafe + "2"); // edited: stored; the rest byte for byte
     Find<QPushButton>("cmdApply")->click();
+    before[4].second = cafe + "2";
     EXPECT_EQ(stored(), before);
     w.SetText(Field::txtArcFolder, "/elsewhere/");
     Find<QPushButton>("cmdReset")->click();
