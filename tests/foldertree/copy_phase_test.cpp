@@ -3,7 +3,6 @@
 #include "export/export_run.h"
 #include "foldertree/add_files.h"
 #include "platform/host.h"
-#include "platform/main_form.h"
 #include "platform/memory_form.h"
 #include "platform/path_rules.h"
 #include "platform/settings_backing.h"

@@ -355,9 +355,10 @@ TEST_F(ImportTest, Roads)
     };
     // Archives from anyone, refused from their headers alone: the volumes, and why.
     std::string shortBasic = Basic({ n }), wrongShape = shortBasic,
-                noNameEnd = shortBasic.substr(0, 35);
+                noNameEnd = shortBasic.substr(0, 35), noCommentEnd = shortBasic + "cmt";
     shortBasic.resize(29);
     wrongShape[0] = char(wrongShape.size());
+    noCommentEnd.erase(36, 1);
     std::string flipped = Header(Basic({ n })), badExtended = Header(Basic({ n }), { "ext" });
     flipped[4 + 30] ^= 1;
     badExtended[badExtended.size() - 3] ^= 1;
@@ -374,6 +375,7 @@ TEST_F(ImportTest, Roads)
         { { main + badExtended + "xxx" + kEnd }, "an extended header fails its CRC" },
         { { main + Header(wrongShape) + "xxx" + kEnd }, "a header of the wrong shape" },
         { { main + Header(noNameEnd) + "xxx" + kEnd }, "a name or comment without its end" },
+        { { main + Header(noCommentEnd) + "xxx" + kEnd }, "a name or comment without its end" },
         { { main + Header(Basic({ n })) + "xx" }, "a file's data runs past its end" },
         { { Crafted({ { n, 0, 8 } }) }, "\"n.txt\" continues nothing" },
         { { Crafted({ { n, 0, 4 } }, 4), Crafted({ { "m.txt", 0, 8 } }) },
