@@ -38,7 +38,7 @@ protected:
 
 TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
 {
-    // The source list takes every Add, the bytes of each name, and the dialog stays open.
+    // A tidy dialog, walked in its design order.
     frmListBox* dialog = Open(5);
     ExpectTidy(dialog);
     QStringList order;
@@ -47,6 +47,7 @@ TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
             order << w->objectName();
     EXPECT_EQ(
         order.join(QLatin1Char(' ')), QStringLiteral("Drive1 Dir1 cmdAdd cmdCancel Label1 Text1"));
+    // The source list takes every Add, the bytes of each name, and the dialog stays open.
     for (const char* folder : { "/caf\xe9", "/Docs/Letters" }) {
         Pick(home + folder);
         Add();
