@@ -7,12 +7,9 @@
 #include "export/export_run.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
-#include "platform/host.h"
-#include "platform/memory_form.h"
 #include "platform/settings_backing.h"
 #include "settings/nothing_set_up.h"
-#include "settings/registry_settings.h"
-#include "settings/settings_tab.h"
+#include "settings/stored_settings.h"
 
 #include <chrono>
 #include <exception>
@@ -53,61 +50,63 @@ bool CutOffDay(SettingsStore& store, const std::string& since, std::string& day)
         return true;
     }
     TimePoint last;
-    if (!ParseStoredDate(
-            store.GetSetting(kSettingsApplication, kSettingsSection, kLastExportCopyStartKey), last)
-        && !ParseStoredDate(
-            store.GetSetting(kSettingsApplication, kSettingsSection, "LastExport"), last))
+    if (!ParseStoredDate(StoredSetting(store, kLastExportCopyStartKey), last)
+        && !ParseStoredDate(StoredSetting(store, "LastExport"), last))
         return false;
     day = DateFieldText(last);
     return true;
 }
 
+int RunExportCommand(const cli::CliOptions& options, const Settings& settings, cli::CliUi& ui,
+    SettingsStore& store, TimePoint start)
+{
+    std::string day = DateFieldText(start);
+    if (options.since && !CutOffDay(store, *options.since, day))
+        return UsageError("--since last: no export has been recorded yet");
+    Settings forRun = settings;
+    if (options.name) {
+        std::string error;
+        if (!cli::ExpandNamePattern(*options.name, start, forRun.exportName, error))
+            return UsageError(error);
+    }
+    return ExitStatus(RunExport(MakeExportRequest(forRun, day), ui, store).outcome);
+}
+
+int RunImportCommand(
+    const cli::CliOptions& options, const Settings& settings, cli::CliUi& ui, SettingsStore& store)
+{
+    const ImportRequest request
+        = MakeImportRequest(settings, options.folder.value_or(settings.archiveFolder),
+            options.name.value_or(settings.importName));
+    const RunReport report = RunImport(request, ui, store);
+    for (const LeftOutFile& kept : report.leftOut)
+        std::cerr << "Kept newer file: " << kept.path << "\n";
+    return ExitStatus(report.outcome);
+}
+
 int Run(const cli::CliOptions& options)
 {
     SettingsStore store;
-    MemoryForm form;
     // The run's one question: the export's cleanup, the import's replacing of newer files.
     const bool yes = options.command == cli::CliOptions::Command::Export ? !options.keepTemp
                                                                          : options.replaceNewer;
     cli::CliUi ui(std::cout, std::cerr, yes ? Answer::Yes : Answer::No);
-    Host host { form, ui, store, nullptr };
-
-    // As the window loads: the date field starts as today, then the stored settings. The
-    // one moment also names the run.
+    // The one moment also names the run.
     const TimePoint start = std::chrono::system_clock::now();
-    form.SetDateText(DateFieldText(start));
-    RefreshLabels(host);
-    if (ui.BoxCount() > 0)
-        return kFailure; // the refresh told why; a run on half-loaded settings does harm
-    // Before --since last, which would blame the missing day instead.
-    if (RefuseNothingSetUp(host))
+    Settings settings;
+    try {
+        settings = LoadSettings(store);
+    } catch (const std::exception& e) {
+        // A run on half-loaded settings does harm.
+        ShowTrap(ui, "Refresh Labels Error", e.what());
         return kFailure;
-
-    if (options.command == cli::CliOptions::Command::Export) {
-        if (options.since) {
-            std::string day;
-            if (!CutOffDay(store, *options.since, day))
-                return UsageError("--since last: no export has been recorded yet");
-            form.SetDateText(day);
-        }
-        if (options.name) {
-            std::string name, error;
-            if (!cli::ExpandNamePattern(*options.name, start, name, error))
-                return UsageError(error);
-            form.SetText(MainForm::Field::txtExportArj, name);
-        }
-        return ExitStatus(cmdExport_Click(host));
     }
-
-    if (options.name)
-        form.SetText(MainForm::Field::txtImportName, *options.name);
-    if (options.folder)
-        form.SetText(MainForm::Field::txtImportFolder, *options.folder);
-    RunReport report(RunKind::Import);
-    const RunOutcome outcome = cmdImport_Click(host, report);
-    for (const LeftOutFile& kept : report.leftOut)
-        std::cerr << "Kept newer file: " << kept.path << "\n";
-    return ExitStatus(outcome);
+    // Before --since last, which would blame the missing day instead.
+    if (RefuseNothingSetUp(ui, store))
+        return kFailure;
+    if (options.command == cli::CliOptions::Command::Export)
+        return RunExportCommand(options, settings, ui, store, start);
+    return RunImportCommand(options, settings, ui, store);
 }
 
 } // namespace

@@ -1,16 +1,13 @@
+#include "core/ui_services.h"
 #include "export/archive_names.h"
 #include "export/archive_verification.h"
 #include "export/export_messages.h"
 #include "export/export_run.h"
 #include "export/temp_marker.h"
-#include "foldertree/add_files.h"
+#include "foldertree/copy_changed_files.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
-#include "platform/home_folder.h"
-#include "platform/host.h"
-#include "platform/main_form.h"
 #include "platform/process.h"
-#include "platform/ui_services.h"
 
 #include <exception>
 #include <set>
@@ -20,7 +17,6 @@
 namespace vesko {
 
 namespace msg = export_messages;
-using Field = MainForm::Field;
 
 namespace {
 
@@ -31,19 +27,18 @@ constexpr mode_t kPrivateFiles = 077;
 // The archiver is given its arguments one by one, without a shell: spaces, quotes, "$(...)"
 // and ";" in a folder reach it as they are and run nothing.
 std::vector<std::string> ArchiverArguments(
-    const MainForm& form, const std::string& archiveName, const std::string& strDestination)
+    const ExportRequest& request, const std::string& archiveName)
 {
-    std::vector<std::string> argv { paths::ExpandHome(form.Text(Field::txtArjFolder)) + "arj", "a",
-        "-r" };
-    if (form.SpanValue() == 1)
+    std::vector<std::string> argv { request.archiverFolder + "arj", "a", "-r" };
+    if (request.spanVolumes)
         argv.push_back("-v1440");
     argv.push_back("-y");
     // The whole path: a name alone would leave out a file of the person's that bears it.
-    argv.push_back("-x" + strDestination + export_steps::kTempMarkerName);
+    argv.push_back("-x" + request.tempFolder + export_steps::kTempMarkerName);
     argv.push_back(archiveName);
     // "*", not "*.*": on Linux the archiver's "*.*" matches only names holding a dot, and
     // would leave a README or a Makefile silently out of the archive.
-    argv.push_back(strDestination + "*");
+    argv.push_back(request.tempFolder + "*");
     return argv;
 }
 
@@ -99,24 +94,20 @@ ArchiveResult Fail(UiServices& ui, RunReport& report, RunOutcome outcome, const 
 
 } // namespace
 
-ArchiveResult ArchiveCopiedFiles(Host& host, const std::string& strArchiveDir,
-    const std::string& strArchiveFile, const std::string& strDestination, const CopyLog& log,
-    RunReport& report)
+ArchiveResult ArchiveTempTree(
+    UiServices& ui, const ExportRequest& request, const CopyLog& log, RunReport& report)
 {
-    UiServices& ui = host.ui;
     try {
-        host.form.SetText(Field::ExportStatus, "");
         // The archiver adds ".arj" only to a name without a dot: it is given the very name
         // that the run found free, so that an Export Name such as week.12 can neither miss
         // that check nor have an earlier archive silently updated.
-        const std::string archiveBase = strArchiveDir + strArchiveFile;
+        const std::string archiveBase = request.archiveFolder + request.archiveName;
         const std::string archiveName = archiveBase + ".arj";
         report.archive = archiveName;
-        const std::vector<std::string> argv
-            = ArchiverArguments(host.form, archiveName, strDestination);
+        const std::vector<std::string> argv = ArchiverArguments(request, archiveName);
         ui.ProgressStep("Archiving: " + JoinCommandLine(argv));
 
-        const ArchiverLeftovers leftovers(strArchiveDir, archiveBase);
+        const ArchiverLeftovers leftovers(request.archiveFolder, archiveBase);
         ProcessOptions options;
         options.umask = kPrivateFiles;
         // Waits for the archiver: only its exit status tells whether the archive was
@@ -133,7 +124,6 @@ ArchiveResult ArchiveCopiedFiles(Host& host, const std::string& strArchiveDir,
         if (!failure.empty())
             return Fail(ui, report, RunOutcome::Failed, failure, leftovers);
 
-        host.form.SetText(Field::ExportStatus, "OK");
         return { RunOutcome::Success, outcome.startedAt };
     } catch (const std::exception& e) {
         report.message = e.what();

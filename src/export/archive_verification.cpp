@@ -1,12 +1,12 @@
 #include "export/archive_verification.h"
 
+#include "core/ui_services.h"
 #include "export/archive_names.h"
 #include "export/export_messages.h"
-#include "foldertree/add_files.h"
+#include "foldertree/copy_changed_files.h"
 #include "platform/archive_headers.h"
 #include "platform/error.h"
 #include "platform/process.h"
-#include "platform/ui_services.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/run_report.h"
+#include "core/ui_services.h"
 #include "history/run_history.h"
-#include "platform/run_report.h"
-#include "platform/ui_services.h"
 
 #include <cstddef>
 #include <string>
@@ -29,6 +29,9 @@ inline std::string RemovingLeftTreeStep(const std::string& destination)
 }
 inline constexpr const char* kExportErrorTitle = "Export Error";
 inline constexpr const char* kCopyErrorText = "Copy Error!";
+inline constexpr const char* kExportCancelledTitle = "Export Cancelled";
+inline constexpr const char* kCopyCancelledText
+    = "Export cancelled. The files copied so far were removed; no archive was written.";
 inline constexpr const char* kArchiveErrorText = "Archive Error!";
 inline constexpr const char* kSuccessTitle = "Vesko Backup";
 inline constexpr const char* kSuccessText = "Backup completed successfully.";

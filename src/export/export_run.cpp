@@ -1,34 +1,31 @@
 #include "export/export_run.h"
 
+#include "core/run_indicators.h"
+#include "core/ui_services.h"
 #include "export/archive_names.h"
 #include "export/export_messages.h"
 #include "export/temp_marker.h"
-#include "foldertree/add_files.h"
+#include "foldertree/copy_changed_files.h"
 #include "foldertree/remove_tree.h"
 #include "foldertree/temp_tree.h"
-#include "history/recorded_run.h"
+#include "history/run_recording.h"
 #include "platform/filesystem.h"
-#include "platform/home_folder.h"
-#include "platform/host.h"
-#include "platform/main_form.h"
 #include "platform/path_rules.h"
-#include "platform/run_indicators.h"
-#include "platform/ui_services.h"
-#include "settings/registry_settings.h"
-#include "settings/settings_tab.h"
+#include "platform/settings_backing.h"
+#include "settings/stored_settings.h"
 
 #include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
 namespace vesko {
 
 namespace msg = export_messages;
-using Field = MainForm::Field;
 
 namespace {
 
@@ -85,176 +82,223 @@ RunOutcome Close(UiServices& ui, RunReport& report, RunOutcome outcome, const st
 }
 
 // Offered after a verified archive, complete or not.
-void OfferCleanup(Host& host, const std::string& strDestination)
+void OfferCleanup(UiServices& ui, const std::string& tempFolder)
 {
-    UiServices& ui = host.ui;
     ui.Beep();
     if (ui.MsgBox(msg::kCleanupQuestion, msg::kCleanupTitle, Icon::Question, Buttons::YesNo)
         == Answer::No) {
         // Kept at the person's word: the tree is theirs now, and the next export refuses
         // to start until it is gone, as the box says.
-        export_steps::RemoveTempMarker(strDestination);
+        export_steps::RemoveTempMarker(tempFolder);
         ui.Beep();
         ui.MsgBox(msg::CleanupCancelledText(), msg::kCleanupCancelledTitle, Icon::Information);
         return;
     }
     // Files first: a folder goes only when empty. Each reports its own failures, and the
     // run says the cleanup is completed whatever they met.
-    RemoveFiles(host, strDestination);
-    RemoveFolders(host, strDestination);
+    RemoveTreeFiles(ui, tempFolder);
+    RemoveTreeFolders(ui, tempFolder);
     ui.Beep();
     ui.MsgBox(msg::kCleanupDoneText, "", Icon::None);
 }
 
-RunOutcome RunExport(Host& host, RunIndicators& indicators, RunReport& report)
-{
-    MainForm& form = host.form;
-    UiServices& ui = host.ui;
-    const FileSystem fs;
-
-    CheckPathEndings(host);
-    const std::string strDestination = paths::ExpandHome(form.Text(Field::txtDestinDir));
-    const std::string strArchiveDir = paths::ExpandHome(form.Text(Field::txtArcFolder));
-    const std::string strArchiveFile = form.Text(Field::txtExportArj);
-    report.cutOffDay = form.DateText();
-    // With no source to copy, nothing else writes the status field: "Status" or the
-    // previous run's "OK" must not stand for this run.
-    form.SetText(Field::ExportStatus, "");
-
-    // Refused before anything is written.
-    if (!fs.DriveExists(paths::DriveOf(strDestination)))
-        return Close(
-            ui, report, RunOutcome::Refused, msg::kDestinationDriveText, msg::kInvalidDriveTitle);
-    if (!fs.DriveExists(paths::DriveOf(strArchiveDir)))
-        return Close(
-            ui, report, RunOutcome::Refused, msg::kArchiveDriveText, msg::kInvalidDriveTitle);
-    if (ArchiveFolderInTemp(strArchiveDir, strDestination))
-        return Close(ui, report, RunOutcome::Refused,
-            msg::InvalidArchiveFolderText(strArchiveDir, strDestination),
-            msg::kInvalidArchiveFolderTitle);
-    const std::vector<std::string> existing = ExistingArchive(strArchiveDir + strArchiveFile);
-    if (!existing.empty())
-        return Close(ui, report, RunOutcome::Refused, msg::ArchiveExistsText(existing),
-            msg::kArchiveExistsTitle);
-    // A tree whose marker no run holds was left by an export that failed or was killed. It
-    // goes first, under the progress window.
-    const bool leftBehind
-        = fs.FolderExists(strDestination) && export_steps::LeftByEndedRun(strDestination);
-    if (leftBehind) {
-        indicators.Busy();
-        indicators.BeginProgress("Export");
-        ui.ProgressStep(msg::RemovingLeftTreeStep(strDestination));
-        // Each tells what stopped it; what stays is refused below, for the person to see.
-        RemoveFiles(host, strDestination);
-        RemoveFolders(host, strDestination);
-    }
-    // Every export builds its tree from nothing in a folder of its own, made in one step
-    // that fails when anything is there: two runs can never share a tree, and the cleanup
-    // removes only what this run built.
-    bool made = false;
-    std::unique_ptr<export_steps::TempMarker> marker; // held to the end of the run
-    try {
-        made = fs.MakeFreshDir(strDestination, kPrivateFolder);
-        if (made)
-            marker = export_steps::TempMarker::Write(strDestination);
-    } catch (const std::exception& e) {
-        // Without its marker the empty folder would stop every later run.
-        if (made)
-            ::rmdir(strDestination.c_str());
-        indicators.Finish();
-        report.message = e.what();
-        ShowTrap(ui, msg::kCopyTrapTitle, e.what());
-        return RunOutcome::Failed;
-    }
-    if (!made) {
-        indicators.Finish();
-        return Close(ui, report, RunOutcome::Refused, msg::TempExistsText(strDestination),
-            msg::kTempExistsTitle);
+// One export from its checks to the offer to clean up, a step a method.
+class ExportRun {
+public:
+    ExportRun(const ExportRequest& request, UiServices& ui, SettingsStore& store,
+        RunIndicators& indicators, RunReport& report)
+        : request_(request)
+        , ui_(ui)
+        , store_(store)
+        , indicators_(indicators)
+        , report_(report)
+    {
     }
 
-    indicators.Busy();
-    ExportCopyCounters() = {};
-    if (!leftBehind)
-        indicators.BeginProgress("Export");
-    ui.ProgressStep("Copying changed files");
-    const TimePoint copyBegan = std::chrono::system_clock::now();
+    RunOutcome Run()
+    {
+        if (const std::optional<RunOutcome> refused = Refusal())
+            return *refused;
+        if (const std::optional<RunOutcome> stopped = MakeTempFolder())
+            return *stopped;
+        if (const std::optional<RunOutcome> stopped = CopyPhase())
+            return *stopped;
+        return ArchiveAndReport();
+    }
 
-    CopyLog log;
-    bool copied = true;
-    int walked = 0;
-    const int count = form.SourceCount();
-    for (int i = 0; i < count && copied; ++i) {
-        const std::string strSource = paths::ExpandHome(form.SourceItem(i));
-        if (!strSource.empty()) {
-            copied = CopyBackupFiles(host, strSource, log);
-            ++walked;
+private:
+    // The checks that refuse the run before anything is written.
+    std::optional<RunOutcome> Refusal()
+    {
+        const FileSystem fs;
+        const std::string& temp = request_.tempFolder;
+        const std::string& archiveDir = request_.archiveFolder;
+        if (!fs.DriveExists(paths::DriveOf(temp)))
+            return Close(ui_, report_, RunOutcome::Refused, msg::kDestinationDriveText,
+                msg::kInvalidDriveTitle);
+        if (!fs.DriveExists(paths::DriveOf(archiveDir)))
+            return Close(
+                ui_, report_, RunOutcome::Refused, msg::kArchiveDriveText, msg::kInvalidDriveTitle);
+        if (ArchiveFolderInTemp(archiveDir, temp))
+            return Close(ui_, report_, RunOutcome::Refused,
+                msg::InvalidArchiveFolderText(archiveDir, temp), msg::kInvalidArchiveFolderTitle);
+        const std::vector<std::string> existing
+            = ExistingArchive(archiveDir + request_.archiveName);
+        if (!existing.empty())
+            return Close(ui_, report_, RunOutcome::Refused, msg::ArchiveExistsText(existing),
+                msg::kArchiveExistsTitle);
+        return std::nullopt;
+    }
+
+    // A tree whose marker no run holds was left by an export that failed or was killed: it
+    // goes first, under the progress window. Then every export builds its tree from
+    // nothing in a folder of its own, made in one step that fails when anything is there:
+    // two runs can never share a tree, and the cleanup removes only what this run built.
+    std::optional<RunOutcome> MakeTempFolder()
+    {
+        const FileSystem fs;
+        const std::string& temp = request_.tempFolder;
+        leftBehind_ = fs.FolderExists(temp) && export_steps::LeftByEndedRun(temp);
+        if (leftBehind_) {
+            indicators_.Busy();
+            indicators_.BeginProgress("Export");
+            ui_.ProgressStep(msg::RemovingLeftTreeStep(temp));
+            // Each tells what stopped it; what stays is refused below, for the person to see.
+            RemoveTreeFiles(ui_, temp);
+            RemoveTreeFolders(ui_, temp);
         }
-    }
-    report.leftOut = log.leftOut;
-    report.files = ExportCopyCounters().copied;
-    report.bytes = ExportCopyCounters().bytes;
-    // A list without a source backs nothing up: not a success.
-    if (!copied || walked == 0) {
-        indicators.Finish();
-        if (walked == 0) {
-            // Made by this run, and empty but for the marker.
-            export_steps::RemoveTempMarker(strDestination);
-            RemoveFolders(host, strDestination);
+        bool made = false;
+        try {
+            made = fs.MakeFreshDir(temp, kPrivateFolder);
+            if (made)
+                marker_ = export_steps::TempMarker::Write(temp);
+        } catch (const std::exception& e) {
+            // Without its marker the empty folder would stop every later run.
+            if (made)
+                ::rmdir(temp.c_str());
+            indicators_.Finish();
+            report_.message = e.what();
+            ShowTrap(ui_, msg::kCopyTrapTitle, e.what());
+            return RunOutcome::Failed;
         }
-        report.message = msg::kCopyErrorText;
-        ui.MsgBox(msg::kCopyErrorText, msg::kExportErrorTitle, Icon::Exclamation);
-        return RunOutcome::Failed;
+        if (!made) {
+            indicators_.Finish();
+            return Close(ui_, report_, RunOutcome::Refused, msg::TempExistsText(temp),
+                msg::kTempExistsTitle);
+        }
+        return std::nullopt;
     }
 
-    if (log.copied.empty()) {
-        indicators.Finish();
+    std::optional<RunOutcome> CopyPhase()
+    {
+        indicators_.Busy();
+        if (!leftBehind_)
+            indicators_.BeginProgress("Export");
+        ui_.ProgressStep("Copying changed files");
+        copyBegan_ = std::chrono::system_clock::now();
+        CopyEnd end = CopyEnd::Done;
+        for (const std::string& source : request_.sources) {
+            end = CopySource(ui_, request_, source, log_);
+            if (end != CopyEnd::Done)
+                break;
+        }
+        report_.leftOut = log_.leftOut;
+        report_.files = log_.counters.copied;
+        report_.bytes = log_.counters.bytes;
+        if (end == CopyEnd::Cancelled)
+            return Cancelled();
+        // A list without a source backs nothing up: not a success.
+        if (end == CopyEnd::Failed || request_.sources.empty()) {
+            indicators_.Finish();
+            if (request_.sources.empty())
+                RemoveOwnEmptyTree();
+            report_.message = msg::kCopyErrorText;
+            ui_.MsgBox(msg::kCopyErrorText, msg::kExportErrorTitle, Icon::Exclamation);
+            return RunOutcome::Failed;
+        }
+        if (!log_.copied.empty())
+            return std::nullopt;
+        indicators_.Finish();
         // The tree holds no file: it goes, whatever the outcome.
-        export_steps::RemoveTempMarker(strDestination);
-        RemoveFolders(host, strDestination);
-        if (!log.leftOut.empty())
-            return Close(ui, report, RunOutcome::Failed, msg::NothingCopiedText(log.leftOut),
-                msg::kExportErrorTitle, msg::LeftOutLines(log.leftOut, log.leftOut.size()));
+        RemoveOwnEmptyTree();
+        if (!log_.leftOut.empty())
+            return Close(ui_, report_, RunOutcome::Failed, msg::NothingCopiedText(log_.leftOut),
+                msg::kExportErrorTitle, msg::LeftOutLines(log_.leftOut, log_.leftOut.size()));
         // The archiver, given no file, writes no archive and exits with 1.
-        ui.Beep();
-        ui.MsgBox(msg::NothingText(form.DateText()), msg::kNothingTitle, Icon::Information);
+        ui_.Beep();
+        ui_.MsgBox(msg::NothingText(request_.cutOffDay), msg::kNothingTitle, Icon::Information);
         return RunOutcome::Success;
     }
 
-    if (!fs.FolderExists(strArchiveDir))
-        fs.MakeDir(strArchiveDir, kPrivateFolder);
-    const ArchiveResult archived
-        = ArchiveCopiedFiles(host, strArchiveDir, strArchiveFile, strDestination, log, report);
-    indicators.Finish();
-    if (archived.outcome != RunOutcome::Success) {
-        ui.MsgBox(msg::kArchiveErrorText, msg::kExportErrorTitle, Icon::Exclamation);
-        return archived.outcome;
+    // Stopped by the person during the copy: what this run copied goes (the tree is its
+    // own), and no archiver is started.
+    RunOutcome Cancelled()
+    {
+        RemoveTreeFiles(ui_, request_.tempFolder);
+        RemoveTreeFolders(ui_, request_.tempFolder);
+        indicators_.Finish();
+        report_.message = msg::kCopyCancelledText;
+        ui_.Beep();
+        ui_.MsgBox(msg::kCopyCancelledText, msg::kExportCancelledTitle, Icon::Information);
+        return RunOutcome::Cancelled;
     }
 
-    if (!log.leftOut.empty()) {
-        // No date: the next export since the last one covers the same days again.
-        Close(ui, report, RunOutcome::Incomplete, msg::IncompleteText(log.leftOut),
-            msg::kIncompleteTitle, msg::IncompleteDetails(log.leftOut));
-        OfferCleanup(host, strDestination);
-        return RunOutcome::Incomplete;
+    // Made by this run, and empty but for the marker.
+    void RemoveOwnEmptyTree()
+    {
+        export_steps::RemoveTempMarker(request_.tempFolder);
+        RemoveTreeFolders(ui_, request_.tempFolder);
     }
-    // LastExport first: should the second write fail, the older copy start only makes the
-    // next "since last" cover more.
-    CreateDatFile(host, "Export", archived.archiverStarted);
-    SaveRegistrySetting(host, kLastExportCopyStartKey, StoredDateText(copyBegan));
-    form.SetText(Field::ExportStatus, "OK");
-    ui.Beep();
-    ui.MsgBox(msg::kSuccessText, msg::kSuccessTitle, Icon::Information);
-    OfferCleanup(host, strDestination);
-    return RunOutcome::Success;
-}
+
+    RunOutcome ArchiveAndReport()
+    {
+        const FileSystem fs;
+        if (!fs.FolderExists(request_.archiveFolder))
+            fs.MakeDir(request_.archiveFolder, kPrivateFolder);
+        const ArchiveResult archived = ArchiveTempTree(ui_, request_, log_, report_);
+        indicators_.Finish();
+        if (archived.outcome != RunOutcome::Success) {
+            ui_.MsgBox(msg::kArchiveErrorText, msg::kExportErrorTitle, Icon::Exclamation);
+            return archived.outcome;
+        }
+        if (!log_.leftOut.empty()) {
+            // No date: the next export since the last one covers the same days again.
+            Close(ui_, report_, RunOutcome::Incomplete, msg::IncompleteText(log_.leftOut),
+                msg::kIncompleteTitle, msg::IncompleteDetails(log_.leftOut));
+            OfferCleanup(ui_, request_.tempFolder);
+            return RunOutcome::Incomplete;
+        }
+        // LastExport first: should the second write fail, the older copy start only makes the
+        // next "since last" cover more.
+        RecordLastRun(store_, RunKind::Export, archived.archiverStarted);
+        SaveSetting(store_, kLastExportCopyStartKey, StoredDateText(copyBegan_));
+        ui_.Beep();
+        ui_.MsgBox(msg::kSuccessText, msg::kSuccessTitle, Icon::Information);
+        OfferCleanup(ui_, request_.tempFolder);
+        return RunOutcome::Success;
+    }
+
+    const ExportRequest& request_;
+    UiServices& ui_;
+    SettingsStore& store_;
+    RunIndicators& indicators_;
+    RunReport& report_;
+    bool leftBehind_ = false;
+    std::unique_ptr<export_steps::TempMarker> marker_; // held to the end of the run
+    TimePoint copyBegan_;
+    CopyLog log_;
+};
 
 } // namespace
 
-RunOutcome cmdExport_Click(Host& host)
+RunReport RunExport(const ExportRequest& request, UiServices& ui, SettingsStore& store)
 {
     RunReport report(RunKind::Export);
-    return RecordedRun(host, report, msg::kExportErrorTitle,
-        [&](RunIndicators& indicators) { return RunExport(host, indicators, report); });
+    report.cutOffDay = request.cutOffDay;
+    RunAndRecord(ui, store, report, msg::kExportErrorTitle, [&](RunIndicators& indicators) {
+        return ExportRun(request, ui, store, indicators, report).Run();
+    });
+    return report;
 }
 
 } // namespace vesko

@@ -4,13 +4,13 @@
 
 namespace vesko {
 
-struct Host;
+class UiServices;
 
-// modRemoveFiles: deletes every file in and below the temporary folder. Trap
+// Deletes every file in and below the temporary folder. Trap
 // "Error Files Cleanup".
-void RemoveFiles(Host& host, const std::string& destination);
-// modRemoveFolders: removes every folder below it, bottom up, then the temporary folder.
+void RemoveTreeFiles(UiServices& ui, const std::string& tempFolder);
+// Removes every folder below it, bottom up, then the temporary folder.
 // Trap "Error Folders Cleanup".
-void RemoveFolders(Host& host, const std::string& destination);
+void RemoveTreeFolders(UiServices& ui, const std::string& tempFolder);
 
 } // namespace vesko

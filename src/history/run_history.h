@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/run_report.h"
+#include "core/run_report.h"
 
 #include <cstddef>
 #include <cstdint>

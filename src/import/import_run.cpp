@@ -1,20 +1,16 @@
 #include "import/import_run.h"
 
-#include "history/recorded_run.h"
+#include "core/run_indicators.h"
+#include "core/ui_services.h"
+#include "history/run_recording.h"
 #include "import/entry_safety.h"
 #include "import/restore_placement.h"
 #include "import/staging_folder.h"
 #include "platform/archive_headers.h"
 #include "platform/filesystem.h"
-#include "platform/home_folder.h"
-#include "platform/host.h"
-#include "platform/main_form.h"
 #include "platform/path_rules.h"
 #include "platform/process.h"
-#include "platform/run_indicators.h"
-#include "platform/ui_services.h"
-#include "settings/registry_settings.h"
-#include "settings/settings_tab.h"
+#include "settings/stored_settings.h"
 
 #include <exception>
 #include <optional>
@@ -25,8 +21,6 @@
 namespace vesko {
 
 namespace {
-
-using Field = MainForm::Field;
 
 const char* const kArchiveExtension = ".arj";
 const char* const kImportTitle = "Archive Import";
@@ -86,10 +80,10 @@ RunOutcome PlacementFailed(
 
 // Extracts into the staging folder, checks the result against the archive's entries and
 // moves it into place; the staging folder goes away with every ending but a failed putting back.
-RunOutcome Restore(Host& host, RunIndicators& indicators, RunReport& report,
-    const std::string& program, const std::string& folder, const ArchiveContents& contents)
+RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicators,
+    RunReport& report, const std::string& program, const std::string& folder,
+    const ArchiveContents& contents)
 {
-    UiServices& ui = host.ui;
     StagingFolder staging(folder);
     // The archive itself, not a pattern of its volumes: given them one by one as separate
     // archives, the archiver cuts every file that spans two volumes short and still exits
@@ -137,7 +131,7 @@ RunOutcome Restore(Host& host, RunIndicators& indicators, RunReport& report,
             report.leftOut.push_back(
                 { folder + step->path, "newer than the archive's copy, kept" });
 
-    CreateDatFile(host, "Import", outcome.startedAt);
+    RecordLastRun(store, RunKind::Import, outcome.startedAt);
     std::string text = std::string("Archive restored successfully.") + CR + CR
         + Counted(placed.files, "file") + " restored into " + folder + ".";
     if (!report.leftOut.empty())
@@ -148,20 +142,16 @@ RunOutcome Restore(Host& host, RunIndicators& indicators, RunReport& report,
     return RunOutcome::Success;
 }
 
-RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
+RunOutcome ImportArchive(const ImportRequest& request, UiServices& ui, SettingsStore& store,
+    RunIndicators& indicators, RunReport& report)
 {
-    MainForm& form = host.form;
-    UiServices& ui = host.ui;
-    CheckPathEndings(host);
-    const std::string typedName = form.Text(Field::txtImportName);
-    const std::string program = paths::ExpandHome(form.Text(Field::txtArjFolder)) + "arj";
+    const std::string& typedName = request.archiveName;
+    const std::string program = request.archiverFolder + "arj";
 
     if (typedName.empty())
         return Refuse(ui, report, "Please enter a file name.", "Entry Required", Icon::Information);
 
-    if (!paths::EndsWithSeparator(form.Text(Field::txtImportFolder)))
-        form.SetText(Field::txtImportFolder, form.Text(Field::txtImportFolder) + paths::kSeparator);
-    const std::string folder = paths::ExpandHome(form.Text(Field::txtImportFolder));
+    const std::string& folder = request.importFolder;
 
     // The archiver reads them as a pattern and extracts every archive that matches.
     if (typedName.find_first_of("*?") != std::string::npos)
@@ -202,21 +192,18 @@ RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
                 + "The archive was refused; nothing was written.",
             "Unsafe Archive", Icon::Exclamation);
     }
-    return Restore(host, indicators, report, program, folder, contents);
+    return Restore(ui, store, indicators, report, program, folder, contents);
 }
 
 } // namespace
 
-RunOutcome cmdImport_Click(Host& host)
+RunReport RunImport(const ImportRequest& request, UiServices& ui, SettingsStore& store)
 {
     RunReport report(RunKind::Import);
-    return cmdImport_Click(host, report);
-}
-
-RunOutcome cmdImport_Click(Host& host, RunReport& report)
-{
-    return RecordedRun(host, report, "Import Error",
-        [&](RunIndicators& indicators) { return RunImport(host, indicators, report); });
+    RunAndRecord(ui, store, report, "Import Error", [&](RunIndicators& indicators) {
+        return ImportArchive(request, ui, store, indicators, report);
+    });
+    return report;
 }
 
 } // namespace vesko

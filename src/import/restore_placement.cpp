@@ -1,8 +1,8 @@
 #include "import/restore_placement.h"
 
+#include "core/ui_services.h"
 #include "import/entry_safety.h"
 #include "import/staging_folder.h"
-#include "platform/ui_services.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "platform/process.h"
 
+#include "core/ui_services.h"
 #include "platform/error.h"
-#include "platform/ui_services.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,22 +1,21 @@
 #include "settings/nothing_set_up.h"
 
-#include "platform/host.h"
+#include "core/ui_services.h"
 #include "platform/settings_backing.h"
-#include "platform/ui_services.h"
-#include "settings/registry_settings.h"
+#include "settings/stored_settings.h"
 
 #include <string>
 
 namespace vesko {
 
-bool RefuseNothingSetUp(Host& host)
+bool RefuseNothingSetUp(UiServices& ui, SettingsStore& store)
 {
-    if (!host.store.GetAllSettings(kSettingsApplication, kSettingsSection).empty())
+    if (!store.GetAllSettings(kSettingsApplication, kSettingsSection).empty())
         return false;
-    host.ui.Beep();
+    ui.Beep();
     // The store's path: a timer or a cron job that runs as another person, or with another
     // XDG_CONFIG_HOME, reads another store than the window wrote.
-    host.ui.MsgBox("No settings are stored in " + host.store.Path() + "." + CR + CR
+    ui.MsgBox("No settings are stored in " + store.Path() + "." + CR + CR
             + "Fill in the folders, the names and the source list on the Settings tab and "
             + "press Apply.",
         "Nothing Set Up", Icon::Exclamation);

@@ -7,7 +7,7 @@
 #include "platform/path_rules.h"
 #include "platform/run_lock.h"
 #include "platform/settings_backing.h"
-#include "settings/registry_settings.h"
+#include "settings/stored_settings.h"
 #include "support/child_process.h"
 #include "support/made_files.h"
 #include "support/temp_dir.h"

@@ -1,11 +1,8 @@
 // The copy phase on a tree of many folders: only the way to a changed file is made below the
 // temporary folder, and nothing else on the export's way makes or removes a mirror.
 #include "export/export_run.h"
-#include "foldertree/add_files.h"
-#include "platform/host.h"
-#include "platform/memory_form.h"
+#include "foldertree/copy_changed_files.h"
 #include "platform/path_rules.h"
-#include "platform/settings_backing.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
@@ -18,7 +15,6 @@ namespace vesko::test {
 namespace {
 
 using Strings = std::vector<std::string>;
-using Field = MainForm::Field;
 
 // Every entry below a folder, relative and sorted; folders end in '/'.
 Strings Entries(const std::string& root)
@@ -38,13 +34,10 @@ TEST(CopyPhase, OneChangedFileMakesItsChainOfFoldersAndNoOther)
     const std::string src = dir / "src", temp = dir / "temp/",
                       mirror = temp + paths::RelativePath(src);
     ::mkdir(temp.c_str(), 0700);
-    MemoryForm form;
-    form.SetText(Field::txtDestinDir, temp);
-    form.SetDateText("06-15-2020");
-    form.SetText(Field::ExportStatus, "Status");
+    ExportRequest request;
+    request.tempFolder = temp;
+    request.cutOff = LocalTime(2020, 6, 15, 0, 0, 0);
     RecordingUi ui;
-    SettingsStore store { dir / "settings.sqlite" };
-    Host host { form, ui, store };
     for (int a = 0; a < 6; ++a)
         for (int b = 0; b < 6; ++b) {
             const std::string old
@@ -55,9 +48,8 @@ TEST(CopyPhase, OneChangedFileMakesItsChainOfFoldersAndNoOther)
     MakeDirs(src + "/empty/deeper");
     WriteFile(src + "/d3/e1/f/new.txt", "new");
     SetMTime(src + "/d3/e1/f/new.txt", LocalTime(2020, 6, 15, 0, 0, 1));
-    ExportCopyCounters() = {};
     CopyLog log;
-    AddFiles(host, src, log);
+    EXPECT_EQ(CopyChangedFiles(ui, temp, src, request.cutOff, log), CopyEnd::Done);
 
     // The levels above the source's own mirror, then the changed file's chain.
     Strings chain;
@@ -71,10 +63,9 @@ TEST(CopyPhase, OneChangedFileMakesItsChainOfFoldersAndNoOther)
     EXPECT_EQ(Entries(temp), chain);
     EXPECT_EQ(ReadFile(mirror + "/d3/e1/f/new.txt"), "new");
     EXPECT_EQ(MTime(mirror + "/d3/e1/f/new.txt"), LocalTime(2020, 6, 15, 0, 0, 1));
-    EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
-    EXPECT_EQ(ExportCopyCounters().examined, 37u);
-    EXPECT_EQ(ExportCopyCounters().copied, 1u);
-    EXPECT_EQ(ExportCopyCounters().bytes, 3u);
+    EXPECT_EQ(log.counters.examined, 37u);
+    EXPECT_EQ(log.counters.copied, 1u);
+    EXPECT_EQ(log.counters.bytes, 3u);
     EXPECT_EQ(ui.CopiedCount(), 1u);
 
     // Nothing else on the export's way makes a mirror either: where the mirrors of the
@@ -89,10 +80,8 @@ TEST(CopyPhase, OneChangedFileMakesItsChainOfFoldersAndNoOther)
     // bottom up.
     MakeDirs(mirror + "/d3/e0/x/y");
     MakeDirs(mirror + "/d3/e1/z");
-    form.SetText(Field::ExportStatus, "Status");
-    EXPECT_TRUE(CopyBackupFiles(host, src, log));
+    EXPECT_EQ(CopySource(ui, request, src, log), CopyEnd::Done);
     EXPECT_EQ(Entries(temp), chain);
-    EXPECT_EQ(form.Text(Field::ExportStatus), "OK");
     EXPECT_TRUE(ui.Log().empty());
 }
 

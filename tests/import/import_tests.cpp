@@ -3,12 +3,9 @@
 // what already lies in the import folder; the real archiver unless a stand-in is the point.
 #include "history/run_records.h"
 #include "import/import_run.h"
-#include "platform/host.h"
-#include "platform/memory_form.h"
 #include "platform/path_rules.h"
 #include "platform/settings_backing.h"
-#include "settings/registry_settings.h"
-#include "settings/settings_tab.h"
+#include "settings/stored_settings.h"
 #include "support/made_files.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
@@ -25,7 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 using Files = std::map<std::string, std::string>;
-using Field = MainForm::Field;
 
 const std::string kEnd("\x60\xEA\0\0", 4);
 
@@ -82,7 +78,6 @@ protected:
     void SetUp() override
     {
         store.SaveSetting(kSettingsApplication, kSettingsSection, "ImportArj", "stored-name");
-        RefreshLabels(host);
     }
     std::string LastImport()
     {
@@ -149,10 +144,10 @@ protected:
         const std::string area = tmp / road.name;
         std::string dir = area + "/x/y/z/";
         MakeDirs(dir);
-        form.SetText(Field::txtArjFolder, road.arj);
+        std::string arjFolder = road.arj;
         if (!road.arj.starts_with('/')) {
             WriteScript(area + "/stand in/arj", road.arj);
-            form.SetText(Field::txtArjFolder, area + "/stand in/");
+            arjFolder = area + "/stand in/";
         }
         const std::string name = road.prepare(area, dir);
         const Files before = Snapshot(area);
@@ -161,10 +156,10 @@ protected:
         for (Answer a : road.answers)
             ui.Answer(a);
         ui.Clear();
-        form.SetText(Field::txtImportFolder, dir);
-        form.SetText(Field::txtImportName, name);
-        RunReport report(RunKind::Import);
-        const RunOutcome outcome = cmdImport_Click(host, report);
+        vesko::Settings settings;
+        settings.archiverFolder = arjFolder;
+        const RunReport report = RunImport(MakeImportRequest(settings, dir, name), ui, store);
+        const RunOutcome outcome = report.outcome;
 
         if (!paths::EndsWithSeparator(dir))
             dir += '/';
@@ -186,15 +181,12 @@ protected:
                 << path;
         if (!restored) {
             EXPECT_EQ(Snapshot(area), before);
-            EXPECT_EQ(form.Text(Field::txtImportFolder), dir);
             EXPECT_EQ(LastImport(), "");
             return;
         }
         EXPECT_NE(LastImport(), "");
         store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastImport");
-        EXPECT_EQ(form.Text(Field::txtImportName), "stored-name"); // refreshed
-        EXPECT_TRUE(ui.Steps().back().starts_with("Extracting: " + form.Text(Field::txtArjFolder)))
-            << ui.Steps().back();
+        EXPECT_TRUE(ui.Steps().back().starts_with("Extracting: " + arjFolder)) << ui.Steps().back();
         for (const ArchiveVolume& v : report.volumes)
             EXPECT_EQ(v.size, fs::file_size(v.path)) << v.path;
         for (const auto& [path, bytes] : road.files)
@@ -204,9 +196,7 @@ protected:
     TempDir tmp;
     ScopedEnv config { "XDG_CONFIG_HOME", tmp / "config" };
     SettingsStore store;
-    MemoryForm form;
     RecordingUi ui;
-    Host host { form, ui, store };
 };
 
 // Refused or failed, nothing around the import folder changes; restored, newer files stay

@@ -1,12 +1,8 @@
-// The settings store with real SQLite below a temporary XDG_CONFIG_HOME, and the Settings
-// tab's buttons on the window in memory.
-#include "platform/host.h"
-#include "platform/memory_form.h"
+// The settings store with real SQLite below a temporary XDG_CONFIG_HOME, and the settings
+// as one value stored and loaded.
 #include "platform/settings_backing.h"
-#include "settings/registry_settings.h"
-#include "settings/settings_tab.h"
+#include "settings/stored_settings.h"
 #include "support/probes.h"
-#include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
 #include <filesystem>
@@ -18,16 +14,13 @@ namespace {
 
 using Entries = SettingsStore::Entries;
 using Strings = std::vector<std::string>;
-using Field = MainForm::Field;
 
-class Settings : public ::testing::Test {
+class SettingsStoreTest : public ::testing::Test {
 protected:
     TempDir tmp;
     ScopedEnv config { "XDG_CONFIG_HOME", tmp / "config" };
     SettingsStore store;
-    MemoryForm form;
-    RecordingUi ui;
-    Host host { form, ui, store, nullptr };
+    vesko::Settings edited;
 
     std::string StorePath() const { return tmp / "config/vesko-backup/settings.sqlite"; }
     std::string Get(const std::string& key)
@@ -41,18 +34,12 @@ protected:
     Entries All() { return store.GetAllSettings(kSettingsApplication, kSettingsSection); }
     void Fill(const std::string& arc, const Strings& sources)
     {
-        form.SetText(Field::txtArcFolder, arc);
-        form.SetText(Field::txtArjFolder, "/opt/arj");
-        form.SetText(Field::txtDestinDir, "/tmp/vesko");
-        form.SetText(Field::txtExportArj, "weekly");
-        form.SetText(Field::txtImportArj, "restore");
-        form.SetSpanValue(1);
-        form.SetSources(sources);
+        edited = { arc, "/opt/arj", "/tmp/vesko", "weekly", "restore", true, sources };
     }
 };
 
 // Without an absolute XDG_CONFIG_HOME the store lies below the home folder.
-TEST_F(Settings, StoreLiesBelowXdgConfigHomeOrHome)
+TEST_F(SettingsStoreTest, StoreLiesBelowXdgConfigHomeOrHome)
 {
     EXPECT_EQ(store.Path(), StorePath());
     ScopedEnv relative("XDG_CONFIG_HOME", "relative/config");
@@ -61,7 +48,7 @@ TEST_F(Settings, StoreLiesBelowXdgConfigHomeOrHome)
 }
 
 // A second copy of the program holding the write lock for a moment is waited for.
-TEST_F(Settings, TwoStoresOnOneFileWaitForEachOthersLock)
+TEST_F(SettingsStoreTest, TwoStoresOnOneFileWaitForEachOthersLock)
 {
     SettingsStore other(StorePath());
     std::thread holder;
@@ -80,7 +67,7 @@ TEST_F(Settings, TwoStoresOnOneFileWaitForEachOthersLock)
 
 // Each operation's connection is closed when it ends, whatever the road: a store used for
 // hours keeps no file open.
-TEST_F(Settings, NoConnectionOutlivesItsOperation)
+TEST_F(SettingsStoreTest, NoConnectionOutlivesItsOperation)
 {
     Save("warm", "up");
     const auto before = OpenDescriptors();
@@ -99,12 +86,10 @@ TEST_F(Settings, NoConnectionOutlivesItsOperation)
     EXPECT_EQ(OpenDescriptors(), before);
 }
 
-TEST_F(Settings, ApplyStoresWhatWasEditedAsTypedAndLeavesTheRestByteForByte)
+TEST_F(SettingsStoreTest, ApplyStoresWhatWasEditedAsTypedAndLeavesTheRestByteForByte)
 {
     Fill("/srv/archive", { "/home/b/", "", "/home/a/" });
-    form.SetText(Field::txtImportFolder, "edited");
-    form.SetText(Field::txtImportName, "edited");
-    cmdApply_Click(host);
+    ApplySettings(store, edited);
     Entries stored = { { "ArcFolder", "/srv/archive" }, { "ArjFolder", "/opt/arj" },
         { "DestinDir", "/tmp/vesko" }, { "DisksSpan", "yes" }, { "ExportArj", "weekly" },
         { "ImportArj", "restore" }, { "SourceDir0", "/home/b/" }, { "SourceDir2", "/home/a/" } };
@@ -112,34 +97,31 @@ TEST_F(Settings, ApplyStoresWhatWasEditedAsTypedAndLeavesTheRestByteForByte)
     // The store and its folder are the person's alone, made by the first write.
     EXPECT_EQ(Mode(tmp / "config/vesko-backup"), 0700u);
     EXPECT_EQ(Mode(StorePath()), 0600u);
-    // The empty item leaves a gap in the keys and is gone after the refresh, which gives each
+    // The empty item leaves a gap in the keys and is gone when loaded, which gives each
     // folder its ending.
-    EXPECT_EQ(form.Sources(), (Strings { "/home/b/", "/home/a/" }));
-    for (Field f : { Field::txtArcFolder, Field::txtImportFolder })
-        EXPECT_EQ(form.Text(f), "/srv/archive/");
-    EXPECT_EQ(form.Text(Field::txtArjFolder), "/opt/arj/");
-    EXPECT_EQ(form.Text(Field::txtDestinDir), "/tmp/vesko/");
-    EXPECT_EQ(form.Text(Field::txtImportName), "restore");
+    edited = LoadSettings(store);
+    EXPECT_EQ(edited,
+        (vesko::Settings { "/srv/archive/", "/opt/arj/", "/tmp/vesko/", "weekly", "restore", true,
+            { "/home/b/", "/home/a/" } }));
 
-    // The ending the refresh gave is no edit; a name's ending '/' is. A clear box stores
+    // The ending the loading gave is no edit; a name's ending '/' is. A clear box stores
     // "no", an empty list removes every folder.
-    form.SetText(Field::txtExportArj, "weekly/");
-    form.SetText(Field::txtImportArj, "restore/");
-    form.SetSources({});
-    form.SetSpanValue(0);
-    cmdApply_Click(host);
+    edited.exportName = "weekly/";
+    edited.importName = "restore/";
+    edited.sources.clear();
+    edited.spanVolumes = false;
+    ApplySettings(store, edited);
     stored.resize(6);
     stored[3].second = "no";
     stored[4].second = "weekly/";
     stored[5].second = "restore/";
     EXPECT_EQ(All(), stored);
-    EXPECT_TRUE(ui.Log().empty());
 }
 
-TEST_F(Settings, FailedApplyLeavesTheStoreAsItWasAndKeepsTheEdits)
+TEST_F(SettingsStoreTest, FailedApplyLeavesTheStoreAsItWas)
 {
     Fill("/srv/old/", { "/a/", "/b/", "/c/" });
-    cmdApply_Click(host);
+    ApplySettings(store, edited);
     const Entries before = All();
     // Another program's rule refuses one write late in the run, after the old list was
     // deleted and the single settings were rewritten.
@@ -147,18 +129,10 @@ TEST_F(Settings, FailedApplyLeavesTheStoreAsItWasAndKeepsTheEdits)
         "CREATE TRIGGER refuse BEFORE INSERT ON settings WHEN NEW.key = 'SourceDir1' "
         "BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
     Fill("/srv/new", { "/x/", "/y/", "/z/" });
-    form.SetSpanValue(0);
-    cmdApply_Click(host);
-
-    EXPECT_EQ(ui.Log(),
-        (Strings {
-            "beep", "box:Apply Changes Error|Settings store \"" + StorePath() + "\": disk full" }));
-    EXPECT_EQ(ui.Boxes().at(0).icon, Icon::Critical);
+    edited.spanVolumes = false;
+    EXPECT_EQ(ErrorOf([&] { ApplySettings(store, edited); }),
+        "Settings store \"" + StorePath() + "\": disk full");
     EXPECT_EQ(All(), before);
-    // The closing refresh did not run: no ending added, the list as edited.
-    EXPECT_EQ(form.Text(Field::txtArcFolder), "/srv/new");
-    EXPECT_EQ(form.Sources(), (Strings { "/x/", "/y/", "/z/" }));
-    EXPECT_EQ(form.SpanValue(), 0);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui_services.h"
+#include "core/ui_services.h"
 
 #include <deque>
 #include <string>

@@ -1,0 +1,36 @@
+#include "core/ui_services.h"
+#include "export/export_messages.h"
+#include "export/export_run.h"
+#include "foldertree/copy_changed_files.h"
+#include "foldertree/prune_empty_folders.h"
+#include "platform/filesystem.h"
+#include "platform/path_rules.h"
+
+namespace vesko {
+
+namespace msg = export_messages;
+
+CopyEnd CopySource(
+    UiServices& ui, const ExportRequest& request, const std::string& source, CopyLog& log)
+{
+    const FileSystem fs;
+    // A source that is not there is told now, and left out with the files of the run's
+    // other sources still archived; the run cannot end as a success.
+    const auto refuse = [&](const char* title, const char* text) {
+        ui.Beep();
+        ui.MsgBox(text, title, Icon::Exclamation);
+        log.leftOut.push_back({ source, text });
+        return CopyEnd::Done;
+    };
+    if (!fs.DriveExists(paths::DriveOf(source)))
+        return refuse(msg::kInvalidDriveTitle, msg::kSourceDriveText);
+    if (!fs.FolderExists(source))
+        return refuse(msg::kInvalidSourceTitle, msg::kInvalidSourceText);
+
+    const CopyEnd end = CopyChangedFiles(ui, request.tempFolder, source, request.cutOff, log);
+    if (end == CopyEnd::Done)
+        PruneEmptyFolders(ui, request.tempFolder);
+    return end;
+}
+
+} // namespace vesko

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/run_report.h"
+#include "platform/dates.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vesko {
+
+class UiServices;
+
+// A file this export copied into the temporary tree.
+struct CopiedFile {
+    std::string copy; // its path in the temporary tree
+    std::string original;
+    std::string below; // the original's path below its source folder
+};
+
+// What the copy phase of one export has done so far, for the progress window: files
+// examined, files copied and their bytes, over all the sources of an export.
+struct CopyCounters {
+    std::uint64_t examined = 0;
+    std::uint64_t copied = 0;
+    std::uint64_t bytes = 0;
+};
+
+// What the copy phase of one export copied and left out, over all its sources.
+struct CopyLog {
+    std::vector<CopiedFile> copied;
+    std::vector<LeftOutFile> leftOut;
+    CopyCounters counters;
+};
+
+enum class CopyEnd {
+    Done,
+    Failed, // told by the trap "Error Add Files": nothing after it can be trusted
+    Cancelled, // the person pressed Cancel in the progress window
+};
+
+// Copies every file of one source tree changed after the cut-off into its mirror folder
+// below the temporary folder. A file that cannot be read or that the archiver cannot hold,
+// and a folder that cannot be read with everything below it, are left out into log.leftOut
+// and the walk goes on. What ends the walk (a copy that cannot be written) is shown by the
+// trap "Error Add Files".
+CopyEnd CopyChangedFiles(UiServices& ui, const std::string& tempFolder, const std::string& source,
+    TimePoint cutOff, CopyLog& log);
+
+} // namespace vesko

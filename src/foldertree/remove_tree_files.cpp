@@ -1,0 +1,37 @@
+// Every file of the temporary tree deleted; the folders stay for
+// RemoveTreeFolders.
+#include "core/ui_services.h"
+#include "foldertree/remove_tree.h"
+#include "platform/filesystem.h"
+
+#include <exception>
+
+namespace vesko {
+
+namespace {
+
+// Depth first; the files of a folder go before anything below it. Each folder is read once
+// and its files are deleted by name relative to it, as they were listed: a file looked at
+// again by its whole path would cost a second lookup of every folder above it.
+void RemoveFolderFiles(const OpenFolder& folder)
+{
+    for (std::size_t i = 0; i < folder.FileCount(); ++i)
+        folder.KillFile(i);
+    for (const std::string& name : folder.FolderNames())
+        RemoveFolderFiles(OpenFolder(folder, name));
+}
+
+} // namespace
+
+void RemoveTreeFiles(UiServices& ui, const std::string& tempFolder)
+{
+    try {
+        // A temporary folder that is gone is told as such, not as one that cannot be read.
+        FileSystem().GetFolder(tempFolder);
+        RemoveFolderFiles(OpenFolder(tempFolder));
+    } catch (const std::exception& e) {
+        ShowTrap(ui, "Error Files Cleanup", e.what());
+    }
+}
+
+} // namespace vesko

@@ -1,0 +1,294 @@
+#include "gui/history_window.h"
+
+#include "gui/path_text.h"
+#include "history/run_details.h"
+#include "history/run_names.h"
+#include "history/run_records.h"
+#include "platform/dates.h"
+
+#include <exception>
+#include <QFile>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace vesko {
+
+namespace {
+
+// A path is bytes; shown as every path field of the program shows it.
+QString PathText(const std::string& path)
+{
+    return ShownPath(path);
+}
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// A cell shown as text and sorted by a number (an instant, a size, a run number).
+class Cell : public QTableWidgetItem {
+public:
+    Cell(const QString& text, qlonglong order, bool number = true)
+        : QTableWidgetItem(text)
+    {
+        setData(Qt::UserRole, order);
+        if (number)
+            setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    bool operator<(const QTableWidgetItem& other) const override
+    {
+        return data(Qt::UserRole).toLongLong() < other.data(Qt::UserRole).toLongLong();
+    }
+};
+
+qlonglong Nanoseconds(TimePoint when)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+}
+
+QTableWidget* Table(const QStringList& headers, const char* name, QWidget* parent)
+{
+    auto* table = new QTableWidget(0, static_cast<int>(headers.size()), parent);
+    table->setObjectName(QString::fromLatin1(name));
+    table->setHorizontalHeaderLabels(headers);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->setVisible(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setWordWrap(false);
+    return table;
+}
+
+void SetRow(QTableWidget* table, int row, std::initializer_list<QTableWidgetItem*> cells)
+{
+    int column = 0;
+    for (QTableWidgetItem* cell : cells) {
+        // A long path or reason is cut at its column's edge; the whole text on hovering.
+        cell->setToolTip(cell->text());
+        table->setItem(row, column++, cell);
+    }
+}
+
+QIcon OutcomeIcon(const QStyle* style, RunOutcome outcome)
+{
+    switch (outcome) {
+    case RunOutcome::Success:
+        return style->standardIcon(QStyle::SP_DialogApplyButton);
+    case RunOutcome::Incomplete:
+        return style->standardIcon(QStyle::SP_MessageBoxWarning);
+    case RunOutcome::Failed:
+        return style->standardIcon(QStyle::SP_MessageBoxCritical);
+    case RunOutcome::Cancelled:
+        return style->standardIcon(QStyle::SP_DialogCancelButton);
+    case RunOutcome::Refused:
+        return style->standardIcon(QStyle::SP_MessageBoxInformation);
+    case RunOutcome::Unfinished:
+        break;
+    }
+    return style->standardIcon(QStyle::SP_MessageBoxQuestion);
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , store_(store)
+{
+    setObjectName(QStringLiteral("HistoryWindow"));
+    setWindowTitle(QStringLiteral("Run History"));
+    resize(960, 760);
+
+    runs = Table({ QStringLiteral("Run"), QStringLiteral("Started"), QStringLiteral("Kind"),
+                     QStringLiteral("Outcome"), QStringLiteral("Files"), QStringLiteral("Size"),
+                     QStringLiteral("Archive") },
+        "runs", this);
+    runs->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
+
+    auto* detailsBox = new QGroupBox(QStringLiteral("Selected run"), this);
+    details = new QLabel(detailsBox);
+    details->setObjectName(QStringLiteral("details"));
+    details->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    details->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    details->setTextFormat(Qt::RichText);
+    // A long message wraps in its cell rather than widening the window past the screen.
+    details->setWordWrap(true);
+    auto* detailsScroll = new QScrollArea(detailsBox);
+    detailsScroll->setWidget(details);
+    detailsScroll->setWidgetResizable(true);
+    detailsScroll->setFrameShape(QFrame::NoFrame);
+    leftOut
+        = Table({ QStringLiteral("Left out"), QStringLiteral("Reason") }, "leftOut", detailsBox);
+    auto* detailsLayout = new QHBoxLayout(detailsBox);
+    detailsLayout->addWidget(detailsScroll, 2);
+    detailsLayout->addWidget(leftOut, 3);
+
+    auto* findBox = new QGroupBox(QStringLiteral("Find an archived file"), this);
+    findText = new QLineEdit(findBox);
+    findText->setObjectName(QStringLiteral("findText"));
+    findText->setPlaceholderText(QStringLiteral("Part of its path, as it lies below its source"));
+    findButton = new QPushButton(QStringLiteral("&Find"), findBox);
+    findButton->setObjectName(QStringLiteral("findButton"));
+    found = Table({ QStringLiteral("Run"), QStringLiteral("Started"), QStringLiteral("Archive"),
+                      QStringLiteral("Size"), QStringLiteral("Modified"), QStringLiteral("File") },
+        "found", findBox);
+    auto* findRow = new QHBoxLayout;
+    findRow->addWidget(findText);
+    findRow->addWidget(findButton);
+    foundNote = new QLabel(findBox);
+    foundNote->setObjectName(QStringLiteral("foundNote"));
+    auto* findLayout = new QVBoxLayout(findBox);
+    findLayout->addLayout(findRow);
+    findLayout->addWidget(foundNote);
+    findLayout->addWidget(found);
+
+    problem = new QLabel(this);
+    problem->setObjectName(QStringLiteral("problem"));
+    problem->setWordWrap(true);
+    problem->setVisible(false);
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(runs);
+    splitter->addWidget(detailsBox);
+    splitter->addWidget(findBox);
+    splitter->setSizes({ 190, 330, 200 });
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter);
+    layout->addWidget(problem);
+
+    connect(runs, &QTableWidget::itemSelectionChanged, this, [this] { ShowSelectedRun(); });
+    connect(findText, &QLineEdit::returnPressed, this, [this] { Find(); });
+    connect(findButton, &QPushButton::clicked, this, [this] { Find(); });
+
+    Reload();
+}
+
+void HistoryWindow::Report(const char* what, const std::exception& e)
+{
+    problem->setText(QStringLiteral("The run history could not be %1: %2")
+                         .arg(QString::fromLatin1(what), Text(e.what())));
+    problem->setVisible(true);
+}
+
+std::int64_t HistoryWindow::SelectedRun() const
+{
+    const QList<QTableWidgetItem*> selected = runs->selectedItems();
+    return selected.isEmpty()
+        ? 0
+        : runs->item(selected.first()->row(), 0)->data(Qt::UserRole).toLongLong();
+}
+
+void HistoryWindow::Reload()
+{
+    problem->setVisible(false);
+    std::vector<history::RecordedRun> recorded;
+    try {
+        recorded = history::ListRuns(store_);
+    } catch (const std::exception& e) {
+        Report("read", e);
+    }
+    const std::int64_t selected = SelectedRun();
+    runs->setSortingEnabled(false);
+    runs->clearContents();
+    runs->setRowCount(static_cast<int>(recorded.size()));
+    int row = 0;
+    for (const history::RecordedRun& run : recorded) {
+        const RunReport& r = run.report;
+        auto* outcome = new QTableWidgetItem(
+            OutcomeIcon(style(), r.outcome), QString::fromLatin1(history::OutcomeName(r.outcome)));
+        SetRow(runs, row++,
+            { new Cell(QString::number(run.id), run.id),
+                new Cell(Text(StoredDateText(r.started)), Nanoseconds(r.started), false),
+                new QTableWidgetItem(QString::fromLatin1(history::KindName(r.kind))), outcome,
+                new Cell(QString::number(r.files), static_cast<qlonglong>(r.files)),
+                new Cell(Text(history::SizeText(r.bytes)), static_cast<qlonglong>(r.bytes)),
+                new QTableWidgetItem(PathText(r.archive)) });
+    }
+    // Sorted again as the person last asked: newest first at the start.
+    runs->setSortingEnabled(true);
+    runs->resizeColumnsToContents();
+
+    int select = 0;
+    for (int i = 0; i < runs->rowCount(); ++i)
+        if (runs->item(i, 0)->data(Qt::UserRole).toLongLong() == selected)
+            select = i;
+    if (runs->rowCount() > 0)
+        runs->selectRow(select);
+    ShowSelectedRun();
+}
+
+void HistoryWindow::ShowSelectedRun()
+{
+    details->clear();
+    leftOut->setRowCount(0);
+    const std::int64_t id = SelectedRun();
+    if (id == 0) {
+        details->setText(QStringLiteral("No export or import has been recorded yet."));
+        return;
+    }
+    std::optional<history::RecordedRun> run;
+    try {
+        run = history::ReadRun(store_, id);
+    } catch (const std::exception& e) {
+        Report("read", e);
+    }
+    if (!run)
+        return;
+    QString rows;
+    for (const auto& [label, value] : history::DetailLines(*run))
+        rows += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                    .arg(Text(label).toHtmlEscaped(), PathText(value).toHtmlEscaped());
+    details->setText(QStringLiteral("<table cellspacing=\"2\">%1</table>").arg(rows));
+    leftOut->setRowCount(static_cast<int>(run->report.leftOut.size()));
+    int row = 0;
+    for (const LeftOutFile& f : run->report.leftOut)
+        SetRow(leftOut, row++,
+            { new QTableWidgetItem(PathText(f.path)), new QTableWidgetItem(Text(f.reason)) });
+    leftOut->resizeColumnToContents(0);
+}
+
+void HistoryWindow::Find()
+{
+    const std::string text = findText->text().isEmpty()
+        ? std::string()
+        : QFile::encodeName(findText->text()).toStdString();
+    found->setRowCount(0);
+    foundNote->clear();
+    if (text.empty())
+        return;
+    std::vector<history::FoundFile> files;
+    try {
+        files = history::FindArchived(store_, text);
+    } catch (const std::exception& e) {
+        Report("searched", e);
+    }
+    foundNote->setText(files.empty()
+            ? QStringLiteral("No recorded archived file has \u201c%1\u201d in its path.")
+                  .arg(findText->text())
+            : QStringLiteral("%1 %2, newest run first.")
+                  .arg(files.size())
+                  .arg(files.size() == 1 ? QStringLiteral("file") : QStringLiteral("files")));
+    found->setRowCount(static_cast<int>(files.size()));
+    int row = 0;
+    for (const history::FoundFile& f : files)
+        SetRow(found, row++,
+            { new QTableWidgetItem(QString::number(f.run)),
+                new QTableWidgetItem(Text(StoredDateText(f.started))),
+                new QTableWidgetItem(PathText(f.archive)),
+                new QTableWidgetItem(Text(history::SizeText(f.file.size))),
+                new QTableWidgetItem(Text(StoredDateText(f.file.modified))),
+                new QTableWidgetItem(PathText(f.file.path)) });
+    found->resizeColumnsToContents();
+}
+
+} // namespace vesko

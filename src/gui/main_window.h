@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/settings.h"
+#include "gui/qt_ui_services.h"
+#include "platform/settings_backing.h"
+
+#include <memory>
+#include <QWidget>
+
+class QTabWidget;
+
+namespace vesko {
+
+class ExportTab;
+class FolderPickerController;
+class HistoryWindow;
+class ImportTab;
+class SettingsTab;
+enum class PickerTarget;
+
+// The main window: three tabs, the settings as the person edits them, and the buttons that
+// start every operation. A run is given what the fields hold as they stand, applied or not.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The Settings tab's fields and the source list, as one value, and back.
+    Settings SettingsInWindow() const;
+    void ShowSettings(const Settings& settings);
+    // The stored settings into the window, the dates of the last runs into their labels, and
+    // the Import tab's fields from them. Trap "Refresh Labels Error".
+    void LoadSettingsIntoWindow();
+
+    // The handlers, as the buttons run them.
+    void LoadWindow();
+    void UnloadWindow();
+    void ExportClicked();
+    void ImportClicked();
+    void ApplyClicked();
+    void ResetClicked();
+    void AddSourceClicked();
+    void DeleteSourceClicked();
+    void BrowseClicked(int index);
+    // Opens the run history beside the window, or brings it forward.
+    void HistoryClicked();
+
+    QTabWidget* tabs() const { return tabs_; }
+    ExportTab* exportTab() const { return exportTab_; }
+    ImportTab* importTab() const { return importTab_; }
+    SettingsTab* settingsTab() const { return settingsTab_; }
+    QtUiServices& Ui() { return ui_; }
+    SettingsStore& Store() { return store_; }
+    FolderPickerController* Picker() const { return picker_.get(); }
+    // The run history window, once History has been pressed.
+    HistoryWindow* History() const { return history_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    template <typename Handler> void Run(Handler&& handler);
+    void SetTabOrder();
+    void ConnectButtons();
+    void ShowLastRunDates();
+    // The folder fields given their ending '/', in the window too, as the runs use them.
+    Settings SettingsForRun();
+    void Deliver(PickerTarget target, const std::string& folder);
+    void AppendSource(const std::string& folder);
+
+    SettingsStore store_;
+    QtUiServices ui_;
+    std::unique_ptr<FolderPickerController> picker_;
+    bool running_ = false;
+
+    QTabWidget* tabs_;
+    ExportTab* exportTab_;
+    ImportTab* importTab_;
+    SettingsTab* settingsTab_;
+    HistoryWindow* history_ = nullptr;
+};
+
+} // namespace vesko

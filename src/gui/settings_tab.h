@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace vesko {
+
+class PathField;
+
+// The Settings tab: five settings rows on the left, the source list on the right, Apply
+// and Reset below it.
+class SettingsTab : public QWidget {
+public:
+    explicit SettingsTab(QWidget* parent = nullptr);
+
+    QLabel* archiveFolderLabel;
+    PathField* archiveFolderEdit;
+    QLabel* archiverFolderLabel;
+    PathField* archiverFolderEdit;
+    QLabel* tempFolderLabel;
+    PathField* tempFolderEdit;
+    QLabel* exportNameLabel;
+    PathField* exportNameEdit;
+    QLabel* importNameLabel;
+    PathField* storedImportNameEdit;
+    QCheckBox* spanCheck;
+    QLabel* sourceFolderLabel;
+    PathField* sourceFolderEdit;
+    QListWidget* sourceList;
+    QPushButton* addSourceButton;
+    QPushButton* deleteSourceButton;
+    QPushButton* applyButton;
+    QPushButton* resetButton;
+    // The browse buttons "...", by their Index 0 to 5.
+    std::array<QPushButton*, 6> browseButtons;
+};
+
+} // namespace vesko
