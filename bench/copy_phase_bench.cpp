@@ -13,17 +13,18 @@
 // figures of the README: --files 100000 --folders 10000, and --memory-files 1000000.
 #include "bench_support.h"
 #include "cli/cli_ui.h"
+#include "core/requests.h"
+#include "core/run_report.h"
+#include "core/settings.h"
+#include "core/ui_services.h"
 #include "export/export_run.h"
 #include "export_bench.h"
-#include "foldertree/add_files.h"
-#include "foldertree/remove_empties.h"
+#include "foldertree/copy_changed_files.h"
+#include "foldertree/prune_empty_folders.h"
 #include "import_bench.h"
-#include "platform/host.h"
-#include "platform/memory_form.h"
-#include "platform/run_report.h"
+#include "platform/dates.h"
 #include "platform/settings_backing.h"
-#include "platform/ui_services.h"
-#include "settings/settings_tab.h"
+#include "settings/stored_settings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -47,7 +48,6 @@
 namespace {
 
 using namespace vesko::bench;
-using Field = vesko::MainForm::Field;
 
 // The cut-off day, as the date field shows it and as find reads it.
 constexpr const char* kDateField = "06-15-2020";
@@ -136,27 +136,22 @@ struct PhaseResult {
     int boxes = 0;
 };
 
-// One export's copy phase for one source, as CopyBackupFiles runs it.
+// One export's copy phase for one source, as CopySource runs it.
 PhaseResult RunCopyPhase(const std::string& source, const std::string& temp)
 {
     Check(::mkdir(temp.c_str(), 0700) == 0, "cannot create " + temp);
-    vesko::MemoryForm form;
     // No person: boxes go to stderr so that a failure is not silent.
     vesko::cli::CliUi ui(std::cout, std::cerr, vesko::Answer::Yes);
-    vesko::SettingsStore store(temp + ".unused-settings");
-    vesko::Host host { form, ui, store };
-    form.SetText(Field::txtDestinDir, temp + "/");
-    form.SetDateText(kDateField);
-    vesko::ExportCopyCounters() = {};
+    const vesko::TimePoint cutOff = vesko::CutOffFromDateField(kDateField);
 
     vesko::CopyLog log;
     const auto start = Clock::now();
-    vesko::AddFiles(host, source, log);
-    vesko::RemoveEmpties(host, temp + "/");
+    const vesko::CopyEnd end = vesko::CopyChangedFiles(ui, temp + "/", source, cutOff, log);
+    vesko::PruneEmptyFolders(ui, temp + "/");
     const double seconds = Seconds(start);
-    Check(form.Text(Field::ExportStatus) == "OK", "the copy phase did not complete");
+    Check(end == vesko::CopyEnd::Done, "the copy phase did not complete");
     Check(log.leftOut.empty(), "the copy phase left files out");
-    return { seconds, vesko::ExportCopyCounters().copied, ui.BoxCount() };
+    return { seconds, log.counters.copied, ui.BoxCount() };
 }
 
 double RunShell(const std::string& command)
@@ -180,26 +175,25 @@ double RunFindCpio(const std::string& source, const std::string& dest)
     return RunShell(FindCpio(source, dest));
 }
 
-// The whole unattended export through the library, as the command line runs it: copy
-// phase, archiver, cleanup answered Yes.
+// The whole unattended export through the library, as the command line runs it: the
+// settings stored, then copy phase, archiver, cleanup answered Yes.
 double RunExport(const std::string& source, const std::string& work, const std::string& name)
 {
-    vesko::MemoryForm form;
     std::ostringstream out, err;
     vesko::cli::CliUi ui(out, err, vesko::Answer::Yes);
     vesko::SettingsStore store(work + "/settings.sqlite");
-    vesko::Host host { form, ui, store };
-    form.SetText(Field::txtDestinDir, work + "/temp-" + name + "/");
-    form.SetText(Field::txtArcFolder, work + "/archives/");
-    form.SetText(Field::txtExportArj, name);
-    form.SetText(Field::txtArjFolder, "/usr/bin/");
-    form.SetDateText(kDateField);
-    form.SetSources({ source });
-    vesko::cmdApply_Click(host);
+    vesko::Settings settings;
+    settings.tempFolder = work + "/temp-" + name + "/";
+    settings.archiveFolder = work + "/archives/";
+    settings.exportName = name;
+    settings.archiverFolder = "/usr/bin/";
+    settings.sources = { source };
+    vesko::ApplySettings(store, settings);
     const auto start = Clock::now();
-    const vesko::RunOutcome outcome = vesko::cmdExport_Click(host);
+    const vesko::RunReport report
+        = vesko::RunExport(vesko::MakeExportRequest(settings, kDateField), ui, store);
     const double seconds = Seconds(start);
-    Check(outcome == vesko::RunOutcome::Success, "the export failed: " + err.str());
+    Check(report.outcome == vesko::RunOutcome::Success, "the export failed: " + err.str());
     return seconds;
 }
 

@@ -1,16 +1,15 @@
-// The whole export through the Export button's procedure with the real archiver: the copy
+// The whole export through the core's run with the real archiver: the copy
 // phase, the archiver, and the verification of what it wrote (its test of the archive, its
 // headers compared with the copies), each timed from the steps the progress window is given.
 #include "export_bench.h"
 
 #include "bench_support.h"
 #include "cli/cli_ui.h"
+#include "core/requests.h"
+#include "core/run_report.h"
 #include "export/export_run.h"
-#include "platform/host.h"
-#include "platform/memory_form.h"
 #include "platform/settings_backing.h"
-#include "settings/registry_settings.h"
-#include "settings/settings_tab.h"
+#include "settings/stored_settings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -62,19 +61,16 @@ Phases RunExport(const std::string& source, const std::string& base, int run)
             { "ExportArj", "bench" + std::to_string(run) }, { "DisksSpan", "no" },
             { "SourceDir0", source } };
         for (const auto& [key, value] : values)
-            store.SaveSetting(vesko::kSettingsApplication, vesko::kSettingsSection, key, value);
+            vesko::SaveSetting(store, key, value);
     }
     vesko::SettingsStore store(settings);
-    vesko::MemoryForm form;
     // The archiver's lines go nowhere; boxes to stderr.
     std::ostream nowhere(nullptr);
     StepClock ui(nowhere);
-    vesko::Host host { form, ui, store };
-    vesko::RefreshLabels(host);
-    form.SetDateText("06-15-2020");
+    const vesko::ExportRequest request
+        = vesko::MakeExportRequest(vesko::LoadSettings(store), "06-15-2020");
     ::sync();
-    const vesko::RunOutcome outcome = vesko::cmdExport_Click(host);
-    if (outcome != vesko::RunOutcome::Success)
+    if (vesko::RunExport(request, ui, store).outcome != vesko::RunOutcome::Success)
         throw std::runtime_error("the export did not succeed");
     const auto seconds = [](Clock::time_point a, Clock::time_point b) {
         return std::chrono::duration<double>(b - a).count();

@@ -9,13 +9,14 @@
 // median ratio reported. Then 1,000 recorded runs of 1,000 files each.
 #include "bench_support.h"
 #include "cli/cli_ui.h"
+#include "core/requests.h"
+#include "core/run_report.h"
+#include "core/settings.h"
 #include "export/export_run.h"
 #include "history/run_history.h"
 #include "history/run_records.h"
-#include "platform/host.h"
-#include "platform/memory_form.h"
 #include "platform/settings_backing.h"
-#include "settings/registry_settings.h"
+#include "settings/stored_settings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,7 +36,6 @@
 namespace {
 
 using namespace vesko::bench;
-using Field = vesko::MainForm::Field;
 namespace fs = std::filesystem;
 
 struct Options {
@@ -108,24 +108,23 @@ struct ExportResult {
 ExportResult TimeExport(
     const std::string& base, const std::string& source, vesko::SettingsStore& store)
 {
-    vesko::MemoryForm form;
     std::ostringstream out, err;
     vesko::cli::CliUi ui(out, err, vesko::Answer::Yes);
-    vesko::Host host { form, ui, store };
     // An export refuses to run on a store that holds no setting at all.
-    store.SaveSetting(vesko::kSettingsApplication, vesko::kSettingsSection, "ExportArj", "bench");
-    form.SetText(Field::txtArcFolder, base + "/arc/");
-    form.SetText(Field::txtArjFolder, "/usr/bin/");
-    form.SetText(Field::txtDestinDir, base + "/temp/");
-    form.SetText(Field::txtExportArj, "bench");
-    form.SetDateText("01-01-2001");
-    form.AppendSource(source);
+    vesko::SaveSetting(store, "ExportArj", "bench");
+    vesko::Settings settings;
+    settings.archiveFolder = base + "/arc/";
+    settings.archiverFolder = "/usr/bin/";
+    settings.tempFolder = base + "/temp/";
+    settings.exportName = "bench";
+    settings.sources = { source };
+    const vesko::ExportRequest request = vesko::MakeExportRequest(settings, "01-01-2001");
     fs::remove(base + "/arc/bench.arj");
     ::sync();
     const auto start = Clock::now();
-    const vesko::RunOutcome outcome = vesko::cmdExport_Click(host);
+    const vesko::RunReport report = vesko::RunExport(request, ui, store);
     const double seconds = Seconds(start);
-    Check(outcome == vesko::RunOutcome::Success, "the export failed: " + err.str());
+    Check(report.outcome == vesko::RunOutcome::Success, "the export failed: " + err.str());
     const auto own = vesko::history::ReadRun(store, vesko::history::ListRuns(store).front().id);
     return { seconds, own && own->archivedCount > 0 };
 }

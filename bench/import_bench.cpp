@@ -6,11 +6,11 @@
 
 #include "bench_support.h"
 #include "cli/cli_ui.h"
+#include "core/requests.h"
+#include "core/run_report.h"
 #include "import/import_run.h"
-#include "platform/host.h"
-#include "platform/memory_form.h"
 #include "platform/settings_backing.h"
-#include "settings/registry_settings.h"
+#include "settings/stored_settings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -27,7 +27,6 @@
 namespace {
 
 using namespace vesko::bench;
-using Field = vesko::MainForm::Field;
 
 // A folder holding (a hard link to) the archive, as the import finds it.
 std::string FolderWithArchive(const std::string& folder, const std::string& archive)
@@ -40,22 +39,18 @@ std::string FolderWithArchive(const std::string& folder, const std::string& arch
 
 double RunImport(const std::string& folder, const std::string& settings)
 {
-    vesko::MemoryForm form;
     // The archiver's lines go nowhere, as the plain extraction's do; boxes to stderr.
     std::ostream nowhere(nullptr);
     vesko::cli::CliUi ui(nowhere, std::cerr, vesko::Answer::No);
     vesko::SettingsStore store(settings);
-    store.SaveSetting(
-        vesko::kSettingsApplication, vesko::kSettingsSection, "ArjFolder", "/usr/bin/");
-    vesko::Host host { form, ui, store };
-    form.SetText(Field::txtArjFolder, "/usr/bin/");
-    form.SetText(Field::txtImportFolder, folder);
-    form.SetText(Field::txtImportName, "bench");
+    vesko::SaveSetting(store, "ArjFolder", "/usr/bin/");
+    const vesko::ImportRequest request
+        = vesko::MakeImportRequest(vesko::LoadSettings(store), folder, "bench");
     ::sync();
     const auto start = Clock::now();
-    const vesko::RunOutcome outcome = vesko::cmdImport_Click(host);
+    const vesko::RunReport report = vesko::RunImport(request, ui, store);
     const auto stop = Clock::now();
-    Check(outcome == vesko::RunOutcome::Success, "the import did not succeed in " + folder);
+    Check(report.outcome == vesko::RunOutcome::Success, "the import did not succeed in " + folder);
     return std::chrono::duration<double>(stop - start).count();
 }
 
