@@ -21,9 +21,9 @@
 #include "platform/host.h"
 #include "platform/memory_form.h"
 #include "platform/run_report.h"
-#include "platform/settings_backing.h"
 #include "platform/ui_services.h"
 #include "settings/settings_tab.h"
+#include "storage/settings_store.h"
 
 #include <algorithm>
 #include <chrono>

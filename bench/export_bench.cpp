@@ -8,9 +8,9 @@
 #include "export/export_run.h"
 #include "platform/host.h"
 #include "platform/memory_form.h"
-#include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
+#include "storage/settings_store.h"
 
 #include <algorithm>
 #include <chrono>

@@ -10,12 +10,12 @@
 #include "bench_support.h"
 #include "cli/cli_ui.h"
 #include "export/export_run.h"
-#include "history/run_history.h"
-#include "history/run_records.h"
 #include "platform/host.h"
 #include "platform/memory_form.h"
-#include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
+#include "storage/run_history.h"
+#include "storage/run_records.h"
+#include "storage/settings_store.h"
 
 #include <algorithm>
 #include <chrono>

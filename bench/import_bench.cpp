@@ -9,8 +9,8 @@
 #include "import/import_run.h"
 #include "platform/host.h"
 #include "platform/memory_form.h"
-#include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
+#include "storage/settings_store.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,7 +3,7 @@
 #include "app/qt_ui_services.h"
 #include "platform/host.h"
 #include "platform/main_form.h"
-#include "platform/settings_backing.h"
+#include "storage/settings_store.h"
 
 #include <memory>
 #include <QWidget>

@@ -9,10 +9,10 @@
 #include "platform/dates.h"
 #include "platform/host.h"
 #include "platform/memory_form.h"
-#include "platform/settings_backing.h"
 #include "settings/nothing_set_up.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
+#include "storage/settings_store.h"
 
 #include <chrono>
 #include <exception>

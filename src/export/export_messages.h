@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/run_history.h"
+#include "history/run_details.h"
 #include "platform/run_report.h"
 #include "platform/ui_services.h"
 

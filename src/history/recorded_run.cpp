@@ -1,12 +1,12 @@
 #include "history/recorded_run.h"
 
-#include "history/run_history.h"
 #include "platform/host.h"
 #include "platform/run_indicators.h"
 #include "platform/run_lock.h"
-#include "platform/settings_backing.h"
 #include "platform/ui_services.h"
 #include "settings/nothing_set_up.h"
+#include "storage/run_history.h"
+#include "storage/settings_store.h"
 
 #include <chrono>
 #include <exception>

@@ -1,9 +1,9 @@
 #include "settings/nothing_set_up.h"
 
 #include "platform/host.h"
-#include "platform/settings_backing.h"
 #include "platform/ui_services.h"
 #include "settings/registry_settings.h"
+#include "storage/settings_store.h"
 
 #include <string>
 

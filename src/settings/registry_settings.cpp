@@ -1,8 +1,8 @@
 #include "settings/registry_settings.h"
 
 #include "platform/host.h"
-#include "platform/settings_backing.h"
 #include "settings/settings_tab.h"
+#include "storage/settings_store.h"
 
 namespace vesko {
 

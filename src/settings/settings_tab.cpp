@@ -3,9 +3,9 @@
 #include "platform/host.h"
 #include "platform/main_form.h"
 #include "platform/path_rules.h"
-#include "platform/settings_backing.h"
 #include "platform/ui_services.h"
 #include "settings/registry_settings.h"
+#include "storage/settings_store.h"
 
 #include <exception>
 #include <string>

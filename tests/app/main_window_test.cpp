@@ -2,8 +2,8 @@
 // its fields and buttons, its boxes and progress window.
 #include "app/qt_ui_services.h"
 #include "app_fixture.h"
-#include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
+#include "storage/settings_store.h"
 
 #include <QContextMenuEvent>
 

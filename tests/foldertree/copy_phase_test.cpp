@@ -5,7 +5,7 @@
 #include "platform/host.h"
 #include "platform/memory_form.h"
 #include "platform/path_rules.h"
-#include "platform/settings_backing.h"
+#include "storage/settings_store.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 

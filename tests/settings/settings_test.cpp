@@ -2,9 +2,9 @@
 // tab's buttons on the window in memory.
 #include "platform/host.h"
 #include "platform/memory_form.h"
-#include "platform/settings_backing.h"
 #include "settings/registry_settings.h"
 #include "settings/settings_tab.h"
+#include "storage/settings_store.h"
 #include "support/probes.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
