@@ -23,8 +23,8 @@
 #include "foldertree/prune_empty_folders.h"
 #include "import_bench.h"
 #include "platform/dates.h"
-#include "platform/settings_backing.h"
 #include "settings/stored_settings.h"
+#include "storage/settings_store.h"
 
 #include <algorithm>
 #include <chrono>

@@ -13,10 +13,10 @@
 #include "core/run_report.h"
 #include "core/settings.h"
 #include "export/export_run.h"
-#include "history/run_history.h"
-#include "history/run_records.h"
-#include "platform/settings_backing.h"
 #include "settings/stored_settings.h"
+#include "storage/run_history.h"
+#include "storage/run_records.h"
+#include "storage/settings_store.h"
 
 #include <algorithm>
 #include <chrono>

@@ -9,8 +9,8 @@
 #include "core/requests.h"
 #include "core/run_report.h"
 #include "import/import_run.h"
-#include "platform/settings_backing.h"
 #include "settings/stored_settings.h"
+#include "storage/settings_store.h"
 
 #include <algorithm>
 #include <chrono>

@@ -7,9 +7,9 @@
 #include "export/export_run.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
-#include "platform/settings_backing.h"
 #include "settings/nothing_set_up.h"
 #include "settings/stored_settings.h"
+#include "storage/settings_store.h"
 
 #include <chrono>
 #include <exception>

@@ -2,9 +2,9 @@
 
 #include "cli/cli_options.h"
 #include "history/run_details.h"
-#include "history/run_names.h"
-#include "history/run_records.h"
 #include "platform/dates.h"
+#include "storage/run_names.h"
+#include "storage/run_records.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,8 @@
 
 #include "core/run_report.h"
 #include "core/ui_services.h"
-#include "history/run_history.h"
+#include "history/run_details.h"
+#include "storage/run_history.h"
 
 #include <cstddef>
 #include <string>

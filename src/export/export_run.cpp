@@ -11,8 +11,8 @@
 #include "history/run_recording.h"
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
-#include "platform/settings_backing.h"
 #include "settings/stored_settings.h"
+#include "storage/settings_store.h"
 
 #include <chrono>
 #include <climits>

@@ -2,7 +2,7 @@
 
 #include "core/settings.h"
 #include "gui/qt_ui_services.h"
-#include "platform/settings_backing.h"
+#include "storage/settings_store.h"
 
 #include <memory>
 #include <QWidget>

@@ -1,9 +1,10 @@
 #include "history/run_details.h"
 
-#include "history/run_names.h"
 #include "platform/dates.h"
+#include "storage/run_names.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vesko::history {
 
@@ -28,6 +29,22 @@ std::string Files(std::uint64_t count)
 }
 
 } // namespace
+
+std::string SizeText(std::uint64_t bytes)
+{
+    if (bytes < 1024)
+        return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    const char* units[] = { "KB", "MB", "GB", "TB" };
+    double value = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    while (value >= 1024 && unit + 1 < std::size(units)) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    return text;
+}
 
 std::vector<std::pair<std::string, std::string>> DetailLines(const RecordedRun& run)
 {

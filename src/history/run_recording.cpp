@@ -2,10 +2,10 @@
 
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
-#include "history/run_history.h"
 #include "platform/run_lock.h"
-#include "platform/settings_backing.h"
 #include "settings/nothing_set_up.h"
+#include "storage/run_history.h"
+#include "storage/settings_store.h"
 
 #include <chrono>
 #include <exception>

@@ -1,8 +1,8 @@
 #include "settings/nothing_set_up.h"
 
 #include "core/ui_services.h"
-#include "platform/settings_backing.h"
 #include "settings/stored_settings.h"
+#include "storage/settings_store.h"
 
 #include <string>
 

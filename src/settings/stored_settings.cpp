@@ -1,7 +1,7 @@
 #include "settings/stored_settings.h"
 
 #include "platform/path_rules.h"
-#include "platform/settings_backing.h"
+#include "storage/settings_store.h"
 
 #include <string_view>
 #include <vector>

@@ -1,8 +1,8 @@
 // The run history window: the same runs the command line lists, sortable, the selected
 // run's details and left-out files, and the search across runs.
 #include "app_fixture.h"
-#include "history/run_history.h"
 #include "platform/dates.h"
+#include "storage/run_history.h"
 #include "support/child_process.h"
 
 #include <QHeaderView>

@@ -2,8 +2,8 @@
 // its fields and buttons, its boxes and progress window.
 #include "app_fixture.h"
 #include "gui/qt_ui_services.h"
-#include "platform/settings_backing.h"
 #include "settings/stored_settings.h"
+#include "storage/settings_store.h"
 
 #include <QContextMenuEvent>
 

@@ -3,10 +3,10 @@
 // write changes nothing.
 #include "cli/cli_options.h"
 #include "cli/history_command.h"
-#include "history/run_history.h"
-#include "history/run_records.h"
 #include "platform/dates.h"
-#include "platform/settings_backing.h"
+#include "storage/run_history.h"
+#include "storage/run_records.h"
+#include "storage/settings_store.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

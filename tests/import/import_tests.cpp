@@ -1,11 +1,11 @@
 // The import, road by road, each in a folder of its own: refused before the archiver, an
 // archive from anyone (damaged, unsafe, spanned), an archiver that fails or misbehaves, and
 // what already lies in the import folder; the real archiver unless a stand-in is the point.
-#include "history/run_records.h"
 #include "import/import_run.h"
 #include "platform/path_rules.h"
-#include "platform/settings_backing.h"
 #include "settings/stored_settings.h"
+#include "storage/run_records.h"
+#include "storage/settings_store.h"
 #include "support/made_files.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"

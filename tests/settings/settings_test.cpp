@@ -1,7 +1,7 @@
 // The settings store with real SQLite below a temporary XDG_CONFIG_HOME, and the settings
 // as one value stored and loaded.
-#include "platform/settings_backing.h"
 #include "settings/stored_settings.h"
+#include "storage/settings_store.h"
 #include "support/probes.h"
 #include "support/temp_dir.h"
 

@@ -1,18 +1,19 @@
 #pragma once
 
-#include <memory>
+#include "storage/database.h"
+
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-struct sqlite3;
 
 namespace vesko {
 
 // The per-user settings store: one SQLite file,
 // $XDG_CONFIG_HOME/vesko-backup/settings.sqlite (XDG_CONFIG_HOME defaults to ~/.config),
 // created on the first write and readable by its owner only. The settings table (the run
-// history's tables beside it are src/history's):
+// history's tables beside it are storage/history_tables.cpp's):
 //   settings (id INTEGER PRIMARY KEY AUTOINCREMENT, application TEXT NOT NULL,
 //             section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,
 //             UNIQUE (application, section, key))
@@ -25,7 +26,6 @@ public:
     // The store at the default per-user path.
     SettingsStore();
     explicit SettingsStore(std::string path);
-    ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
@@ -54,26 +54,20 @@ public:
 
     private:
         SettingsStore& store_;
-        bool open_ = false;
+        std::optional<storage::Database> db_;
+        std::optional<storage::Transaction> change_;
     };
 
-    // A fresh connection to the file, which the caller closes; nullptr when there is no
-    // file and create is false. Creating makes the missing folders (0700) and the file
-    // (0600). The run history keeps its own tables in the same file through it.
-    sqlite3* Connect(bool create);
-
 private:
-    friend class Transaction;
-    // The open transaction's connection, or a fresh one for a single operation. Reading
-    // never creates the file (nullptr when there is none yet); writing creates the folder,
-    // the file and the table when they are missing.
-    sqlite3* OpenForRead();
-    sqlite3* OpenForWrite();
-    // Closes a connection that OpenFor... gave, unless it belongs to the open transaction.
-    void Release(sqlite3* db);
+    using Use = std::function<void(storage::Database&)>;
+    // Runs use on the open Transaction's connection, or on a fresh one closed when it ends.
+    // Reading never creates the file and skips use when there is no file or no table yet;
+    // writing creates the folder, the file and the table when they are missing.
+    void Read(const Use& use);
+    void Write(const Use& use);
 
     std::string path_;
-    sqlite3* db_ = nullptr; // held only while a Transaction is open
+    storage::Database* held_ = nullptr; // the open Transaction's connection
 };
 
 } // namespace vesko

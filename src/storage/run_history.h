@@ -26,11 +26,5 @@ void RecordRun(SettingsStore& store, const RunReport& report);
 // How many runs are kept; BeginRun drops the older ones with their file lists.
 inline constexpr std::size_t kKeptRuns = 1000;
 
-// The last line of the "Backup Incomplete" box's details: where the left-out files stay
-// once the box is closed.
-inline constexpr const char* kSeeHistoryLine
-    = "Every left-out file stays listed in the run history: press History on the Export tab, "
-      "or run vesko-backup history.";
-
 } // namespace history
 } // namespace vesko

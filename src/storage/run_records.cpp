@@ -1,13 +1,15 @@
-#include "history/run_records.h"
+#include "storage/run_records.h"
 
-#include "history/history_database.h"
-#include "history/run_names.h"
+#include "storage/history_tables.h"
+#include "storage/run_names.h"
 
 #include <chrono>
 
 namespace vesko::history {
 
 namespace {
+
+using storage::Statement;
 
 TimePoint Instant(std::int64_t nanoseconds)
 {
@@ -53,10 +55,10 @@ RecordedRun RunFromRow(const Statement& row)
 std::vector<RecordedRun> ListRuns(SettingsStore& store)
 {
     std::vector<RecordedRun> runs;
-    Database db(store, Database::Mode::Read);
-    if (!db.HasHistory())
+    std::optional<storage::Database> db = OpenHistoryForRead(store);
+    if (!db)
         return runs;
-    Statement rows(db, (std::string(kRunColumns) + " ORDER BY id DESC").c_str());
+    Statement rows(*db, (std::string(kRunColumns) + " ORDER BY id DESC").c_str());
     while (rows.Step())
         runs.push_back(RunFromRow(rows));
     return runs;
@@ -64,23 +66,23 @@ std::vector<RecordedRun> ListRuns(SettingsStore& store)
 
 std::optional<RecordedRun> ReadRun(SettingsStore& store, std::int64_t id)
 {
-    Database db(store, Database::Mode::Read);
-    if (!db.HasHistory())
+    std::optional<storage::Database> db = OpenHistoryForRead(store);
+    if (!db)
         return std::nullopt;
-    Statement row(db, (std::string(kRunColumns) + " WHERE id = ?1").c_str());
+    Statement row(*db, (std::string(kRunColumns) + " WHERE id = ?1").c_str());
     if (!row.Bind(1, id).Step())
         return std::nullopt;
     RecordedRun run = RunFromRow(row);
 
-    Statement volumes(db, "SELECT path, size FROM history_volumes WHERE run = ?1 ORDER BY seq");
+    Statement volumes(*db, "SELECT path, size FROM history_volumes WHERE run = ?1 ORDER BY seq");
     volumes.Bind(1, id);
     while (volumes.Step())
         run.report.volumes.push_back({ volumes.Bytes(0), Count(volumes.Int(1)) });
-    Statement leftOut(db, "SELECT path, reason FROM history_left_out WHERE run = ?1 ORDER BY seq");
+    Statement leftOut(*db, "SELECT path, reason FROM history_left_out WHERE run = ?1 ORDER BY seq");
     leftOut.Bind(1, id);
     while (leftOut.Step())
         run.report.leftOut.push_back({ leftOut.Bytes(0), leftOut.Bytes(1) });
-    Statement count(db, "SELECT count(*) FROM history_archived WHERE run = ?1");
+    Statement count(*db, "SELECT count(*) FROM history_archived WHERE run = ?1");
     if (count.Bind(1, id).Step())
         run.archivedCount = Count(count.Int(0));
     return run;
@@ -89,10 +91,10 @@ std::optional<RecordedRun> ReadRun(SettingsStore& store, std::int64_t id)
 std::vector<ArchivedFile> ArchivedFiles(SettingsStore& store, std::int64_t id)
 {
     std::vector<ArchivedFile> files;
-    Database db(store, Database::Mode::Read);
-    if (!db.HasHistory())
+    std::optional<storage::Database> db = OpenHistoryForRead(store);
+    if (!db)
         return files;
-    Statement rows(db,
+    Statement rows(*db,
         "SELECT p.path, a.size, a.modified FROM history_archived AS a "
         "JOIN history_paths AS p ON p.id = a.path WHERE a.run = ?1 ORDER BY a.seq");
     rows.Bind(1, id);
@@ -104,13 +106,13 @@ std::vector<ArchivedFile> ArchivedFiles(SettingsStore& store, std::int64_t id)
 std::vector<FoundFile> FindArchived(SettingsStore& store, const std::string& text)
 {
     std::vector<FoundFile> found;
-    Database db(store, Database::Mode::Read);
-    if (!db.HasHistory())
+    std::optional<storage::Database> db = OpenHistoryForRead(store);
+    if (!db)
         return found;
     // The paths are few beside the rows that name them: match them first, then their rows
     // through the index. CROSS JOIN keeps that order; left to itself, without statistics,
     // SQLite walks every archived row (seconds for a thousand nights).
-    Statement rows(db,
+    Statement rows(*db,
         "SELECT r.id, r.started, r.archive, p.path, a.size, a.modified "
         "FROM history_paths AS p CROSS JOIN history_archived AS a ON a.path = p.id "
         "CROSS JOIN history_runs AS r ON r.id = a.run "

@@ -1,7 +1,7 @@
-#include "history/run_history.h"
+#include "storage/run_history.h"
 
-#include "history/history_database.h"
-#include "history/run_names.h"
+#include "storage/history_tables.h"
+#include "storage/run_names.h"
 
 #include <chrono>
 #include <exception>
@@ -10,6 +10,9 @@
 namespace vesko::history {
 
 namespace {
+
+using storage::Database;
+using storage::Statement;
 
 std::int64_t Nanoseconds(TimePoint when)
 {
@@ -80,8 +83,8 @@ void WriteArchived(Database& db, std::int64_t id, const std::vector<ArchivedFile
 std::int64_t BeginRun(SettingsStore& store, const RunReport& report)
 {
     try {
-        Database db(store, Database::Mode::Write);
-        WriteTransaction transaction(db);
+        Database db = OpenHistoryForWrite(store);
+        storage::Transaction transaction(db);
         Statement(db,
             "INSERT INTO history_runs (kind, outcome, started, cut_off_day, files, bytes, "
             "archive, message) VALUES (?1, ?2, ?3, ?4, 0, 0, ?5, '')")
@@ -104,8 +107,8 @@ std::int64_t BeginRun(SettingsStore& store, const RunReport& report)
 void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report)
 {
     try {
-        Database db(store, Database::Mode::Write);
-        WriteTransaction transaction(db);
+        Database db = OpenHistoryForWrite(store);
+        storage::Transaction transaction(db);
         Statement(db,
             "UPDATE history_runs SET outcome = ?2, ended = ?3, cut_off_day = ?4, files = ?5, "
             "bytes = ?6, archive = ?7, archiver_status = ?8, message = ?9 "

@@ -1,7 +1,6 @@
-#include "history/run_names.h"
+#include "storage/run_names.h"
 
 #include <array>
-#include <cstdio>
 #include <utility>
 
 namespace vesko::history {
@@ -47,22 +46,6 @@ std::optional<RunOutcome> OutcomeFromName(const std::string& name)
         if (name == word)
             return value;
     return std::nullopt;
-}
-
-std::string SizeText(std::uint64_t bytes)
-{
-    if (bytes < 1024)
-        return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-    const char* units[] = { "KB", "MB", "GB", "TB" };
-    double value = static_cast<double>(bytes) / 1024;
-    std::size_t unit = 0;
-    while (value >= 1024 && unit + 1 < std::size(units)) {
-        value /= 1024;
-        ++unit;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
-    return text;
 }
 
 } // namespace vesko::history
