@@ -71,6 +71,8 @@ TEST(CommandLineOptions, ReadEachArgument)
         { "import --name %F", "4 name %F" },
         { "import --since last", "error: unknown option '--since' for import" },
         { "import --replace-newer=1", "error: --replace-newer takes no value" },
+        // Paths are bytes, not always UTF-8.
+        { "import --folder /f\xff\xfe --name=\xc3(", "4 name \xc3( folder /f\xff\xfe" },
         { "history", "5" },
         { "history --all", "5 all" },
         { "history --all=1", "error: unknown option '--all=1' for history" },
@@ -93,7 +95,7 @@ TEST(CommandLineOptions, ReadEachArgument)
     for (const auto& [line, read_] : rows)
         EXPECT_EQ(read(line), read_) << line;
     for (const std::string day : { "02-29-2023", "13-01-2022", "00-01-2022", "1a-01-2022",
-             "01-0:-2022", "01-01-202/", "01/01-2022", "01-01/2022", "1-01-2022" })
+             "01-0:-2022", "01-01-202/", "01/01-2022", "01-01/2022", "1-01-2022", "12-31-2262" })
         EXPECT_EQ(read("export --since " + day),
             "error: --since wants a day as MM-DD-YYYY or 'last', not '" + day + "'");
 
