@@ -1,170 +1,242 @@
 #include "cli/cli_options.h"
 
 #include "cli/name_pattern.h"
+#include "platform/dates.h"
+#include "platform/error.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstddef>
+#include <map>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace vesko::cli {
 
 namespace {
 
-bool AllDigits(const std::string& text, std::size_t from, std::size_t count)
+using Command = CliOptions::Command;
+
+// Stores an option's value (a switch's is "") or a bare argument in the options; throws
+// Error with the one-line reason when the command cannot take it.
+using TakeValue = void (*)(CliOptions& options, const std::string& value);
+
+struct OptionRule {
+    const char* name; // without its "--"
+    const char* valueName; // "" for a switch
+    TakeValue take;
+};
+
+struct CommandRule {
+    const char* word; // the first argument, which names the command
+    Command command;
+    std::vector<OptionRule> options; // besides --help and -h, which every command takes
+    TakeValue takeArgument = nullptr; // bare arguments; null when the command takes none
+    // history names a switch given a value ("--all=1") whole, as an unknown option.
+    bool switchValueIsUnknown = false;
+};
+
+[[noreturn]] void Refuse(const std::string& reason)
 {
-    for (std::size_t i = from; i < from + count; ++i)
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-    return true;
+    throw Error(reason);
 }
 
-// Splits "--option=value"; a bare "--option" leaves value empty and attached false.
-void SplitOption(const std::string& arg, std::string& option, std::string& value, bool& attached)
+void TakeSince(CliOptions& options, const std::string& value)
 {
-    const auto eq = arg.find('=');
-    attached = arg.rfind("--", 0) == 0 && eq != std::string::npos;
-    option = attached ? arg.substr(0, eq) : arg;
-    value = attached ? arg.substr(eq + 1) : std::string();
+    if (value != "last" && !ParseDay(value, DayText::Exact))
+        Refuse("--since wants a day as MM-DD-YYYY or 'last', not '" + value + "'");
+    options.since = value;
 }
 
-// history [RUN | --find TEXT | --all]: one of them at most.
-bool ParseHistory(const std::vector<std::string>& args, CliOptions& options, std::string& error)
+void TakeExportName(CliOptions& options, const std::string& value)
 {
+    if (value.empty())
+        Refuse("--name needs a value");
+    // The pattern is checked now, so that a mistake is a usage error.
+    std::string name, error;
+    if (!ExpandNamePattern(value, TimePoint {}, name, error))
+        Refuse(error);
+    options.name = value;
+}
+
+// history shows one thing: a run, the files found, or the list.
+void RefuseSecondChoice(const CliOptions& options)
+{
+    if (options.run || options.find || options.all)
+        Refuse("history takes one of RUN, --find TEXT and --all");
+}
+
+void TakeFind(CliOptions& options, const std::string& value)
+{
+    RefuseSecondChoice(options);
+    if (value.empty())
+        Refuse("--find needs a text to look for");
+    options.find = value;
+}
+
+void TakeRun(CliOptions& options, const std::string& value)
+{
+    RefuseSecondChoice(options);
+    // Up to 18 digits, so that every number taken fits a run id.
+    if (value.empty() || value.size() > 18 || value.find_first_not_of("0123456789") != value.npos
+        || std::stoll(value) == 0)
+        Refuse("not a run number '" + value + "' for history");
+    options.run = std::stoll(value);
+}
+
+// The commands and what each reads. A new option is a row here and a member of CliOptions; a
+// new command is an entry, a Command and its takers; both want their lines in UsageText.
+const std::vector<CommandRule>& CommandRules()
+{
+    static const std::vector<CommandRule> rules = {
+        { "export", Command::Export,
+            { { "since", "day", TakeSince }, { "name", "name", TakeExportName },
+                { "keep-temp", "",
+                    [](CliOptions& o, const std::string&) { o.keepTemp = true; } } } },
+        { "import", Command::Import,
+            { { "name", "name", [](CliOptions& o, const std::string& v) { o.name = v; } },
+                { "folder", "dir", [](CliOptions& o, const std::string& v) { o.folder = v; } },
+                { "replace-newer", "",
+                    [](CliOptions& o, const std::string&) { o.replaceNewer = true; } } } },
+        { "history", Command::History,
+            { { "find", "text", TakeFind },
+                { "all", "",
+                    [](CliOptions& o, const std::string&) {
+                        RefuseSecondChoice(o);
+                        o.all = true;
+                    } } },
+            TakeRun, true },
+        // These take nothing, though --help after them still asks for the usage.
+        { "--help", Command::Help, {} },
+        { "-h", Command::Help, {} },
+        { "--version", Command::Version, {} },
+    };
+    return rules;
+}
+
+// QCommandLineParser reads QStrings, but a path on the command line is bytes and need not be
+// UTF-8: QString::fromLocal8Bit turns such bytes into U+FFFD, and the path would name another
+// file. Latin-1 gives each byte the character of the same number and takes it back, so every
+// value comes back byte for byte; the options' names are ASCII, which reads the same either way.
+QString FromBytes(const std::string& bytes)
+{
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToBytes(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+// What the parser found wrong with the last argument it read.
+enum class Mistake { UnknownOption, SwitchWithValue, MissingValue, StrayArgument };
+
+Mistake MistakeOf(const QCommandLineParser& parser, const std::string& last)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+        return Mistake::UnknownOption;
+    return last.find('=') != std::string::npos ? Mistake::SwitchWithValue : Mistake::MissingValue;
+}
+
+// The parser's own texts ("Unknown option 'x'.") name an option without its dashes and may be
+// translated; the one-line reasons name the argument as it was typed.
+std::string Reason(const CommandRule& rule, Mistake mistake, const std::string& argument)
+{
+    const std::string word = rule.word;
+    if (rule.options.empty() && !rule.takeArgument)
+        return "'" + word + "' takes no arguments";
+    const std::string option = argument.substr(0, argument.find('='));
+    if (mistake == Mistake::MissingValue)
+        return option + " needs a value";
+    if (mistake == Mistake::SwitchWithValue && !rule.switchValueIsUnknown)
+        return option + " takes no value";
+    if (mistake == Mistake::StrayArgument)
+        return "unexpected argument '" + argument + "' for " + word;
+    return "unknown option '" + argument + "' for " + word;
+}
+
+// Hands what the parser read to the takers: the options in the order given, then the bare
+// arguments. Throws Error for the first one the command cannot take.
+CliOptions Take(const CommandRule& rule, const QCommandLineParser& parser)
+{
+    CliOptions options;
+    options.command = rule.command;
+    std::map<const OptionRule*, qsizetype> taken; // values of each option taken so far
+    for (const QString& name : parser.optionNames()) {
+        const auto option = std::find_if(rule.options.begin(), rule.options.end(),
+            [&](const OptionRule& o) { return name == QLatin1StringView(o.name); });
+        if (option == rule.options.end())
+            continue; // --help, which the caller looks at
+        const bool hasValue = *option->valueName != '\0';
+        const QString value = hasValue ? parser.values(name).at(taken[&*option]++) : QString();
+        option->take(options, ToBytes(value));
+    }
+    for (const QString& argument : parser.positionalArguments()) {
+        if (!rule.takeArgument)
+            Refuse(Reason(rule, Mistake::StrayArgument, ToBytes(argument)));
+        rule.takeArgument(options, ToBytes(argument));
+    }
+    return options;
+}
+
+// QCommandLineParser reads a whole line and reports one of its mistakes, while a person reads
+// left to right: "export -h --bogus" asks for the usage, "export --bogus -h" is a mistake. So
+// the line is read again one argument longer each time, until a reading is refused or asks for
+// the usage; an option that ends a reading waits for its value in the next argument.
+CliOptions ReadCommand(const CommandRule& rule, const std::vector<std::string>& args)
+{
+    QCommandLineParser parser;
+    parser.addOption(
+        QCommandLineOption(QStringList { QStringLiteral("h"), QStringLiteral("help") }));
+    for (const OptionRule& option : rule.options)
+        parser.addOption(QCommandLineOption(
+            QString::fromLatin1(option.name), QString(), QString::fromLatin1(option.valueName)));
+
+    // The command's word stands first, where the parser skips the program's name.
+    QStringList line { FromBytes(args[0]) };
+    CliOptions options;
+    options.command = rule.command;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string option, value;
-        bool attached = false;
-        SplitOption(args[i], option, value, attached);
-        if (option == "--help" || option == "-h") {
-            options.command = CliOptions::Command::Help;
-            return true;
+        line << FromBytes(args[i]);
+        if (!parser.parse(line)) {
+            const Mistake mistake = MistakeOf(parser, args[i]);
+            if (mistake == Mistake::MissingValue && i + 1 < args.size())
+                continue;
+            Refuse(Reason(rule, mistake, args[i]));
         }
-        if (options.run || options.find || options.all) {
-            error = "history takes one of RUN, --find TEXT and --all";
-            return false;
-        }
-        if (option == "--find") {
-            if (!attached) {
-                if (i + 1 >= args.size()) {
-                    error = "--find needs a value";
-                    return false;
-                }
-                value = args[++i];
-            }
-            if (value.empty()) {
-                error = "--find needs a text to look for";
-                return false;
-            }
-            options.find = value;
-        } else if (option == "--all" && !attached) {
-            options.all = true;
-        } else if (!args[i].empty() && args[i].size() <= 18 && AllDigits(args[i], 0, args[i].size())
-            && std::stoll(args[i]) > 0) {
-            options.run = std::stoll(args[i]);
-        } else {
-            error = (args[i].rfind('-', 0) == 0 ? "unknown option '" : "not a run number '")
-                + args[i] + "' for history";
-            return false;
+        options = Take(rule, parser);
+        if (parser.isSet(QStringLiteral("help"))) {
+            options.command = Command::Help;
+            break;
         }
     }
-    return true;
+    return options;
 }
 
 } // namespace
-
-bool IsDateFieldDay(const std::string& text)
-{
-    if (text.size() != 10 || text[2] != '-' || text[5] != '-' || !AllDigits(text, 0, 2)
-        || !AllDigits(text, 3, 2) || !AllDigits(text, 6, 4))
-        return false;
-    const std::chrono::year_month_day day { std::chrono::year(std::stoi(text.substr(6, 4))),
-        std::chrono::month(std::stoul(text.substr(0, 2))),
-        std::chrono::day(std::stoul(text.substr(3, 2))) };
-    return day.ok();
-}
 
 bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options, std::string& error)
 {
     options = CliOptions {};
     if (args.empty())
         return true;
-
-    const std::string& command = args[0];
-    if (command == "--help" || command == "-h") {
-        options.command = CliOptions::Command::Help;
-    } else if (command == "--version") {
-        options.command = CliOptions::Command::Version;
-    } else if (command == "export") {
-        options.command = CliOptions::Command::Export;
-    } else if (command == "import") {
-        options.command = CliOptions::Command::Import;
-    } else if (command == "history") {
-        options.command = CliOptions::Command::History;
-        return ParseHistory(args, options, error);
-    } else {
-        error = (command.rfind('-', 0) == 0 ? "unknown option '" : "unknown command '") + command
-            + "'";
+    const std::vector<CommandRule>& rules = CommandRules();
+    const auto rule = std::find_if(
+        rules.begin(), rules.end(), [&](const CommandRule& r) { return args[0] == r.word; });
+    if (rule == rules.end()) {
+        error
+            = (args[0].starts_with('-') ? "unknown option '" : "unknown command '") + args[0] + "'";
         return false;
     }
-
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string option, value;
-        bool attached = false;
-        SplitOption(args[i], option, value, attached);
-
-        // --help anywhere asks for the usage.
-        if (option == "--help" || option == "-h") {
-            options.command = CliOptions::Command::Help;
-            return true;
-        }
-        if (options.command == CliOptions::Command::Help
-            || options.command == CliOptions::Command::Version) {
-            error = "'" + command + "' takes no arguments";
-            return false;
-        }
-
-        const bool isExport = options.command == CliOptions::Command::Export;
-        const bool takesValue = option == "--name" || option == (isExport ? "--since" : "--folder");
-        const bool isFlag = isExport ? option == "--keep-temp" : option == "--replace-newer";
-        if (!takesValue && !isFlag) {
-            error = (args[i].rfind('-', 0) == 0 ? "unknown option '" : "unexpected argument '")
-                + args[i] + "' for " + command;
-            return false;
-        }
-        if (isFlag) {
-            if (attached) {
-                error = option + " takes no value";
-                return false;
-            }
-            (isExport ? options.keepTemp : options.replaceNewer) = true;
-            continue;
-        }
-        if (!attached) {
-            if (i + 1 >= args.size()) {
-                error = option + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
-        if (option == "--since") {
-            if (value != "last" && !IsDateFieldDay(value)) {
-                error = "--since wants a day as MM-DD-YYYY or 'last', not '" + value + "'";
-                return false;
-            }
-            options.since = value;
-        } else if (option == "--name") {
-            if (isExport && value.empty()) {
-                error = "--name needs a value";
-                return false;
-            }
-            // The pattern is checked now, so that a mistake is a usage error.
-            std::string checked;
-            if (isExport && !ExpandNamePattern(value, TimePoint {}, checked, error))
-                return false;
-            options.name = value;
-        } else {
-            options.folder = value;
-        }
+    try {
+        options = ReadCommand(*rule, args);
+        return true;
+    } catch (const Error& e) {
+        error = e.what();
+        return false;
     }
-    return true;
 }
 
 std::string UsageText()

@@ -27,13 +27,10 @@ struct CliOptions {
     bool replaceNewer = false;
 };
 
-// Reads the arguments after the program name. Returns false with a one-line reason when
-// they are not a valid command line.
+// Reads the arguments after the program name, as the bytes they are. Returns false with a
+// one-line reason when they are not a valid command line.
 bool ParseCommandLine(
     const std::vector<std::string>& args, CliOptions& options, std::string& error);
-
-// True when text is a real calendar day written as MM-DD-YYYY.
-bool IsDateFieldDay(const std::string& text);
 
 std::string UsageText();
 

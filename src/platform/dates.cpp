@@ -137,18 +137,29 @@ std::string DateFieldText(TimePoint when)
     return Format(when, "%m-%d-%Y");
 }
 
+std::optional<CalendarDay> ParseDay(const std::string& text, DayText form)
+{
+    const bool exact = form == DayText::Exact;
+    const std::string t = exact ? text : Trim(text);
+    // The date field takes '/' like '-', though not both in one day.
+    const char separator = !exact && t.find('/') != std::string::npos ? '/' : '-';
+    const std::size_t fieldMin = exact ? 2 : 1;
+    std::size_t pos = 0;
+    CalendarDay day;
+    if (!ReadNumber(t, pos, fieldMin, 2, day.month) || !Expect(t, pos, separator)
+        || !ReadNumber(t, pos, fieldMin, 2, day.day) || !Expect(t, pos, separator)
+        || !ReadNumber(t, pos, 4, 4, day.year) || pos != t.size()
+        || !ValidDate(day.year, day.month, day.day))
+        return std::nullopt;
+    return day;
+}
+
 TimePoint CutOffFromDateField(const std::string& text)
 {
-    // Month, day, year as the field shows them; '/' is taken like '-'.
-    const std::string t = Trim(text);
-    std::size_t pos = 0;
-    int month = 0, day = 0, year = 0;
-    const char separator = t.find('/') != std::string::npos ? '/' : '-';
-    if (!ReadNumber(t, pos, 1, 2, month) || !Expect(t, pos, separator)
-        || !ReadNumber(t, pos, 1, 2, day) || !Expect(t, pos, separator)
-        || !ReadNumber(t, pos, 4, 4, year) || pos != t.size() || !ValidDate(year, month, day))
+    const std::optional<CalendarDay> day = ParseDay(text, DayText::Typed);
+    if (!day)
         throw Error("Type mismatch: \"" + text + "\" is not a date");
-    return LocalTimePoint(year, month, day, 0, 0, 0);
+    return LocalTimePoint(day->year, day->month, day->day, 0, 0, 0);
 }
 
 } // namespace vesko

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 namespace vesko {
@@ -14,6 +15,22 @@ std::string StoredDateText(TimePoint when);
 std::string LongDateForDisplay(const std::string& stored);
 // A stored text read back as a date and time; false when it is not one.
 bool ParseStoredDate(const std::string& stored, TimePoint& when);
+
+// A day of the calendar, as month, day and year name it.
+struct CalendarDay {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
+// How strictly a month-day-year text is read.
+enum class DayText {
+    Exact, // "MM-DD-YYYY" and nothing else: what a script writes on a command line
+    Typed, // as a person types it in the date field: also "6-1-2026", '/' for '-', spaces around
+};
+// The day a month-day-year text names, between 1678 and 2261 (what the clock holds); none
+// when it names no real day.
+std::optional<CalendarDay> ParseDay(const std::string& text, DayText form);
 
 // The date field's text form, month-day-year: "12-06-2026".
 std::string DateFieldText(TimePoint when);

@@ -72,6 +72,8 @@ TEST(CommandLineOptions, ReadEachArgument)
         { "import --name %F", "4 name %F" },
         { "import --since last", "error: unknown option '--since' for import" },
         { "import --replace-newer=1", "error: --replace-newer takes no value" },
+        // Paths are bytes, not always UTF-8.
+        { "import --folder /f\xff\xfe --name=\xc3(", "4 name \xc3( folder /f\xff\xfe" },
         { "history", "5" },
         { "history --all", "5 all" },
         { "history --all=1", "error: unknown option '--all=1' for history" },
@@ -94,7 +96,7 @@ TEST(CommandLineOptions, ReadEachArgument)
     for (const auto& [line, read_] : rows)
         EXPECT_EQ(read(line), read_) << line;
     for (const std::string day : { "02-29-2023", "13-01-2022", "00-01-2022", "1a-01-2022",
-             "01-0:-2022", "01-01-202/", "01/01-2022", "01-01/2022", "1-01-2022" })
+             "01-0:-2022", "01-01-202/", "01/01-2022", "01-01/2022", "1-01-2022", "12-31-2262" })
         EXPECT_EQ(read("export --since " + day),
             "error: --since wants a day as MM-DD-YYYY or 'last', not '" + day + "'");
 
@@ -123,12 +125,78 @@ protected:
         argv.insert(argv.end(), args.begin(), args.end());
         return RunChild(argv);
     }
+    // A run that brings the store and folders to where a row starts.
+    void Ran(const std::string& args, int status)
+    {
+        EXPECT_EQ(Program(Words(args)).status, status) << args;
+    }
+    void Put(const std::string& name, const std::string& bytes, TimePoint when)
+    {
+        WriteFile(src + "/" + name, bytes);
+        SetMTime(src + "/" + name, when);
+    }
+
+    // Sources and settings, and nothing else: no archive, no history, no tree, no lock. The
+    // first store is kept and copied for the rows after it, as the store syncs every setting.
+    void FreshStart()
+    {
+        lock.reset();
+        for (const auto& entry : fs::directory_iterator(tmp.Path()))
+            if (entry.path() != tmp / "start")
+                fs::remove_all(entry.path());
+        Put("Makefile", "all:\n", LocalTime(2022, 5, 6, 7, 8, 9));
+        Put("docs/read me.txt", "text\n", LocalTime(2022, 5, 6, 7, 8, 9));
+        Put("old.txt", "left out\n", LocalTime(1999, 5, 6));
+        Put("same day.txt", "in\n", LocalTime(2021, 6, 15, 9));
+        Put("day before.txt", "out\n", LocalTime(2021, 6, 14, 23));
+        if (fs::exists(tmp / "start")) {
+            fs::copy(tmp / "start", configHome, fs::copy_options::recursive);
+            return;
+        }
+        // The Archive folder as "~/archive/": the home folder of whoever runs it.
+        StoreSettings({ { "ArcFolder", "~/archive/" }, { "ArjFolder", "/usr/bin/" },
+            { "DestinDir", temp }, { "ExportArj", "nightly" }, { "ImportArj", "absent" },
+            { "DisksSpan", "no" }, { "SourceDir0", src } });
+        fs::copy(configHome, tmp / "start", fs::copy_options::recursive);
+    }
+    void KillingArchiver()
+    {
+        WriteScript(tmp / "killer/arj", "kill -9 $PPID");
+        StoreSettings({ { "ArjFolder", tmp / "killer/" } });
+    }
+    // Killed in the middle: the run stays unfinished, its tree in the way of the next.
+    void KilledExport()
+    {
+        KillingArchiver();
+        Ran("export --since 01-01-2001", -1);
+        StoreSettings({ { "ArjFolder", "/usr/bin/" } });
+    }
+    void NightlyArchive() { Ran("export --since 01-01-2001 --name nightly%%", 0); }
+    // The archive restored, then its Makefile edited there: newer than the archive's copy.
+    void RestoredThenEdited()
+    {
+        NightlyArchive();
+        Ran("import --name nightly%", 0);
+        WriteFile(restored + "Makefile", "edited\n");
+    }
+    // The whole day on which the last export began copying, though its archiver started after
+    // midnight, and a file the archive cannot hold.
+    void SinceLastWithHugeFile()
+    {
+        StoreSettings({ { "LastExport", StoredDateText(LocalTime(2021, 6, 16, 0, 0, 5)) },
+            { kLastExportCopyStartKey, StoredDateText(LocalTime(2021, 6, 15, 23, 59, 50)) } });
+        Put("huge", "", LocalTime(2022, 5, 6));
+        fs::resize_file(src + "/huge", std::uintmax_t { 5 } << 30);
+    }
 
     TempDir tmp;
     std::string configHome = tmp / "config";
     std::string src = tmp / "source";
     std::string arc = tmp / "archive/";
     std::string temp = tmp / "temp/";
+    std::string restored = arc + paths::RelativePath(temp) + paths::RelativePath(src) + "/";
+    std::string mirror = temp + paths::RelativePath(src) + "/";
+    std::unique_ptr<RunLock> lock;
 };
 
 TEST_F(CommandLine, AStoreThatIsNotADatabaseStopsTheRunAndIsKept)
@@ -143,25 +211,10 @@ TEST_F(CommandLine, AStoreThatIsNotADatabaseStopsTheRunAndIsKept)
     EXPECT_EQ(ReadFile(configHome + "/vesko-backup/settings.sqlite"), "somebody's file");
 }
 
-// One night after another on one store, each run by what it prints, returns and leaves.
-TEST_F(CommandLine, RunsOneAfterAnother)
+// Each run from a fresh start, brought by the row to what it needs, by what it prints,
+// returns and leaves.
+TEST_F(CommandLine, RunsEachFromItsOwnStart)
 {
-    const auto put = [&](const std::string& name, const std::string& bytes, TimePoint when) {
-        WriteFile(src + "/" + name, bytes);
-        SetMTime(src + "/" + name, when);
-    };
-    put("Makefile", "all:\n", LocalTime(2022, 5, 6, 7, 8, 9));
-    put("docs/read me.txt", "text\n", LocalTime(2022, 5, 6, 7, 8, 9));
-    put("old.txt", "left out\n", LocalTime(1999, 5, 6));
-    put("same day.txt", "in\n", LocalTime(2021, 6, 15, 9));
-    put("day before.txt", "out\n", LocalTime(2021, 6, 14, 23));
-    // The Archive folder as "~/archive/": the home folder of whoever runs it.
-    StoreSettings({ { "ArcFolder", "~/archive/" }, { "ArjFolder", "/usr/bin/" },
-        { "DestinDir", temp }, { "ExportArj", "nightly" }, { "ImportArj", "absent" },
-        { "DisksSpan", "no" }, { "SourceDir0", src } });
-    const std::string restored = arc + paths::RelativePath(temp) + paths::RelativePath(src) + "/";
-    const std::string mirror = temp + paths::RelativePath(src) + "/";
-    std::unique_ptr<RunLock> lock;
     const struct {
         const char* name;
         std::function<void()> before;
@@ -172,74 +225,72 @@ TEST_F(CommandLine, RunsOneAfterAnother)
     } rows[] = {
         { "since last, none recorded", {}, "export --since last", 2,
             { "vesko-backup: --since last: no export has been recorded yet\nUsage:" } },
-        // Killed in the middle: it stays unfinished, its tree in the way of the next.
-        { "killed",
-            [&] {
-                WriteScript(tmp / "killer/arj", "kill -9 $PPID");
-                StoreSettings({ { "ArjFolder", tmp / "killer/" } });
-            },
-            "export --since 01-01-2001", -1, {}, { { mirror + "Makefile", "all:\n" } } },
+        { "killed", [&] { KillingArchiver(); }, "export --since 01-01-2001", -1, {},
+            { { mirror + "Makefile", "all:\n" } } },
         { "another run holds the lock",
             [&] { lock = RunLock::TryTake(configHome + "/vesko-backup/settings.sqlite"); },
             "import", 1, { "Export Running: Another export or import is running.\n" } },
         { "archiver missing",
             [&] {
-                lock.reset();
                 StoreSettings({ { "ArjFolder", tmp / "no arj/" } });
             },
             "export --since 01-01-2001", 1, { "Archive Error: " },
             { { arc + "nightly.arj", "-" }, { mirror + "Makefile", "all:\n" } } },
-        { "the next run removes the tree",
-            [&] {
-                StoreSettings({ { "ArjFolder", "/usr/bin/" } });
-            },
+        { "the next run removes the tree", [&] { KilledExport(); },
             "export --since 01-01-2001 --name nightly%%", 0,
             { "Removing the temporary folder " + temp + " that an earlier export left",
                 "\nVesko Backup: Backup completed successfully.\n",
                 "\nZeltan's Vesko Backup: Cleanup operation completed.\n", "Makefile" },
             { { temp, "-" } } },
-        { "import", {}, "import --name nightly%", 0,
+        { "import", [&] { NightlyArchive(); }, "import --name nightly%", 0,
             { "\nArchive Import: Archive restored successfully.  4 files restored into " + arc
                 + ".\n" },
             { { restored + "Makefile", "all:\n" }, { restored + "old.txt", "-" } } },
-        { "newer kept", [&] { WriteFile(restored + "Makefile", "edited\n"); },
-            "import --name nightly%", 0, { "\nKept newer file: " + restored + "Makefile\n" },
+        { "newer kept", [&] { RestoredThenEdited(); }, "import --name nightly%", 0,
+            { "\nKept newer file: " + restored + "Makefile\n" },
             { { restored + "Makefile", "edited\n" } } },
-        { "newer replaced", {}, "import --name nightly% --replace-newer", 0, {},
-            { { restored + "Makefile", "all:\n" } } },
-        { "another folder", [&] { fs::copy(arc + "nightly%.arj", tmp / "other.arj"); },
+        { "newer replaced", [&] { RestoredThenEdited(); }, "import --name nightly% --replace-newer",
+            0, {}, { { restored + "Makefile", "all:\n" } } },
+        { "another folder",
+            [&] {
+                NightlyArchive();
+                fs::copy(arc + "nightly%.arj", tmp / "other.arj");
+            },
             "import --name other --folder " + tmp.Path(), 0, {},
             { { tmp.Path() + "/" + restored.substr(arc.size()) + "Makefile", "all:\n" } } },
-        // The whole day on which the last export began copying, though its archiver started
-        // after midnight. A file the archive cannot hold is left out and named.
-        { "since last, a file left out",
-            [&] {
-                StoreSettings({ { "LastExport", StoredDateText(LocalTime(2021, 6, 16, 0, 0, 5)) },
-                    { kLastExportCopyStartKey,
-                        StoredDateText(LocalTime(2021, 6, 15, 23, 59, 50)) } });
-                put("huge", "", LocalTime(2022, 5, 6));
-                fs::resize_file(src + "/huge", std::uintmax_t { 5 } << 30);
-            },
+        { "since last, a file left out", [&] { SinceLastWithHugeFile(); },
             "export --since last --keep-temp", 3,
             { "Backup Incomplete: The archive was written and verified, ",
                 "\n" + src + "/huge: 4 GiB or larger", std::string(history::kSeeHistoryLine) + "\n",
                 "Cleanup Cancelled: Cleanup operation cancelled.  Make " },
             { { mirror + "same day.txt", "in\n" }, { mirror + "day before.txt", "-" } } },
-        { "an incomplete run", {}, "history 9", 0,
+        { "an incomplete run",
+            [&] {
+                SinceLastWithHugeFile();
+                Ran("export --since last --keep-temp", 3);
+            },
+            "history 1", 0,
             { "\nOutcome:         incomplete\n", "\nCut-off day:     06-15-2021\n",
                 "\nFiles copied:    3 (13 bytes)\n", "\nVolume:          " + arc + "nightly.arj (",
                 "\nArchiver status: 0\n", "\nArchived:        3 files\n",
                 "\nLeft out:        1 file\n  " + src + "/huge  (4 GiB or larger",
                 "\n  2021-06-15 09:00:00             3  same day.txt\n" } },
-        { "a newer file kept", {}, "history 6", 0,
+        // Runs 1 and 2 made and restored the archive.
+        { "a newer file kept",
+            [&] {
+                RestoredThenEdited();
+                Ran("import --name nightly%", 0);
+            },
+            "history 3", 0,
             { "\nFiles restored:  3 (12 bytes)\n",
                 "\nLeft out:        1 file\n  " + restored
                     + "Makefile  (newer than the archive's copy, kept)\n" } },
-        { "the killed run", {}, "history 1", 0,
+        { "the killed run", [&] { KilledExport(); }, "history 1", 0,
             { "\nEnded:           never: killed, or still running\n" } },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        FreshStart();
         if (row.before)
             row.before();
         const ChildRun run = Program(Words(row.args));
