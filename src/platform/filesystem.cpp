@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -391,6 +392,53 @@ void FileSystem::MakeMissingFolders(
     if (err == EEXIST && FolderExists(path))
         return;
     FailWrite("Cannot create folder", path, err == EEXIST ? ENOTDIR : err);
+}
+
+void FileSystem::MoveNoReplace(const std::string& fromPath, const std::string& toPath) const
+{
+    const auto fail = [&](int err) {
+        throw Error("Cannot move \"" + fromPath + "\" to \"" + toPath + "\": " + std::strerror(err),
+            std::strerror(err));
+    };
+    // A folder's path may end with '/', which a hard link's new name must not.
+    const std::string from = Trimmed(fromPath), to = Trimmed(toPath);
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno != EINVAL)
+        fail(errno);
+    // The disk cannot refuse a rename over an existing entry (some USB sticks' file systems).
+    // A hard link is made only where nothing is, so linking and then dropping the old name
+    // keeps the promise in two steps.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) != 0) {
+            const int err = errno;
+            ::unlink(to.c_str());
+            fail(err);
+        }
+        return;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        fail(errno);
+    // No hard links either (vfat; and a folder never has one): look, then rename. Something
+    // made at to by another program between the look and the rename, a few microseconds,
+    // would be replaced; nothing of this program writes there meanwhile.
+    struct stat st { };
+    if (::lstat(to.c_str(), &st) == 0)
+        fail(EEXIST);
+    if (errno != ENOENT)
+        fail(errno);
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        fail(errno);
+}
+
+std::optional<FileIdentity> FileSystem::IdentityOf(const std::string& path) const
+{
+    struct stat st { };
+    if (::lstat(Trimmed(path).c_str(), &st) == 0)
+        return FileIdentity { st.st_dev, st.st_ino };
+    if (errno == ENOENT || errno == ENOTDIR)
+        return std::nullopt;
+    Fail("Cannot look at", path, errno);
 }
 
 void FileSystem::RemoveDir(const std::string& path) const

@@ -26,6 +26,14 @@ struct FolderEntry {
     EntryKind kind = EntryKind::Other;
 };
 
+// Where a file or folder lies on its disk: two paths with the same identity name the same
+// entry, and an entry keeps it when it is renamed or moved on that disk.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 struct FolderListing;
 
 class Folder {
@@ -134,6 +142,12 @@ public:
     // a folder is in the way.
     void MakeMissingFolders(
         const std::string& root, const std::string& relativePath, mode_t mode = 0777) const;
+    // Renames from to to, on one disk, never replacing what is at to: when anything is there
+    // (a file, a folder, a link) Error naming to, and both are left as they were.
+    void MoveNoReplace(const std::string& from, const std::string& to) const;
+    // The identity of the entry at path itself, a link's own and not its target's; nothing
+    // when nothing is there. Error when it cannot be looked at.
+    std::optional<FileIdentity> IdentityOf(const std::string& path) const;
     // Removes one empty folder (trailing '/' allowed). Error when not empty or refused.
     void RemoveDir(const std::string& path) const;
     // Deletes one file. Error when refused.
