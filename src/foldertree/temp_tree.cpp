@@ -1,6 +1,5 @@
 #include "foldertree/temp_tree.h"
 
-#include "platform/error.h"
 #include "platform/path_rules.h"
 
 #include <sys/stat.h>
@@ -49,19 +48,7 @@ void TempTree::MakeMirror(const FileSystem& fs, std::string relative) const
         fs.MakeDir(text_, S_IRWXU);
         return;
     }
-    const std::string path = text_ + relative;
-    // Usually the parent is there (the walk makes the mirrors top down), so the levels
-    // above are looked at only when making the folder failed.
-    const auto cut = relative.find_last_of(paths::kSeparator);
-    try {
-        fs.MakeDir(path);
-        return;
-    } catch (const Error&) {
-        if (cut == std::string::npos || fs.FolderExists(text_ + relative.substr(0, cut)))
-            throw;
-    }
-    MakeMirror(fs, relative.substr(0, cut));
-    fs.MakeDir(path);
+    fs.MakeMissingFolders(text_, relative);
 }
 
 } // namespace vesko::foldertree

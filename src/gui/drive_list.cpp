@@ -5,10 +5,7 @@
 #include "platform/path_rules.h"
 
 #include <cstdlib>
-#include <dirent.h>
-#include <memory>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vesko {
@@ -54,15 +51,20 @@ std::vector<DriveEntry> ReadDrives()
 std::vector<std::string> ReadFolderNames(const std::string& folder)
 {
     std::vector<std::string> names;
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-    if (!dir)
+    const FileSystem fs;
+    std::vector<FolderEntry> entries;
+    try {
+        entries = fs.ListFolder(folder);
+    } catch (const Error&) {
         return names;
+    }
     const std::string prefix = folder == "/" ? folder : folder + paths::kSeparator;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        struct stat st { };
-        if (entry->d_name[0] != '.' && ::stat((prefix + entry->d_name).c_str(), &st) == 0
-            && S_ISDIR(st.st_mode))
-            names.emplace_back(entry->d_name);
+    for (FolderEntry& entry : entries) {
+        // A link to a folder is offered as the folder it leads to, as ~/Documents often is.
+        if (entry.name[0] != '.'
+            && (entry.kind == EntryKind::Folder
+                || (entry.kind == EntryKind::Link && fs.FolderExists(prefix + entry.name))))
+            names.push_back(std::move(entry.name));
     }
     return names;
 }

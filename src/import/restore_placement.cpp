@@ -3,6 +3,7 @@
 #include "core/ui_services.h"
 #include "import/entry_safety.h"
 #include "import/staging_folder.h"
+#include "platform/filesystem.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -67,15 +68,12 @@ void Rename(const std::string& from, const std::string& to, bool noReplace = fal
     }
 }
 
-// The folders below root that path's parents need.
+// The folders below root that path's parents need, private like the rest of the staging
+// folder.
 void MakeParents(const std::string& root, const std::string& path)
 {
-    for (std::size_t slash = path.find('/'); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        const std::string folder = root + "/" + path.substr(0, slash);
-        if (::mkdir(folder.c_str(), S_IRWXU) != 0 && errno != EEXIST)
-            Fail("Cannot create folder", folder, errno);
-    }
+    if (const auto slash = path.rfind('/'); slash != std::string::npos)
+        FileSystem().MakeMissingFolders(root, path.substr(0, slash), S_IRWXU);
 }
 
 } // namespace

@@ -1,13 +1,11 @@
 #include "import/staging_folder.h"
 
 #include "platform/error.h"
+#include "platform/filesystem.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,13 +61,10 @@ void RemoveTree(const std::string& path)
 void StagingFolder::RemoveLeftovers(const std::string& folder)
 {
     const std::string prefix = kStagingPrefix;
-    for (const std::string& name : FolderNames(folder)) {
-        if (name.compare(0, prefix.size(), prefix) != 0)
+    for (const FolderEntry& entry : FileSystem().ListFolder(folder)) {
+        if (entry.kind != EntryKind::Folder || entry.name.compare(0, prefix.size(), prefix) != 0)
             continue;
-        const std::string path = folder + name;
-        struct stat st { };
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            continue;
+        const std::string path = folder + entry.name;
         const int lock = LockFolder(path);
         if (lock < 0)
             continue; // a run of another settings store is using it
@@ -131,20 +126,9 @@ StagingFolder::~StagingFolder()
 
 std::vector<std::string> FolderNames(const std::string& folder)
 {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-    if (!dir)
-        Fail("Cannot read folder", folder, errno);
     std::vector<std::string> names;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-        errno = 0;
-    }
-    if (errno != 0)
-        Fail("Cannot read folder", folder, errno);
-    std::sort(names.begin(), names.end());
+    for (FolderEntry& entry : FileSystem().ListFolder(folder))
+        names.push_back(std::move(entry.name));
     return names;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -230,69 +231,58 @@ std::string TemporaryNameBeside(const std::string& destination)
 
 } // namespace
 
-File::File(std::string path, std::string name, FileTime modified, std::uintmax_t size)
-    : path_(std::move(path))
-    , name_(std::move(name))
-    , modified_(modified)
-    , size_(size)
-{
-}
-
 Folder::Folder(std::string path, bool named)
     : path_(Trimmed(path))
     , named_(named)
 {
 }
 
-// One reading of a folder: its subfolders' names, and its files, looked at (their times and
-// sizes read) only when the reading was made for the files. Each of the two collections of
-// a reading is handed out once; asking again reads the folder again.
+// One reading of a folder: its subfolders' names, and whether it holds a file.
 struct FolderListing {
     std::vector<std::string> folders;
-    std::vector<std::string> fileNames;
-    std::vector<File> files;
-    bool filesLookedAt = false;
-    bool foldersTaken = false;
-    bool filesTaken = false;
+    bool holdsFiles = false;
 };
 
 namespace {
 
-std::shared_ptr<FolderListing> ReadListing(const std::string& path, bool followLink, bool withFiles)
+// The entries of the open folder dir, in the order the disk gives them; an entry whose type
+// the file system does not tell is looked at, and one gone since the reading is left out.
+std::vector<FolderEntry> EntriesOf(int dir, const std::string& path)
+{
+    std::vector<FolderEntry> entries;
+    ReadEntries(dir, path, [&](const char* name, unsigned char type) {
+        if (type == DT_UNKNOWN) {
+            struct stat st { };
+            if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == ENOENT)
+                    return;
+                Fail("Cannot read file", Child(path, name), errno);
+            }
+            type = S_ISDIR(st.st_mode) ? DT_DIR
+                : S_ISREG(st.st_mode)  ? DT_REG
+                : S_ISLNK(st.st_mode)  ? DT_LNK
+                                       : DT_UNKNOWN;
+        }
+        entries.push_back({ name,
+            type == DT_DIR       ? EntryKind::Folder
+                : type == DT_REG ? EntryKind::File
+                : type == DT_LNK ? EntryKind::Link
+                                 : EntryKind::Other });
+    });
+    return entries;
+}
+
+std::shared_ptr<FolderListing> ReadListing(const std::string& path, bool followLink)
 {
     auto listing = std::make_shared<FolderListing>();
     const Fd folder(OpenForReading(AT_FDCWD, path.c_str(), followLink, path));
-    const int dir = folder.get();
-    ReadEntries(dir, path, [&](const char* name, unsigned char type) {
-        if (type == DT_DIR) {
-            listing->folders.emplace_back(name);
-            return;
-        }
-        if (type != DT_REG && type != DT_UNKNOWN)
-            return;
-        if (type == DT_REG && !withFiles) {
-            listing->fileNames.emplace_back(name);
-            return;
-        }
-        struct stat st { };
-        if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT)
-                return; // gone since the listing was read
-            Fail("Cannot read file", Child(path, name), errno);
-        }
-        if (S_ISDIR(st.st_mode))
-            listing->folders.emplace_back(name);
-        else if (S_ISREG(st.st_mode) && withFiles)
-            listing->files.emplace_back(Child(path, name), name, ToFileTime(st.st_mtim),
-                static_cast<std::uintmax_t>(st.st_size));
-        else if (S_ISREG(st.st_mode))
-            listing->fileNames.emplace_back(name);
-    });
+    for (FolderEntry& entry : EntriesOf(folder.get(), path)) {
+        if (entry.kind == EntryKind::Folder)
+            listing->folders.push_back(std::move(entry.name));
+        else if (entry.kind == EntryKind::File)
+            listing->holdsFiles = true;
+    }
     std::sort(listing->folders.begin(), listing->folders.end());
-    std::sort(listing->fileNames.begin(), listing->fileNames.end());
-    std::sort(listing->files.begin(), listing->files.end(),
-        [](const File& a, const File& b) { return a.Name() < b.Name(); });
-    listing->filesLookedAt = withFiles;
     return listing;
 }
 
@@ -300,9 +290,7 @@ std::shared_ptr<FolderListing> ReadListing(const std::string& path, bool followL
 
 std::vector<Folder> Folder::SubFolders() const
 {
-    if (!listing_ || listing_->foldersTaken)
-        listing_ = ReadListing(path_, named_, false);
-    listing_->foldersTaken = true;
+    listing_ = ReadListing(path_, named_);
     std::vector<Folder> folders;
     folders.reserve(listing_->folders.size());
     for (const std::string& name : listing_->folders)
@@ -310,35 +298,20 @@ std::vector<Folder> Folder::SubFolders() const
     return folders;
 }
 
-std::vector<File> Folder::Files() const
-{
-    if (!listing_ || listing_->filesTaken)
-        listing_ = ReadListing(path_, named_, true);
-    listing_->filesTaken = true;
-    if (!listing_->filesLookedAt) {
-        // The names came with a reading for the subfolders: look at the files now.
-        for (const std::string& name : listing_->fileNames) {
-            const std::string path = Child(path_, name.c_str());
-            struct stat st { };
-            if (::lstat(path.c_str(), &st) != 0) {
-                if (errno == ENOENT)
-                    continue;
-                Fail("Cannot read file", path, errno);
-            }
-            if (S_ISREG(st.st_mode))
-                listing_->files.emplace_back(
-                    path, name, ToFileTime(st.st_mtim), static_cast<std::uintmax_t>(st.st_size));
-        }
-        listing_->filesLookedAt = true;
-    }
-    return listing_->files;
-}
-
 bool Folder::HoldsFiles() const
 {
     if (!listing_)
-        listing_ = ReadListing(path_, named_, false);
-    return !listing_->fileNames.empty() || !listing_->files.empty();
+        listing_ = ReadListing(path_, named_);
+    return listing_->holdsFiles;
+}
+
+std::vector<FolderEntry> FileSystem::ListFolder(const std::string& path) const
+{
+    const Fd folder(OpenForReading(AT_FDCWD, path.c_str(), true, path));
+    std::vector<FolderEntry> entries = EntriesOf(folder.get(), path);
+    std::sort(entries.begin(), entries.end(),
+        [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return entries;
 }
 
 Folder FileSystem::GetFolder(const std::string& path) const
@@ -369,19 +342,103 @@ void FileSystem::MakeDir(const std::string& path, mode_t mode) const
         FailWrite("Cannot create folder", Trimmed(path), EEXIST);
 }
 
+namespace {
+
+// True when the folder was made; else errno tells why not.
+bool MadeFolder(const std::string& path, mode_t mode)
+{
+    if (::mkdir(path.c_str(), mode) != 0)
+        return false;
+    // The default follows the umask like any new folder; a mode asked for is set exactly,
+    // so a private folder stays private whatever the umask.
+    if (mode != 0777 && ::chmod(path.c_str(), mode) != 0)
+        FailWrite("Cannot set the permissions of folder", path, errno);
+    return true;
+}
+
+} // namespace
+
 bool FileSystem::MakeFreshDir(const std::string& path, mode_t mode) const
 {
     const std::string p = Trimmed(path);
-    if (::mkdir(p.c_str(), mode) != 0) {
-        if (errno == EEXIST)
-            return false;
-        FailWrite("Cannot create folder", p, errno);
+    if (MadeFolder(p, mode))
+        return true;
+    if (errno == EEXIST)
+        return false;
+    FailWrite("Cannot create folder", p, errno);
+}
+
+void FileSystem::MakeMissingFolders(
+    const std::string& root, const std::string& relativePath, mode_t mode) const
+{
+    const std::size_t first = relativePath.find_first_not_of('/');
+    if (first == std::string::npos)
+        return;
+    const std::string relative = Trimmed(relativePath.substr(first));
+    const std::string path = Child(Trimmed(root), relative.c_str());
+    // Usually the parent is there (folders are made top down), so the levels above are
+    // looked at only when making the folder failed for want of one.
+    if (MadeFolder(path, mode))
+        return;
+    int err = errno;
+    const auto cut = relative.rfind('/');
+    if (err == ENOENT && cut != std::string::npos) {
+        MakeMissingFolders(root, relative.substr(0, cut), mode);
+        if (MadeFolder(path, mode))
+            return;
+        err = errno;
     }
-    // The default follows the umask like any new folder; a mode asked for is set exactly,
-    // so a private folder stays private whatever the umask.
-    if (mode != 0777 && ::chmod(p.c_str(), mode) != 0)
-        FailWrite("Cannot set the permissions of folder", p, errno);
-    return true;
+    // Made meanwhile by another walk, or there all along.
+    if (err == EEXIST && FolderExists(path))
+        return;
+    FailWrite("Cannot create folder", path, err == EEXIST ? ENOTDIR : err);
+}
+
+void FileSystem::MoveNoReplace(const std::string& fromPath, const std::string& toPath) const
+{
+    const auto fail = [&](int err) {
+        throw Error("Cannot move \"" + fromPath + "\" to \"" + toPath + "\": " + std::strerror(err),
+            std::strerror(err));
+    };
+    // A folder's path may end with '/', which a hard link's new name must not.
+    const std::string from = Trimmed(fromPath), to = Trimmed(toPath);
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno != EINVAL)
+        fail(errno);
+    // The disk cannot refuse a rename over an existing entry (some USB sticks' file systems).
+    // A hard link is made only where nothing is, so linking and then dropping the old name
+    // keeps the promise in two steps.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) != 0) {
+            const int err = errno;
+            ::unlink(to.c_str());
+            fail(err);
+        }
+        return;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        fail(errno);
+    // No hard links either (vfat; and a folder never has one): look, then rename. Something
+    // made at to by another program between the look and the rename, a few microseconds,
+    // would be replaced; nothing of this program writes there meanwhile.
+    struct stat st { };
+    if (::lstat(to.c_str(), &st) == 0)
+        fail(EEXIST);
+    if (errno != ENOENT)
+        fail(errno);
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        fail(errno);
+}
+
+std::optional<FileIdentity> FileSystem::IdentityOf(const std::string& path) const
+{
+    struct stat st { };
+    if (::lstat(Trimmed(path).c_str(), &st) == 0)
+        return FileIdentity { st.st_dev, st.st_ino };
+    if (errno == ENOENT || errno == ENOTDIR)
+        return std::nullopt;
+    Fail("Cannot look at", path, errno);
 }
 
 void FileSystem::RemoveDir(const std::string& path) const

@@ -17,19 +17,21 @@ using FileTime = std::chrono::system_clock::time_point;
 // Files are regular files and folders are real directories; symbolic links, FIFOs,
 // sockets and devices are neither, so a walk never follows a link or blocks on a pipe.
 
-class File {
-public:
-    File(std::string path, std::string name, FileTime modified, std::uintmax_t size);
-    const std::string& Path() const { return path_; }
-    const std::string& Name() const { return name_; }
-    FileTime DateLastModified() const { return modified_; }
-    std::uintmax_t Size() const { return size_; }
+// What an entry of a folder is, told by the entry itself: a link is a link, whatever it
+// leads to.
+enum class EntryKind { File, Folder, Link, Other };
 
-private:
-    std::string path_;
-    std::string name_;
-    FileTime modified_;
-    std::uintmax_t size_;
+struct FolderEntry {
+    std::string name; // its bytes as the folder holds them
+    EntryKind kind = EntryKind::Other;
+};
+
+// Where a file or folder lies on its disk: two paths with the same identity name the same
+// entry, and an entry keeps it when it is renamed or moved on that disk.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
 };
 
 struct FolderListing;
@@ -41,11 +43,10 @@ public:
     explicit Folder(std::string path, bool named = false);
     // Full path without a trailing '/', except for the root "/".
     const std::string& Path() const { return path_; }
-    // Snapshots read when called, sorted by name (byte order). Throw Error when the
-    // folder cannot be read. One reading of the folder serves one call of each: a walk that
-    // asks for the files and then the subfolders reads the folder once.
+    // A snapshot read when called, sorted by name (byte order). Throws Error when the
+    // folder cannot be read. Each call reads the folder anew: a walk removes what it was
+    // handed.
     std::vector<Folder> SubFolders() const;
-    std::vector<File> Files() const;
     // Whether the folder holds a file, told by the entries' types of the reading that
     // SubFolders() made (or makes now), without looking at any file.
     bool HoldsFiles() const;
@@ -118,6 +119,10 @@ private:
 
 class FileSystem {
 public:
+    // The entries of the folder at path but "." and "..", sorted by name (byte order). The
+    // path itself may be a link, as a named folder may; the entries' links are never
+    // followed. Error when the folder cannot be read.
+    std::vector<FolderEntry> ListFolder(const std::string& path) const;
     // A folder object for the folder at path (with or without trailing '/'); Error when
     // no folder is there.
     Folder GetFolder(const std::string& path) const;
@@ -131,6 +136,18 @@ public:
     // The same in one step that fails when anything is already there: false then, and the
     // existing entry is left as it is, never taken over.
     bool MakeFreshDir(const std::string& path, mode_t mode = 0777) const;
+    // Makes root/relativePath and every folder between root and it that is missing, top
+    // down, each with mode as MakeDir gives it; a folder already there is left as it is.
+    // root itself must be there. Error when a folder cannot be made or something else than
+    // a folder is in the way.
+    void MakeMissingFolders(
+        const std::string& root, const std::string& relativePath, mode_t mode = 0777) const;
+    // Renames from to to, on one disk, never replacing what is at to: when anything is there
+    // (a file, a folder, a link) Error naming to, and both are left as they were.
+    void MoveNoReplace(const std::string& from, const std::string& to) const;
+    // The identity of the entry at path itself, a link's own and not its target's; nothing
+    // when nothing is there. Error when it cannot be looked at.
+    std::optional<FileIdentity> IdentityOf(const std::string& path) const;
     // Removes one empty folder (trailing '/' allowed). Error when not empty or refused.
     void RemoveDir(const std::string& path) const;
     // Deletes one file. Error when refused.

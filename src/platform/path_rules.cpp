@@ -1,11 +1,10 @@
 #include "platform/path_rules.h"
 
+#include "platform/error.h"
 #include "platform/filesystem.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -112,15 +111,11 @@ bool Holds(const std::string& folder, const std::string& path)
 // does while nothing is mounted on it.
 bool IsFolderWithEntries(const std::string& path)
 {
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
-    if (!dir)
+    try {
+        return !FileSystem().ListFolder(path).empty();
+    } catch (const Error&) {
         return false;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const char* name = entry->d_name;
-        if (!(name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))))
-            return true;
     }
-    return false;
 }
 
 } // namespace
@@ -161,12 +156,16 @@ std::vector<std::string> RemovableVolumes()
     for (std::string& folder : MediaMountFolders())
         if (isFolder(folder))
             volumes.push_back(std::move(folder));
-    if (const std::unique_ptr<DIR, int (*)(DIR*)> mnt(::opendir("/mnt"), ::closedir); mnt) {
-        while (const dirent* entry = ::readdir(mnt.get())) {
-            const std::string folder = std::string("/mnt/") + entry->d_name;
-            if (entry->d_name[0] != '.' && isFolder(folder) && IsFolderWithEntries(folder))
-                volumes.push_back(folder);
-        }
+    std::vector<FolderEntry> underMnt;
+    try {
+        underMnt = FileSystem().ListFolder("/mnt");
+    } catch (const Error&) {
+        // No /mnt: nothing plain to add.
+    }
+    for (const FolderEntry& entry : underMnt) {
+        const std::string folder = "/mnt/" + entry.name;
+        if (entry.name[0] != '.' && isFolder(folder) && IsFolderWithEntries(folder))
+            volumes.push_back(folder);
     }
     std::sort(volumes.begin(), volumes.end());
     volumes.erase(std::unique(volumes.begin(), volumes.end()), volumes.end());

@@ -9,8 +9,7 @@
 #include <deque>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,40 +92,200 @@ template <typename Emit> bool Drain(int fd, LineAssembler& lines, Emit& emit, in
     throw Error("Cannot start \"" + program + "\": " + std::strerror(err));
 }
 
-class SpawnSetup {
+class Descriptor {
 public:
-    explicit SpawnSetup(int outputFd)
+    explicit Descriptor(int fd)
+        : fd_(fd)
     {
-        posix_spawn_file_actions_init(&actions_);
-        posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions_, outputFd, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions_, outputFd, STDERR_FILENO);
-        // The window may block or ignore signals (SIGPIPE); the program starts clean.
-        posix_spawnattr_init(&attr_);
-        sigset_t none, all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        sigdelset(&all, SIGKILL);
-        sigdelset(&all, SIGSTOP);
-        posix_spawnattr_setsigmask(&attr_, &none);
-        posix_spawnattr_setsigdefault(&attr_, &all);
-        posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     }
-    ~SpawnSetup()
+    ~Descriptor() { Close(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    void Close()
     {
-        posix_spawn_file_actions_destroy(&actions_);
-        posix_spawnattr_destroy(&attr_);
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
     }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    const posix_spawn_file_actions_t* actions() const { return &actions_; }
-    const posix_spawnattr_t* attr() const { return &attr_; }
 
 private:
-    posix_spawn_file_actions_t actions_;
-    posix_spawnattr_t attr_;
+    int fd_;
 };
+
+// The child's way out when the program cannot be started: why, written to report.
+[[noreturn]] void GiveUp(int report, int err)
+{
+    while (::write(report, &err, sizeof err) < 0 && errno == EINTR) { }
+    ::_exit(127);
+}
+
+// The child's side, between fork and exec: only calls that are safe in the child of a
+// threaded program.
+[[noreturn]] void BecomeProgram(
+    char* const* args, int outputFd, const ProcessOptions& options, pid_t parent, int report)
+{
+    // A group of its own, so that whatever it starts in turn is ended with it.
+    ::setpgid(0, 0);
+    // Killed with the caller, even one killed itself; a caller that died before the request
+    // was made has handed the child to another parent already.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+        GiveUp(report, ESRCH);
+    // The output may have been given a standard number (the caller's were closed): move it
+    // out of the way before the standard ones are laid.
+    const int out = outputFd > STDERR_FILENO ? outputFd : ::fcntl(outputFd, F_DUPFD_CLOEXEC, 3);
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (out < 0 || in < 0)
+        GiveUp(report, errno);
+    if (in != STDIN_FILENO && (::dup2(in, STDIN_FILENO) < 0 || ::close(in) != 0))
+        GiveUp(report, errno);
+    if (::dup2(out, STDOUT_FILENO) < 0 || ::dup2(out, STDERR_FILENO) < 0)
+        GiveUp(report, errno);
+    // The window may block or ignore signals (SIGPIPE); the program starts clean.
+    struct sigaction byDefault { };
+    byDefault.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig)
+        if (sig != SIGKILL && sig != SIGSTOP)
+            ::sigaction(sig, &byDefault, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (options.umask)
+        ::umask(*options.umask);
+    ::execve(args[0], args, environ);
+    GiveUp(report, errno);
+}
+
+// Starts the program with its output on outputFd; its process id. Error when it could not
+// be started, once it is gone again.
+pid_t StartProgram(
+    const std::vector<std::string>& argv, const ProcessOptions& options, int outputFd)
+{
+    const std::string& program = argv.front();
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        CannotStart(program, errno);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        BecomeProgram(args.data(), outputFd, options, parent, report[1]);
+    const int forkError = errno;
+    ::close(report[1]);
+    const Descriptor reported(report[0]);
+    if (pid < 0)
+        CannotStart(program, forkError);
+    // Made here as well, so that the group is there before any signal is sent to it; once
+    // the child has started the program this fails, as it need not.
+    ::setpgid(pid, pid);
+    // The report closes when the program starts; a child that gave up wrote why first.
+    int err = 0;
+    ssize_t n;
+    while ((n = ::read(reported.get(), &err, sizeof err)) < 0 && errno == EINTR) { }
+    if (n != sizeof err)
+        return pid;
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
+    CannotStart(program, err);
+}
+
+// The started program's process group, ended on every way out: its leader is reaped only
+// after the group was killed, so that its number, which names the group, cannot have been
+// handed to another process yet.
+class ProgramGroup {
+public:
+    explicit ProgramGroup(pid_t leader)
+        : leader_(leader)
+    {
+    }
+    ~ProgramGroup()
+    {
+        if (!ended_)
+            End();
+    }
+    ProgramGroup(const ProgramGroup&) = delete;
+    ProgramGroup& operator=(const ProgramGroup&) = delete;
+
+    void Signal(int sig) const { ::kill(-leader_, sig); }
+    // Whether the program has ended (it waits to be reaped), or was reaped elsewhere.
+    bool LeaderEnded() const
+    {
+        siginfo_t info {};
+        if (::waitid(P_PID, leader_, &info, WEXITED | WNOHANG | WNOWAIT) == 0)
+            return info.si_pid == leader_;
+        return errno == ECHILD;
+    }
+    // Kills what is left of the group and reaps the program: its wait status.
+    int End()
+    {
+        ended_ = true;
+        // A program reaped elsewhere leaves its number to whatever of the group lives on;
+        // numbers are handed out in turn, so it is no stranger's this soon either.
+        Signal(SIGKILL);
+        int status = 0;
+        while (::waitpid(leader_, &status, 0) < 0) {
+            if (errno != EINTR)
+                return 0xff00; // reaped elsewhere: unknown, taken as a failure
+        }
+        return status;
+    }
+
+private:
+    pid_t leader_;
+    bool ended_ = false;
+};
+
+// Passes the program's output lines to the window as they come and keeps the last ones,
+// until the program ends; stops it when the person cancels. Its wait status.
+int Watch(ProgramGroup& group, int readFd, UiServices& ui, ProcessOutcome& outcome)
+{
+    std::deque<std::string> last;
+    auto emit = [&](const std::string& line) {
+        ui.ProgressOutput(line);
+        last.push_back(line);
+        if (last.size() > kKeptLines)
+            last.pop_front();
+    };
+    LineAssembler lines;
+    bool eof = false;
+    bool killed = false;
+    std::chrono::steady_clock::time_point killAt;
+    for (;;) {
+        if (!eof) {
+            pollfd p { readFd, POLLIN, 0 };
+            if (::poll(&p, 1, kPollMilliseconds) > 0)
+                ::poll(nullptr, 0, kGatherMilliseconds);
+            eof = Drain(readFd, lines, emit);
+        } else {
+            // The program closed its output: wait for its end.
+            ::poll(nullptr, 0, 10);
+        }
+        if (group.LeaderEnded()) {
+            // Whatever it wrote before it ended is in the pipe now. A child of its own may
+            // still hold the pipe open, so read what is there and stop.
+            if (!eof)
+                Drain(readFd, lines, emit, 64);
+            break;
+        }
+        if (!outcome.cancelled) {
+            if (ui.ProgressPoll()) {
+                outcome.cancelled = true;
+                group.Signal(SIGTERM);
+                killAt = std::chrono::steady_clock::now() + kGraceAfterTerm;
+            }
+        } else if (!killed && std::chrono::steady_clock::now() >= killAt) {
+            group.Signal(SIGKILL);
+            killed = true;
+        }
+    }
+    const int status = group.End();
+    lines.Flush(emit);
+    outcome.lastLines.assign(last.begin(), last.end());
+    return status;
+}
 
 } // namespace
 
@@ -149,126 +308,23 @@ ProcessOutcome RunProcess(
 {
     if (argv.empty() || argv.front().empty())
         CannotStart("", ENOENT);
-    const std::string& program = argv.front();
-
-    // Output that is collected goes into a file in memory instead of a pipe: the archiver
-    // writes a listing a field at a time, and a pipe would wake this process for each.
     int fds[2];
-    if (options.output) {
-        fds[0] = ::memfd_create("vesko-output", MFD_CLOEXEC);
-        fds[1] = fds[0] < 0 ? -1 : ::fcntl(fds[0], F_DUPFD_CLOEXEC, 0);
-        if (fds[1] < 0) {
-            const int err = errno;
-            if (fds[0] >= 0)
-                ::close(fds[0]);
-            CannotStart(program, err);
-        }
-    } else if (::pipe2(fds, O_CLOEXEC) != 0) {
-        CannotStart(program, errno);
-    }
-    const int readFd = fds[0];
-
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        CannotStart(argv.front(), errno);
+    const Descriptor output(fds[0]);
+    Descriptor input(fds[1]);
 
     ProcessOutcome outcome;
-    pid_t pid = -1;
-    int spawnError;
-    {
-        SpawnSetup setup(fds[1]);
-        outcome.startedAt = std::chrono::system_clock::now();
-        // The spawn has no mask of its own to give: the caller's is lent for the moment of
-        // the spawn, which the child inherits.
-        const mode_t callerMask = options.umask ? ::umask(*options.umask) : 0;
-        // glibc reports a failed exec (missing file, not executable) as the result.
-        spawnError = ::posix_spawn(
-            &pid, program.c_str(), setup.actions(), setup.attr(), args.data(), environ);
-        if (options.umask)
-            ::umask(callerMask);
-    }
-    ::close(fds[1]);
-    if (spawnError != 0) {
-        ::close(readFd);
-        CannotStart(program, spawnError);
-    }
-    ::fcntl(readFd, F_SETFL, O_NONBLOCK);
+    outcome.startedAt = std::chrono::system_clock::now();
+    ProgramGroup group(StartProgram(argv, options, input.get()));
+    input.Close();
+    ::fcntl(output.get(), F_SETFL, O_NONBLOCK);
 
-    std::deque<std::string> last;
-    auto emit = [&](const std::string& line) {
-        if (!options.output)
-            ui.ProgressOutput(line);
-        last.push_back(line);
-        if (last.size() > kKeptLines)
-            last.pop_front();
-    };
-    LineAssembler lines;
-    bool eof = options.output != nullptr; // read once the program has ended
-    bool killed = false;
-    int status = 0;
-    std::chrono::steady_clock::time_point killAt;
-
-    try {
-        for (;;) {
-            if (!eof) {
-                pollfd p { readFd, POLLIN, 0 };
-                if (::poll(&p, 1, kPollMilliseconds) > 0)
-                    ::poll(nullptr, 0, kGatherMilliseconds);
-                eof = Drain(readFd, lines, emit);
-            } else {
-                // The program closed its output, or writes it to memory: wait for its end.
-                ::poll(nullptr, 0, 10);
-            }
-
-            const pid_t w = ::waitpid(pid, &status, WNOHANG);
-            if (w == pid || (w < 0 && errno == ECHILD)) {
-                // Whatever it wrote before it ended is in the pipe now. A child of its own
-                // may still hold the pipe open, so read what is there and stop.
-                if (!eof)
-                    Drain(readFd, lines, emit, 64);
-                if (w < 0)
-                    status = 0xff00; // reaped elsewhere: unknown, taken as a failure
-                break;
-            }
-
-            if (!outcome.cancelled) {
-                if (ui.ProgressPoll()) {
-                    outcome.cancelled = true;
-                    ::kill(pid, SIGTERM);
-                    killAt = std::chrono::steady_clock::now() + kGraceAfterTerm;
-                }
-            } else if (!killed && std::chrono::steady_clock::now() >= killAt) {
-                ::kill(pid, SIGKILL);
-                killed = true;
-            }
-        }
-    } catch (...) {
-        ::kill(pid, SIGKILL);
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
-        ::close(readFd);
-        throw;
-    }
-    if (options.output) {
-        char buffer[65536];
-        for (off_t at = 0;;) {
-            const ssize_t n = ::pread(readFd, buffer, sizeof buffer, at);
-            if (n <= 0)
-                break;
-            options.output->append(buffer, static_cast<std::size_t>(n));
-            for (ssize_t k = 0; k < n; ++k)
-                lines.Put(buffer[k], emit);
-            at += n;
-        }
-    }
-    ::close(readFd);
-    lines.Flush(emit);
-
+    const int status = Watch(group, output.get(), ui, outcome);
     if (WIFSIGNALED(status))
         outcome.termSignal = WTERMSIG(status);
     else if (WIFEXITED(status))
         outcome.exitStatus = WEXITSTATUS(status);
-    outcome.lastLines.assign(last.begin(), last.end());
     return outcome;
 }
 

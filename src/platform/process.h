@@ -26,16 +26,15 @@ struct ProcessOutcome {
 struct ProcessOptions {
     // The program's file creation mask; the caller's when not given.
     std::optional<mode_t> umask;
-    // Receives the program's output byte for byte, once it has ended, instead of the
-    // progress window: a listing that is parsed must not pass through the line assembly,
-    // which lets a carriage return or a backspace in a name rewrite what came before it.
-    std::string* output = nullptr;
 };
 
 // Starts argv[0] with the argument list as it stands (no shell), its standard input on
 // /dev/null, and waits for it to end. Each output line goes to ui.ProgressOutput as it
 // arrives; ui.ProgressPoll is asked often and a true answer stops the program (TERM, then
-// KILL). Throws Error with a description when the program cannot be started.
+// KILL). The program runs in a process group of its own, which is ended (KILL) on every
+// way out of here, so nothing it started outlives the call; and the kernel kills it should
+// the calling thread die first. Throws Error with a description when the program cannot be
+// started.
 ProcessOutcome RunProcess(
     const std::vector<std::string>& argv, UiServices& ui, const ProcessOptions& options = {});
 

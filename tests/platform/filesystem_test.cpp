@@ -3,9 +3,16 @@
 #include "support/temp_dir.h"
 
 #include <csignal>
+#include <cstddef>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <map>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
 
 using namespace vesko;
 using namespace vesko::test;
@@ -99,5 +106,80 @@ TEST(FileSystem, CopyKeepsBytesTimesAndModeOrLeavesTheDestinationAsItWas)
         EXPECT_EQ(MTime(destination), facts.DateLastModified());
         EXPECT_EQ(Mode(destination), facts.mode & 0777);
         EXPECT_FALSE(Exists(tmp + "/d/victim"));
+    }
+}
+
+namespace {
+
+// Makes this thread's renames that must not replace fail as on a disk that cannot promise
+// it (EINVAL), and with noHardLinks its hard links as well, as on vfat (EPERM).
+bool ActLikeAnOlderDisk(bool noHardLinks)
+{
+    std::vector<sock_filter> filter { BPF_STMT(
+        BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)) };
+    const auto refuse = [&](long call, int err) {
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<__u32>(call), 0, 1));
+        filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | static_cast<__u32>(err)));
+    };
+    refuse(SYS_renameat2, EINVAL);
+    if (noHardLinks) {
+        refuse(SYS_linkat, EPERM);
+#ifdef SYS_link
+        refuse(SYS_link, EPERM);
+#endif
+    }
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    const sock_fprog program { static_cast<unsigned short>(filter.size()), filter.data() };
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+        && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+} // namespace
+
+// Each disk's way of refusing to replace, in a thread of its own (the refusals made for a
+// way stay with its thread). The entries are told by their identities.
+TEST(FileSystem, MoveNoReplaceMovesOrLeavesBothAsTheyWere)
+{
+    const struct {
+        const char* name;
+        const char* from;
+        const char* to;
+        const char* error; // "" when it must succeed
+    } rows[] = {
+        { "to a free name", "a", "c", "" },
+        { "onto an existing file", "a", "b", "File exists" },
+        { "onto an existing folder", "a", "d", "File exists" },
+        { "across a missing folder", "a", "m/c", "No such file or directory" },
+        { "a folder to a free name", "d", "e/", "" },
+    };
+    const TempDir tmp;
+    const FileSystem fs;
+    const char* ways[]
+        = { "renamed without replacing", "linked, then unlinked", "looked at, then renamed" };
+    for (int refusals = 0; refusals < 3; ++refusals) {
+        std::thread([&] {
+            SCOPED_TRACE(ways[refusals]);
+            if (refusals > 0) {
+                ASSERT_TRUE(ActLikeAnOlderDisk(refusals == 2)) << std::strerror(errno);
+            }
+            for (const auto& row : rows) {
+                SCOPED_TRACE(row.name);
+                const std::string folder = tmp / (ways[refusals] + std::string(", ") + row.name);
+                MakeDirs(folder);
+                Sh(folder, "echo A >a && echo B >b && mkdir d");
+                const std::string from = folder + "/" + row.from, to = folder + "/" + row.to;
+                const auto fromBefore = fs.IdentityOf(from), toBefore = fs.IdentityOf(to);
+                const std::string error = ErrorOf([&] { fs.MoveNoReplace(from, to); });
+                const std::string state
+                    = fs.IdentityOf(from) == fromBefore && fs.IdentityOf(to) == toBefore
+                    ? "both as they were"
+                    : !fs.IdentityOf(from) && fs.IdentityOf(to) == fromBefore ? "moved"
+                                                                              : "changed";
+                EXPECT_EQ(error + " | " + state,
+                    *row.error ? "Cannot move \"" + from + "\" to \"" + to + "\": " + row.error
+                            + " | both as they were"
+                               : "no error | moved");
+            }
+        }).join();
     }
 }

@@ -7,6 +7,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 using namespace vesko;
 using namespace vesko::test;
@@ -14,7 +17,8 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-// Presses Cancel at the first look, or once the program said it is ready for it.
+// Presses Cancel at the first look ('x'), or once the program said it is ready for it
+// ('w'); or the window fails when the program says so ('f').
 class Person : public RecordingUi {
 public:
     char how = '-';
@@ -23,14 +27,41 @@ public:
         RecordingUi::ProgressPoll();
         return how == 'x' || (how == 'w' && !Output().empty() && Output().back() == "ready");
     }
+    void ProgressOutput(const std::string& line) override
+    {
+        RecordingUi::ProgressOutput(line);
+        if (how == 'f' && line == "ready")
+            throw std::runtime_error("the window failed");
+    }
 };
+
+// The process id a program wrote to the file, once it has; 0 when it has not in 5 s.
+pid_t PidIn(const std::string& file)
+{
+    for (int i = 0; i < 500; ++i, ::poll(nullptr, 0, 10))
+        if (const std::string text = Exists(file) ? ReadFile(file) : ""; text.ends_with('\n'))
+            return std::stoi(text);
+    return 0;
+}
+
+// How a process that this one adopted ended, if it did within a second.
+std::string EndOfAdopted(pid_t pid)
+{
+    int status = 0;
+    for (int i = 0; i < 100; ++i, ::poll(nullptr, 0, 10))
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFSIGNALED(status) ? "killed by " + std::to_string(WTERMSIG(status)) : "exited";
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return "still running after a second";
+}
 
 } // namespace
 
 TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
 {
     // The caller's standard input holds text. how: '-' plainly; 'c' the caller's standard
-    // input closed and the output collected; 's' the caller ignores and blocks signals; 'r' it lets
+    // input closed; 's' the caller ignores and blocks signals; 'r' it lets
     // the kernel reap its children; 'x' Cancel at once; 'w' Cancel once the
     // program is ready.
     const struct {
@@ -55,8 +86,9 @@ TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
             "Exit status 2. signal 0" },
         { "killed by a signal", '-', "echo bye; kill -9 $$", { "bye" },
             "Stopped by signal 9. signal 9" },
-        { "output collected byte for byte, the caller's standard input closed", 'c',
-            "printf 'a\\rb\\bc\\nd'", { "c", "d" }, "Exit status 0. signal 0 ok" },
+        { "the caller's standard input closed", 'c',
+            "printf 'a\\rb\\bc\\nd\\n'; read x || echo eof", { "c", "d", "eof" },
+            "Exit status 0. signal 0 ok" },
         { "starts with no standard signal blocked or ignored", 's',
             "grep -E '^Sig(Blk|Ign)' /proc/$$/status | cut -c 1-7,18-",
             { "SigBlk:0000000", "SigIgn:0000000" }, "Exit status 0. signal 0 ok" },
@@ -84,24 +116,18 @@ TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
         ::sigprocmask(row.how == 's' ? SIG_BLOCK : SIG_UNBLOCK, &usr1, nullptr);
         ::signal(SIGINT, row.how == 's' ? SIG_IGN : SIG_DFL);
         ::signal(SIGCHLD, row.how == 'r' ? SIG_IGN : SIG_DFL);
-        std::string collected;
-        ProcessOptions options;
-        if (row.how == 'c')
-            options.output = &collected;
         Person ui;
         ui.how = row.how;
         const ProcessOutcome outcome = RunProcess(
-            { tmp / "program", "with space", "quote\"d", "$(touch pwned)", "-r", "", "*.*" }, ui,
-            options);
+            { tmp / "program", "with space", "quote\"d", "$(touch pwned)", "-r", "", "*.*" }, ui);
         const std::string describe = Flat(outcome.Describe());
         EXPECT_EQ(describe.substr(0, describe.find('|')) + " signal "
                 + std::to_string(outcome.termSignal) + (outcome.Succeeded() ? " ok" : ""),
             row.outcome);
-        EXPECT_EQ(ui.Output(), options.output ? Strings {} : row.lines);
+        EXPECT_EQ(ui.Output(), row.lines);
         EXPECT_EQ(outcome.lastLines,
             Strings(row.lines.end() - std::min<std::ptrdiff_t>(10, std::ssize(row.lines)),
                 row.lines.end()));
-        EXPECT_EQ(collected, row.how == 'c' ? "a\rb\bc\nd" : "");
     }
     ::dup2(savedIn, 0);
     ::signal(SIGINT, SIG_DFL);
@@ -118,4 +144,49 @@ TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
     ::close(typed);
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_FALSE(Exists("pwned") || Exists(tmp / "pwned"));
+}
+
+// A sleep the program leaves behind (or is) must be gone within a second of every way out:
+// adopted by this test when its parent goes, it is waited for here.
+TEST(RunProcess, NothingItStartedOutlivesIt)
+{
+    const struct {
+        const char* name;
+        char how; // 'k': the caller is killed; else as for Person
+        const char* script;
+        const char* end;
+    } rows[] = {
+        { "the caller killed: the program dies with it", 'k', "echo $$ >\"$1\"; exec sleep 30",
+            "killed by 9" },
+        { "the program ended: what it started is ended", '-', "sleep 30 & echo $! >\"$1\"",
+            "killed by 9" },
+        { "Cancel: the whole group is stopped", 'w', "sleep 30 & echo $! >\"$1\"; echo ready; wait",
+            "killed by 15" },
+        { "the window failed: the group is ended", 'f',
+            "sleep 30 & echo $! >\"$1\"; echo ready; wait", "killed by 9" },
+    };
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const TempDir tmp;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteScript(tmp / "program", row.script);
+        const std::string pidFile = tmp / row.name;
+        Person ui;
+        ui.how = row.how;
+        const auto run = [&] { RunProcess({ tmp / "program", pidFile }, ui); };
+        if (row.how != 'k') {
+            ErrorOf(run);
+        } else if (const pid_t caller = ::fork(); caller == 0) {
+            ErrorOf(run);
+            ::_exit(1);
+        } else {
+            PidIn(pidFile);
+            ::kill(caller, SIGKILL);
+            ::waitpid(caller, nullptr, 0);
+        }
+        const pid_t sleep = PidIn(pidFile);
+        ASSERT_GT(sleep, 0);
+        EXPECT_EQ(EndOfAdopted(sleep), row.end);
+    }
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
