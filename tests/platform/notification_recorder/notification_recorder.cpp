@@ -1,6 +1,6 @@
-// The notification service the desktop notice test talks to. It owns the service's name on
-// the bus that DBUS_SESSION_BUS_ADDRESS names, writes "ready" and then each call it
-// receives as one line to the file its argument names, and answers with the ids 41, 42 ...
+// The notification service of the desktop notice test. It owns the service's name on the
+// bus that DBUS_SESSION_BUS_ADDRESS names, writes "ready" and then each call it receives as
+// a line to the file its argument names, and answers with the ids 41, 42 ...
 #include <cstdio>
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -14,30 +14,25 @@ class NotificationRecorder : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    explicit NotificationRecorder(std::FILE* log)
-        : log_(log)
-    {
-    }
+    std::FILE* log = nullptr;
 
 public Q_SLOTS:
     uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
         const QString& body, const QStringList& actions, const QVariantMap& hints, int expire)
     {
-        // The urgency's type is recorded too: the servers read it as a byte only.
+        // The urgency's type too: the servers take it as a byte only.
         const QVariant urgency = hints.value(QStringLiteral("urgency"));
-        const QString line = QStringList { app, QString::number(replaces), icon, summary, body,
+        const QStringList fields = { app, QString::number(replaces), icon, summary, body,
             QString::number(actions.size()), QString::number(hints.size()),
             QString::fromLatin1(urgency.typeName()) + QLatin1Char(' ')
                 + QString::number(urgency.toInt()),
-            QString::number(expire) }
-                                 .join(QLatin1Char('|'));
-        std::fprintf(log_, "%s\n", line.toUtf8().constData());
-        std::fflush(log_);
+            QString::number(expire) };
+        std::fprintf(log, "%s\n", fields.join(QLatin1Char('|')).toUtf8().constData());
+        std::fflush(log);
         return ++lastId_;
     }
 
 private:
-    std::FILE* log_;
     uint lastId_ = 40;
 };
 
@@ -46,17 +41,16 @@ private:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    std::FILE* log = argc == 2 ? std::fopen(argv[1], "w") : nullptr;
-    if (!log)
-        return 2;
-    NotificationRecorder recorder(log);
+    NotificationRecorder recorder;
+    recorder.log = argc == 2 ? std::fopen(argv[1], "w") : nullptr;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &recorder,
+    if (!recorder.log
+        || !bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &recorder,
             QDBusConnection::ExportAllSlots)
         || !bus.registerService(QStringLiteral("org.freedesktop.Notifications")))
         return 1;
-    std::fprintf(log, "ready\n");
-    std::fflush(log);
+    std::fprintf(recorder.log, "ready\n");
+    std::fflush(recorder.log);
     return QCoreApplication::exec();
 }
 
