@@ -16,6 +16,7 @@ ExportRequest MakeExportRequest(Settings settings, const std::string& cutOffDay)
     request.spanVolumes = settings.spanVolumes;
     request.cutOff = CutOffFromDateField(cutOffDay);
     request.cutOffDay = cutOffDay;
+    request.full = cutOffDay == kEverythingDay;
     for (const std::string& source : settings.sources)
         if (!source.empty())
             request.sources.push_back(paths::ExpandHome(source));

@@ -19,7 +19,11 @@ struct ExportRequest {
     TimePoint cutOff; // files changed after this instant are copied
     std::string cutOffDay; // the day of cutOff as the person named it, MM-DD-YYYY
     std::vector<std::string> sources;
+    bool full = false; // everything, whenever it changed: the start of a chain of exports
 };
+
+// The day before every file: an export since then backs up everything.
+inline constexpr const char* kEverythingDay = "01-01-1970";
 
 // One import: the archive folder + name is extracted where it lies.
 struct ImportRequest {
@@ -29,7 +33,8 @@ struct ImportRequest {
 };
 
 // The request of an export of settings since the start of the day a date field text names
-// ("12-06-2026"). Throws Error when that text is not a day.
+// ("12-06-2026"); kEverythingDay asks for a full export. Throws Error when that text is not
+// a day.
 ExportRequest MakeExportRequest(Settings settings, const std::string& cutOffDay);
 ImportRequest MakeImportRequest(
     Settings settings, const std::string& importFolder, const std::string& archiveName);

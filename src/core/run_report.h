@@ -49,6 +49,7 @@ struct RunReport {
     TimePoint ended;
     RunOutcome outcome = RunOutcome::Unfinished;
     std::string cutOffDay; // export: the date field's MM-DD-YYYY
+    bool full = false; // export: everything, whenever it changed (the start of a chain)
     std::uint64_t files = 0; // export: files copied; import: files restored
     std::uint64_t bytes = 0;
     std::string archive; // the archive's full path (its first volume)

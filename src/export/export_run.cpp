@@ -295,6 +295,7 @@ RunReport RunExport(const ExportRequest& request, UiServices& ui, SettingsStore&
 {
     RunReport report(RunKind::Export);
     report.cutOffDay = request.cutOffDay;
+    report.full = request.full;
     RunAndRecord(ui, store, report, msg::kExportErrorTitle, [&](RunIndicators& indicators) {
         return ExportRun(request, ui, store, indicators, report).Run();
     });

@@ -122,6 +122,17 @@ void Database::Exec(const char* sql)
         Fail();
 }
 
+void Database::AddMissingColumn(
+    std::string_view table, std::string_view column, std::string_view type)
+{
+    Statement columns(*this, "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2");
+    if (columns.BindText(1, table).BindText(2, column).Step())
+        return;
+    Exec(("ALTER TABLE " + std::string(table) + " ADD COLUMN " + std::string(column) + " "
+        + std::string(type))
+             .c_str());
+}
+
 bool Database::HasTable(std::string_view name)
 {
     Statement table(*this, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");

@@ -36,6 +36,8 @@ public:
     const std::string& Path() const { return path_; }
     void Exec(const char* sql);
     bool HasTable(std::string_view name);
+    // Adds a column to a table written by an older version of the program, unless it has it.
+    void AddMissingColumn(std::string_view table, std::string_view column, std::string_view type);
     // Rows changed by the last statement; the id the last insert gave.
     int Changes() const;
     std::int64_t LastInsertId() const;

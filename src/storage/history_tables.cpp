@@ -44,6 +44,9 @@ storage::Database OpenHistoryForWrite(const SettingsStore& store)
 {
     storage::Database db = storage::Database::OpenForWrite(store.Path());
     db.Exec(kCreateTables);
+    // Added after the first release: an export that backed up everything, not only what
+    // changed since a day.
+    db.AddMissingColumn("history_runs", "full", "INTEGER NOT NULL DEFAULT 0");
     return db;
 }
 

@@ -111,7 +111,7 @@ void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report)
         storage::Transaction transaction(db);
         Statement(db,
             "UPDATE history_runs SET outcome = ?2, ended = ?3, cut_off_day = ?4, files = ?5, "
-            "bytes = ?6, archive = ?7, archiver_status = ?8, message = ?9 "
+            "bytes = ?6, archive = ?7, archiver_status = ?8, message = ?9, full = ?10 "
             "WHERE id = ?1 AND ended IS NULL")
             .Bind(1, id)
             .BindText(2, OutcomeName(report.outcome))
@@ -122,6 +122,7 @@ void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report)
             .BindBytes(7, report.archive)
             .Bind(8, report.archiverStatus)
             .BindText(9, report.message)
+            .Bind(10, std::int64_t { report.full ? 1 : 0 })
             .Run();
         // Dropped meanwhile by a thousand younger runs: its lists would belong to no run.
         if (db.Changes() == 0)

@@ -24,7 +24,7 @@ std::uint64_t Count(std::int64_t value)
 
 constexpr const char* kRunColumns
     = "SELECT id, kind, outcome, started, ended, cut_off_day, files, bytes, archive, "
-      "archiver_status, message FROM history_runs";
+      "archiver_status, message, full FROM history_runs";
 
 // A row of kRunColumns. A word this program never writes reads as an unfinished run of
 // the kind it names, rather than as a success.
@@ -47,6 +47,7 @@ RecordedRun RunFromRow(const Statement& row)
     if (const auto status = row.OptionalInt(9))
         r.archiverStatus = static_cast<int>(*status);
     r.message = row.Bytes(10);
+    r.full = row.Int(11) != 0;
     return run;
 }
 
