@@ -1,9 +1,9 @@
-#include "export/archive_names.h"
 #include "export/archive_verification.h"
 #include "export/export_messages.h"
 #include "export/export_run.h"
 #include "export/temp_marker.h"
 #include "foldertree/add_files.h"
+#include "format/volume_names.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/home_folder.h"
@@ -55,10 +55,8 @@ public:
     ArchiverLeftovers(const std::string& folder, const std::string& archiveBase)
     {
         for (int n = 0; n < kVolumeCount; ++n) {
-            const char number[]
-                = { static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10), '\0' };
-            candidates_.push_back(folder + "ARJTEMP.$" + number);
-            candidates_.push_back(VolumeName(archiveBase, n));
+            candidates_.push_back(VolumePath(folder + "ARJTEMP.$00", n));
+            candidates_.push_back(VolumePath(archiveBase + ".arj", n));
         }
         for (const std::string& path : candidates_)
             if (fs_.FileExists(path))

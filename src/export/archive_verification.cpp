@@ -1,9 +1,9 @@
 #include "export/archive_verification.h"
 
-#include "export/archive_names.h"
 #include "export/export_messages.h"
 #include "foldertree/add_files.h"
-#include "platform/archive_headers.h"
+#include "format/archive_headers.h"
+#include "format/volume_names.h"
 #include "platform/error.h"
 #include "platform/process.h"
 #include "platform/ui_services.h"
@@ -26,9 +26,8 @@ constexpr std::size_t kMismatchesShown = 5;
 // first is missing.
 bool CollectVolumes(const std::string& archive, std::vector<ArchiveVolume>& volumes)
 {
-    const std::string base = archive.substr(0, archive.size() - 4); // without ".arj"
     for (int n = 0; n < kVolumeCount; ++n) {
-        const std::string path = VolumeName(base, n);
+        const std::string path = VolumePath(archive, n);
         struct stat st { };
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             break;

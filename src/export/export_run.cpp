@@ -1,11 +1,11 @@
 #include "export/export_run.h"
 
-#include "export/archive_names.h"
 #include "export/export_messages.h"
 #include "export/temp_marker.h"
 #include "foldertree/add_files.h"
 #include "foldertree/remove_tree.h"
 #include "foldertree/temp_tree.h"
+#include "format/volume_names.h"
 #include "history/recorded_run.h"
 #include "platform/filesystem.h"
 #include "platform/home_folder.h"
@@ -67,7 +67,7 @@ std::vector<std::string> ExistingArchive(const std::string& archiveBase)
     const FileSystem fs;
     std::vector<std::string> found;
     for (int n = 0; n < kVolumeCount; ++n) {
-        const std::string path = VolumeName(archiveBase, n);
+        const std::string path = VolumePath(archiveBase + ".arj", n);
         if (fs.FileExists(path) || fs.FolderExists(path))
             found.push_back(path);
     }

@@ -1,10 +1,10 @@
 #include "import/import_run.h"
 
+#include "format/archive_headers.h"
+#include "format/entry_safety.h"
 #include "history/recorded_run.h"
-#include "import/entry_safety.h"
 #include "import/restore_placement.h"
 #include "import/staging_folder.h"
-#include "platform/archive_headers.h"
 #include "platform/filesystem.h"
 #include "platform/home_folder.h"
 #include "platform/host.h"

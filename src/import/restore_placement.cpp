@@ -1,6 +1,6 @@
 #include "import/restore_placement.h"
 
-#include "import/entry_safety.h"
+#include "format/entry_safety.h"
 #include "import/staging_folder.h"
 #include "platform/ui_services.h"
 

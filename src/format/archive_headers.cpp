@@ -1,5 +1,6 @@
-#include "platform/archive_headers.h"
+#include "format/archive_headers.h"
 
+#include "format/volume_names.h"
 #include "platform/error.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ constexpr unsigned char kMainHeader = 2;
 // volume; kContinued: it began in the one before.
 constexpr unsigned char kVolume = 0x04, kContinued = 0x08;
 // The volumes the archiver numbers: .a01 … .a99.
-constexpr int kLastVolume = 99;
+constexpr int kLastVolume = kVolumeCount - 1;
 
 constexpr std::array<std::uint32_t, 256> kCrcTable = [] {
     std::array<std::uint32_t, 256> table {};
@@ -171,14 +172,6 @@ bool ReadHeader(Volume& volume, std::vector<unsigned char>& basic)
     return true;
 }
 
-// The archiver's name for the volume after the first: its last two characters become the
-// volume's number ("week.arj", "week.a01"; "old.arjx", "old.ar01").
-std::string VolumePath(const std::string& first, int n)
-{
-    return first.substr(0, first.size() - 2) + static_cast<char>('0' + n / 10)
-        + static_cast<char>('0' + n % 10);
-}
-
 } // namespace
 
 ArchiveContents ReadArchiveHeaders(const std::string& firstVolume)
@@ -186,7 +179,7 @@ ArchiveContents ReadArchiveHeaders(const std::string& firstVolume)
     ArchiveContents contents;
     bool goesOn = false; // the last entry read continues in the next volume
     for (int n = 0;; ++n) {
-        const std::string path = n == 0 ? firstVolume : VolumePath(firstVolume, n);
+        const std::string path = VolumePath(firstVolume, n);
         if (n > 0 && ::access(path.c_str(), F_OK) != 0)
             throw Error("The archive goes on in the volume \"" + path + "\", which is missing.");
         Volume volume(path);

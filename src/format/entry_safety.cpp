@@ -1,4 +1,4 @@
-#include "import/entry_safety.h"
+#include "format/entry_safety.h"
 
 #include <cctype>
 #include <string_view>
