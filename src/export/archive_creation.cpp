@@ -3,6 +3,7 @@
 #include "export/export_run.h"
 #include "export/temp_marker.h"
 #include "foldertree/add_files.h"
+#include "format/archiver_command_lines.h"
 #include "format/volume_names.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
@@ -27,25 +28,6 @@ namespace {
 // Archives are readable by their owner alone, whatever the person's umask: they hold
 // copies of private files.
 constexpr mode_t kPrivateFiles = 077;
-
-// The archiver is given its arguments one by one, without a shell: spaces, quotes, "$(...)"
-// and ";" in a folder reach it as they are and run nothing.
-std::vector<std::string> ArchiverArguments(
-    const MainForm& form, const std::string& archiveName, const std::string& strDestination)
-{
-    std::vector<std::string> argv { paths::ExpandHome(form.Text(Field::txtArjFolder)) + "arj", "a",
-        "-r" };
-    if (form.SpanValue() == 1)
-        argv.push_back("-v1440");
-    argv.push_back("-y");
-    // The whole path: a name alone would leave out a file of the person's that bears it.
-    argv.push_back("-x" + strDestination + export_steps::kTempMarkerName);
-    argv.push_back(archiveName);
-    // "*", not "*.*": on Linux the archiver's "*.*" matches only names holding a dot, and
-    // would leave a README or a Makefile silently out of the archive.
-    argv.push_back(strDestination + "*");
-    return argv;
-}
 
 // What an archiver that fails or is stopped leaves in the archive folder: its work file
 // ARJTEMP.$nn and the volumes written so far. Those that were not there when it started are
@@ -111,7 +93,8 @@ ArchiveResult ArchiveCopiedFiles(Host& host, const std::string& strArchiveDir,
         const std::string archiveName = archiveBase + ".arj";
         report.archive = archiveName;
         const std::vector<std::string> argv
-            = ArchiverArguments(host.form, archiveName, strDestination);
+            = ArchiverAddCommand(paths::ExpandHome(host.form.Text(Field::txtArjFolder)) + "arj",
+                archiveName, strDestination, host.form.SpanValue() == 1);
         ui.ProgressStep("Archiving: " + JoinCommandLine(argv));
 
         const ArchiverLeftovers leftovers(strArchiveDir, archiveBase);

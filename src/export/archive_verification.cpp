@@ -3,6 +3,7 @@
 #include "export/export_messages.h"
 #include "foldertree/add_files.h"
 #include "format/archive_headers.h"
+#include "format/archiver_command_lines.h"
 #include "format/volume_names.h"
 #include "platform/error.h"
 #include "platform/process.h"
@@ -53,9 +54,7 @@ std::string VerifyArchive(const std::string& program, const std::string& archive
     if (!CollectVolumes(archive, report.volumes))
         return "The archiver ended without writing the archive " + archive + ".";
 
-    // Without -v the test reads a file that spans volumes from its first part alone; -i
-    // leaves out the percentages, which cost the test more writes than its result lines.
-    const std::vector<std::string> test = { program, "t", "-v", "-y", "-i", archive };
+    const std::vector<std::string> test = ArchiverTestCommand(program, archive);
     const ProcessOutcome tested = RunProcess(test, ui);
     if (!tested.Succeeded())
         return "The archiver's test of the archive failed." + std::string(1, CR)

@@ -1,6 +1,7 @@
 #include "import/import_run.h"
 
 #include "format/archive_headers.h"
+#include "format/archiver_command_lines.h"
 #include "format/entry_safety.h"
 #include "history/recorded_run.h"
 #include "import/restore_placement.h"
@@ -91,12 +92,8 @@ RunOutcome Restore(Host& host, RunIndicators& indicators, RunReport& report,
 {
     UiServices& ui = host.ui;
     StagingFolder staging(folder);
-    // The archive itself, not a pattern of its volumes: given them one by one as separate
-    // archives, the archiver cuts every file that spans two volumes short and still exits
-    // with 0. With -v it follows .a01, .a02, ... on its own. -i leaves out the percentages,
-    // drawn over each line with backspaces, which the progress window never shows.
     const std::vector<std::string> argv
-        = { program, "x", "-v", "-y", "-i", report.archive, staging.Extracted() };
+        = ArchiverExtractCommand(program, report.archive, staging.Extracted());
     ui.ProgressStep("Extracting: " + JoinCommandLine(argv));
     const ProcessOutcome outcome = RunProcess(argv, ui);
     indicators.Finish();
