@@ -192,7 +192,7 @@ RunOutcome RunImport(Host& host, RunIndicators& indicators, RunReport& report)
         report.volumes.push_back({ volume,
             ::stat(volume.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0 });
     }
-    if (const std::optional<UnsafeEntry> unsafe = FirstUnsafeEntry(contents)) {
+    if (const std::optional<UnsafeEntry> unsafe = FirstUnsafeEntry(contents, folder)) {
         indicators.Finish();
         return Refuse(ui, report,
             "The archive's entry \"" + unsafe->name + "\" " + unsafe->reason + "." + CR + CR
