@@ -1,10 +1,11 @@
 #include "core/ui_services.h"
-#include "export/archive_names.h"
 #include "export/archive_verification.h"
 #include "export/export_messages.h"
 #include "export/export_run.h"
 #include "export/temp_marker.h"
 #include "foldertree/copy_changed_files.h"
+#include "format/archiver_command_lines.h"
+#include "format/volume_names.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
@@ -24,24 +25,6 @@ namespace {
 // copies of private files.
 constexpr mode_t kPrivateFiles = 077;
 
-// The archiver is given its arguments one by one, without a shell: spaces, quotes, "$(...)"
-// and ";" in a folder reach it as they are and run nothing.
-std::vector<std::string> ArchiverArguments(
-    const ExportRequest& request, const std::string& archiveName)
-{
-    std::vector<std::string> argv { request.archiverFolder + "arj", "a", "-r" };
-    if (request.spanVolumes)
-        argv.push_back("-v1440");
-    argv.push_back("-y");
-    // The whole path: a name alone would leave out a file of the person's that bears it.
-    argv.push_back("-x" + request.tempFolder + export_steps::kTempMarkerName);
-    argv.push_back(archiveName);
-    // "*", not "*.*": on Linux the archiver's "*.*" matches only names holding a dot, and
-    // would leave a README or a Makefile silently out of the archive.
-    argv.push_back(request.tempFolder + "*");
-    return argv;
-}
-
 // What an archiver that fails or is stopped leaves in the archive folder: its work file
 // ARJTEMP.$nn and the volumes written so far. Those that were not there when it started are
 // removed; a file that was there before is never touched.
@@ -50,10 +33,8 @@ public:
     ArchiverLeftovers(const std::string& folder, const std::string& archiveBase)
     {
         for (int n = 0; n < kVolumeCount; ++n) {
-            const char number[]
-                = { static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10), '\0' };
-            candidates_.push_back(folder + "ARJTEMP.$" + number);
-            candidates_.push_back(VolumeName(archiveBase, n));
+            candidates_.push_back(VolumePath(folder + "ARJTEMP.$00", n));
+            candidates_.push_back(VolumePath(archiveBase + ".arj", n));
         }
         for (const std::string& path : candidates_)
             if (fs_.FileExists(path))
@@ -104,7 +85,8 @@ ArchiveResult ArchiveTempTree(
         const std::string archiveBase = request.archiveFolder + request.archiveName;
         const std::string archiveName = archiveBase + ".arj";
         report.archive = archiveName;
-        const std::vector<std::string> argv = ArchiverArguments(request, archiveName);
+        const std::vector<std::string> argv = ArchiverAddCommand(
+            request.archiverFolder + "arj", archiveName, request.tempFolder, request.spanVolumes);
         ui.ProgressStep("Archiving: " + JoinCommandLine(argv));
 
         const ArchiverLeftovers leftovers(request.archiveFolder, archiveBase);

@@ -1,10 +1,11 @@
 #include "export/archive_verification.h"
 
 #include "core/ui_services.h"
-#include "export/archive_names.h"
 #include "export/export_messages.h"
 #include "foldertree/copy_changed_files.h"
-#include "platform/archive_headers.h"
+#include "format/archive_headers.h"
+#include "format/archiver_command_lines.h"
+#include "format/volume_names.h"
 #include "platform/error.h"
 #include "platform/process.h"
 
@@ -26,9 +27,8 @@ constexpr std::size_t kMismatchesShown = 5;
 // first is missing.
 bool CollectVolumes(const std::string& archive, std::vector<ArchiveVolume>& volumes)
 {
-    const std::string base = archive.substr(0, archive.size() - 4); // without ".arj"
     for (int n = 0; n < kVolumeCount; ++n) {
-        const std::string path = VolumeName(base, n);
+        const std::string path = VolumePath(archive, n);
         struct stat st { };
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             break;
@@ -54,9 +54,7 @@ std::string VerifyArchive(const std::string& program, const std::string& archive
     if (!CollectVolumes(archive, report.volumes))
         return "The archiver ended without writing the archive " + archive + ".";
 
-    // Without -v the test reads a file that spans volumes from its first part alone; -i
-    // leaves out the percentages, which cost the test more writes than its result lines.
-    const std::vector<std::string> test = { program, "t", "-v", "-y", "-i", archive };
+    const std::vector<std::string> test = ArchiverTestCommand(program, archive);
     const ProcessOutcome tested = RunProcess(test, ui);
     if (!tested.Succeeded())
         return "The archiver's test of the archive failed." + std::string(1, CR)

@@ -2,12 +2,12 @@
 
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
-#include "export/archive_names.h"
 #include "export/export_messages.h"
 #include "export/temp_marker.h"
 #include "foldertree/copy_changed_files.h"
 #include "foldertree/remove_tree.h"
 #include "foldertree/temp_tree.h"
+#include "format/volume_names.h"
 #include "history/run_recording.h"
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
@@ -64,7 +64,7 @@ std::vector<std::string> ExistingArchive(const std::string& archiveBase)
     const FileSystem fs;
     std::vector<std::string> found;
     for (int n = 0; n < kVolumeCount; ++n) {
-        const std::string path = VolumeName(archiveBase, n);
+        const std::string path = VolumePath(archiveBase + ".arj", n);
         if (fs.FileExists(path) || fs.FolderExists(path))
             found.push_back(path);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/working_names.h"
+
 #include <memory>
 #include <string>
 
@@ -11,7 +13,7 @@ namespace vesko::export_steps {
 // its lock free, knows it for a tree left by a run that failed or was killed, and removes
 // it. A folder without it may be the person's own, and one whose marker is locked is in use
 // by a run of another settings store: both are refused. The file never reaches the archive.
-inline constexpr const char* kTempMarkerName = ".vesko-backup-run";
+inline constexpr const char* kTempMarkerName = kRunMarkerName;
 
 class TempMarker {
 public:

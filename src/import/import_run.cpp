@@ -2,11 +2,12 @@
 
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
+#include "format/archive_headers.h"
+#include "format/archiver_command_lines.h"
+#include "format/entry_safety.h"
 #include "history/run_recording.h"
-#include "import/entry_safety.h"
 #include "import/restore_placement.h"
 #include "import/staging_folder.h"
-#include "platform/archive_headers.h"
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
 #include "platform/process.h"
@@ -85,12 +86,8 @@ RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicato
     const ArchiveContents& contents)
 {
     StagingFolder staging(folder);
-    // The archive itself, not a pattern of its volumes: given them one by one as separate
-    // archives, the archiver cuts every file that spans two volumes short and still exits
-    // with 0. With -v it follows .a01, .a02, ... on its own. -i leaves out the percentages,
-    // drawn over each line with backspaces, which the progress window never shows.
     const std::vector<std::string> argv
-        = { program, "x", "-v", "-y", "-i", report.archive, staging.Extracted() };
+        = ArchiverExtractCommand(program, report.archive, staging.Extracted());
     ui.ProgressStep("Extracting: " + JoinCommandLine(argv));
     const ProcessOutcome outcome = RunProcess(argv, ui);
     indicators.Finish();
@@ -185,7 +182,7 @@ RunOutcome ImportArchive(const ImportRequest& request, UiServices& ui, SettingsS
         report.volumes.push_back({ volume,
             ::stat(volume.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0 });
     }
-    if (const std::optional<UnsafeEntry> unsafe = FirstUnsafeEntry(contents)) {
+    if (const std::optional<UnsafeEntry> unsafe = FirstUnsafeEntry(contents, folder)) {
         indicators.Finish();
         return Refuse(ui, report,
             "The archive's entry \"" + unsafe->name + "\" " + unsafe->reason + "." + CR + CR

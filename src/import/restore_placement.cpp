@@ -1,7 +1,7 @@
 #include "import/restore_placement.h"
 
 #include "core/ui_services.h"
-#include "import/entry_safety.h"
+#include "format/entry_safety.h"
 #include "import/staging_folder.h"
 #include "platform/filesystem.h"
 

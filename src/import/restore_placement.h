@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/archive_headers.h"
+#include "format/archive_headers.h"
 #include "platform/error.h"
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/working_names.h"
+
 #include <string>
 #include <vector>
 
@@ -11,7 +13,7 @@ namespace vesko {
 // nobody holds was left by a killed run.
 class StagingFolder {
 public:
-    static constexpr const char* kStagingPrefix = ".vesko-import-";
+    static constexpr const char* kStagingPrefix = vesko::kStagingPrefix;
 
     // Removes the staging folders in folder (ending with '/') that no run holds.
     static void RemoveLeftovers(const std::string& folder);

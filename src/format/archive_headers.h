@@ -33,7 +33,9 @@ struct ArchiveContents {
 // Reads the headers of the archive whose first volume is given, following its volumes as the
 // archiver's extraction with -v does (.a01, .a02 … after .arj); the compressed data is
 // skipped. The archive may come from anyone: a header that is too long, cut short, fails its
-// CRC, points past its volume, or a volume announced but missing throws Error saying why.
+// CRC, points past its volume, or a volume announced but missing throws Error saying why; so
+// does a volume that does not belong with the one before it (begun before it, or not taking
+// up, part for part, the file that one leaves unfinished), naming it.
 ArchiveContents ReadArchiveHeaders(const std::string& firstVolume);
 
 } // namespace vesko

@@ -1,10 +1,12 @@
-#include "platform/archive_headers.h"
+#include "format/archive_headers.h"
 
+#include "format/volume_names.h"
 #include "platform/error.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,15 +20,19 @@ constexpr unsigned char kHeaderId[2] = { 0x60, 0xEA };
 // The format's limit for a basic header, and for an extended one here.
 constexpr std::size_t kLongestHeader = 2600;
 // Offsets in a basic header, all numbers little-endian.
-constexpr std::size_t kFirstSize = 0, kHostOs = 3, kFlags = 4, kFileType = 6, kCompressed = 12,
-                      kOriginal = 16;
+// kStamp: when the archiver began the volume (main header), the file's date (file header).
+// kPartStart: where in the file a part that continues one before begins.
+constexpr std::size_t kFirstSize = 0, kHostOs = 3, kFlags = 4, kFileType = 6, kStamp = 8,
+                      kCompressed = 12, kOriginal = 16, kPartStart = 30;
 constexpr std::size_t kShortestFirst = 30;
 constexpr unsigned char kMainHeader = 2;
 // In a main header: another volume follows. In a file header: the file goes on in the next
 // volume; kContinued: it began in the one before.
 constexpr unsigned char kVolume = 0x04, kContinued = 0x08;
 // The volumes the archiver numbers: .a01 … .a99.
-constexpr int kLastVolume = 99;
+constexpr int kLastVolume = kVolumeCount - 1;
+// How far the local time may go back between two volumes: the hour summer time ends with.
+constexpr std::int64_t kClockSetBack = 3600;
 
 constexpr std::array<std::uint32_t, 256> kCrcTable = [] {
     std::array<std::uint32_t, 256> table {};
@@ -95,6 +101,7 @@ public:
             Malformed("a file's data runs past its end");
         at_ += size;
     }
+    const std::string& Path() const { return path_; }
     [[noreturn]] void Malformed(const std::string& why) const
     {
         throw Error("The archive \"" + path_ + "\" cannot be read: " + why + ".");
@@ -171,12 +178,96 @@ bool ReadHeader(Volume& volume, std::vector<unsigned char>& basic)
     return true;
 }
 
-// The archiver's name for the volume after the first: its last two characters become the
-// volume's number ("week.arj", "week.a01"; "old.arjx", "old.ar01").
-std::string VolumePath(const std::string& first, int n)
+// Seconds of the local time a header's date gives, from an arbitrary day on: enough to tell
+// how far apart two of them lie.
+std::int64_t StampSeconds(std::uint32_t stamp)
 {
-    return first.substr(0, first.size() - 2) + static_cast<char>('0' + n / 10)
-        + static_cast<char>('0' + n % 10);
+    using namespace std::chrono;
+    const sys_days date = year(1980 + static_cast<int>(stamp >> 25)) / month((stamp >> 21) & 0x0F)
+        / day((stamp >> 16) & 0x1F);
+    return std::int64_t { date.time_since_epoch().count() } * 86400 + ((stamp >> 11) & 0x1F) * 3600
+        + ((stamp >> 5) & 0x3F) * 60 + (stamp & 0x1F) * 2;
+}
+
+// What the volumes read so far leave for the next one to take up.
+struct Unfinished {
+    std::string firstVolume;
+    std::uint32_t volumeBegun = 0; // the last volume's main header date
+    bool goesOn = false; // its last entry goes on in the next volume
+    std::string name; // that entry's name
+    std::uint32_t modified = 0; // its file date
+    std::uint64_t partEnd = 0; // and where in the file its next part begins
+};
+
+[[noreturn]] void NotBelonging(
+    const Volume& volume, const Unfinished& before, const std::string& why)
+{
+    throw Error("The volume \"" + volume.Path() + "\" does not belong to the archive \""
+        + before.firstVolume + "\": " + why + ".");
+}
+
+// The first entry of a volume after the first: it must take up, part for part, the file the
+// volume before left unfinished. A set spliced from volumes of different runs passes every
+// CRC, and would restore a file made of two runs' halves.
+void TakeUp(const Volume& volume, const Unfinished& before, const ArchiveEntry& part,
+    std::uint32_t modified, std::uint64_t partStart)
+{
+    const std::string& unfinished = before.name;
+    if (!before.goesOn)
+        NotBelonging(volume, before,
+            "it continues \"" + part.name + "\", which the volume before it does not leave "
+                + "unfinished");
+    if (!(part.flags & kContinued) || part.name != unfinished)
+        NotBelonging(volume, before,
+            "it does not go on with \"" + unfinished + "\", which the volume before it leaves "
+                + "unfinished");
+    if (modified != before.modified)
+        NotBelonging(
+            volume, before, "its part of \"" + unfinished + "\" comes from a copy of another date");
+    if (partStart != before.partEnd)
+        NotBelonging(volume, before,
+            "its part of \"" + unfinished + "\" begins at byte " + std::to_string(partStart)
+                + ", where the part before it ends at byte " + std::to_string(before.partEnd));
+}
+
+// Reads the file headers of one volume into contents, skipping their data.
+void ReadEntries(Volume& volume, ArchiveContents& contents, Unfinished& before)
+{
+    const bool followsOne = !contents.volumes.empty();
+    bool first = true;
+    std::vector<unsigned char> basic;
+    while (ReadHeader(volume, basic)) {
+        const std::size_t firstSize = basic[kFirstSize];
+        ArchiveEntry entry { reinterpret_cast<const char*>(basic.data() + firstSize),
+            basic[kFileType], basic[kHostOs], basic[kFlags], Number(basic.data() + kOriginal, 4) };
+        const std::uint32_t modified = Number(basic.data() + kStamp, 4);
+        volume.Skip(Number(basic.data() + kCompressed, 4));
+        std::uint64_t partStart = 0;
+        if (entry.flags & kContinued) {
+            if (!first || !followsOne)
+                volume.Malformed("\"" + entry.name + "\" continues nothing");
+            if (firstSize < kPartStart + 4)
+                volume.Malformed("\"" + entry.name + "\" continues a file without saying where");
+            partStart = Number(basic.data() + kPartStart, 4);
+        }
+        if (before.goesOn && !first)
+            volume.Malformed("\"" + before.name + "\" is not continued where it should be");
+        if (first && followsOne && (before.goesOn || (entry.flags & kContinued))) {
+            TakeUp(volume, before, entry, modified, partStart);
+            contents.entries.back().size += entry.size;
+        } else {
+            contents.entries.push_back(std::move(entry));
+        }
+        before.goesOn = (basic[kFlags] & kVolume) != 0;
+        before.name = contents.entries.back().name;
+        before.modified = modified;
+        before.partEnd = partStart + Number(basic.data() + kOriginal, 4);
+        first = false;
+    }
+    if (first && followsOne && before.goesOn)
+        NotBelonging(volume, before,
+            "it does not go on with \"" + before.name
+                + "\", which the volume before it leaves unfinished");
 }
 
 } // namespace
@@ -184,38 +275,29 @@ std::string VolumePath(const std::string& first, int n)
 ArchiveContents ReadArchiveHeaders(const std::string& firstVolume)
 {
     ArchiveContents contents;
-    bool goesOn = false; // the last entry read continues in the next volume
+    Unfinished before;
+    before.firstVolume = firstVolume;
     for (int n = 0;; ++n) {
-        const std::string path = n == 0 ? firstVolume : VolumePath(firstVolume, n);
+        const std::string path = VolumePath(firstVolume, n);
         if (n > 0 && ::access(path.c_str(), F_OK) != 0)
             throw Error("The archive goes on in the volume \"" + path + "\", which is missing.");
         Volume volume(path);
-        contents.volumes.push_back(path);
         std::vector<unsigned char> basic;
         if (!ReadHeader(volume, basic) || basic[kFileType] != kMainHeader)
             volume.Malformed("it does not begin with an archive header");
+        // Each volume's header bears the time the archiver began that volume: a set written
+        // across a few seconds has several. A volume begun before the one before it comes from
+        // another run, unless the local time went back by the hour summer time ends with.
+        const std::uint32_t begun = Number(basic.data() + kStamp, 4);
+        if (n > 0 && StampSeconds(begun) + kClockSetBack < StampSeconds(before.volumeBegun))
+            NotBelonging(volume, before, "it was begun before the volume before it");
+        before.volumeBegun = begun;
         const bool nextVolume = (basic[kFlags] & kVolume) != 0;
-        while (ReadHeader(volume, basic)) {
-            const auto* name = reinterpret_cast<const char*>(basic.data() + basic[kFirstSize]);
-            const std::uint32_t compressed = Number(basic.data() + kCompressed, 4);
-            ArchiveEntry entry { name, basic[kFileType], basic[kHostOs], basic[kFlags],
-                Number(basic.data() + kOriginal, 4) };
-            volume.Skip(compressed);
-            if (entry.flags & kContinued) {
-                if (!goesOn || contents.entries.back().name != entry.name)
-                    volume.Malformed("\"" + entry.name + "\" continues nothing");
-                contents.entries.back().size += entry.size;
-            } else {
-                if (goesOn)
-                    volume.Malformed("\"" + contents.entries.back().name
-                        + "\" is not continued where it should be");
-                contents.entries.push_back(std::move(entry));
-            }
-            goesOn = (basic[kFlags] & kVolume) != 0;
-        }
-        if (goesOn && !nextVolume)
-            volume.Malformed("\"" + contents.entries.back().name
-                + "\" goes on in a volume the archive does not announce");
+        ReadEntries(volume, contents, before);
+        contents.volumes.push_back(path);
+        if (before.goesOn && !nextVolume)
+            volume.Malformed(
+                "\"" + before.name + "\" goes on in a volume the archive does not announce");
         if (!nextVolume)
             return contents;
         if (n == kLastVolume)

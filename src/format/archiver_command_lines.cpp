@@ -1,0 +1,40 @@
+#include "format/archiver_command_lines.h"
+
+#include "format/working_names.h"
+
+namespace vesko {
+
+std::vector<std::string> ArchiverAddCommand(const std::string& program, const std::string& archive,
+    const std::string& tempFolder, bool spanned)
+{
+    std::vector<std::string> argv { program, "a", "-r" };
+    if (spanned)
+        argv.push_back("-v1440");
+    argv.push_back("-y");
+    // The whole path: a name alone would leave out a file of the person's that bears it.
+    argv.push_back("-x" + tempFolder + kRunMarkerName);
+    argv.push_back(archive);
+    // "*", not "*.*": on Linux the archiver's "*.*" matches only names holding a dot, and
+    // would leave a README or a Makefile silently out of the archive.
+    argv.push_back(tempFolder + "*");
+    return argv;
+}
+
+std::vector<std::string> ArchiverTestCommand(const std::string& program, const std::string& archive)
+{
+    // Without -v the test reads a file that spans volumes from its first part alone; -i
+    // leaves out the percentages, which cost the test more writes than its result lines.
+    return { program, "t", "-v", "-y", "-i", archive };
+}
+
+std::vector<std::string> ArchiverExtractCommand(
+    const std::string& program, const std::string& archive, const std::string& folder)
+{
+    // The archive itself, not a pattern of its volumes: given them one by one as separate
+    // archives, the archiver cuts every file that spans two volumes short and still exits
+    // with 0. With -v it follows .a01, .a02, ... on its own. -i leaves out the percentages,
+    // drawn over each line with backspaces, which a progress window never shows.
+    return { program, "x", "-v", "-y", "-i", archive, folder };
+}
+
+} // namespace vesko

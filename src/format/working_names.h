@@ -1,0 +1,11 @@
+#pragma once
+
+namespace vesko {
+
+// The names this program gives its own files in the folders it works in: the marker an
+// export leaves in its temporary folder, and the start of an import's staging folders. The
+// archive never holds the first, and an entry bearing either is refused.
+inline constexpr const char* kRunMarkerName = ".vesko-backup-run";
+inline constexpr const char* kStagingPrefix = ".vesko-import-";
+
+} // namespace vesko
