@@ -48,7 +48,7 @@ public:
             if (before_.count(path) != 0 || !fs_.FileExists(path))
                 continue;
             try {
-                fs_.KillFiles(path);
+                fs_.DeleteFile(path);
             } catch (const Error& e) {
                 failures += CR + std::string(e.what());
             }

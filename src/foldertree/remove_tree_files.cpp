@@ -16,7 +16,7 @@ namespace {
 void RemoveFolderFiles(const OpenFolder& folder)
 {
     for (std::size_t i = 0; i < folder.FileCount(); ++i)
-        folder.KillFile(i);
+        folder.DeleteFileAt(i);
     for (const std::string& name : folder.FolderNames())
         RemoveFolderFiles(OpenFolder(folder, name));
 }

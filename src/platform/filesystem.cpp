@@ -448,7 +448,7 @@ void FileSystem::RemoveDir(const std::string& path) const
         Fail("Cannot remove folder", p, errno);
 }
 
-void FileSystem::KillFiles(const std::string& path) const
+void FileSystem::DeleteFile(const std::string& path) const
 {
     if (::unlink(path.c_str()) != 0)
         Fail("Cannot delete file", path, errno);
@@ -588,7 +588,7 @@ void OpenFolder::CopyFile(
     }
 }
 
-void OpenFolder::KillFile(std::size_t i) const
+void OpenFolder::DeleteFileAt(std::size_t i) const
 {
     const std::string& name = files_[i].name;
     if (::unlinkat(fd_, name.c_str(), 0) != 0 && errno != ENOENT && errno != EISDIR)

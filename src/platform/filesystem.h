@@ -99,7 +99,7 @@ public:
     void CopyFile(std::size_t i, const FileFacts& facts, const std::string& destination) const;
     // Deletes file i, by its name in this folder: nothing when it is gone or a folder now.
     // Error when refused.
-    void KillFile(std::size_t i) const;
+    void DeleteFileAt(std::size_t i) const;
     // Removes the empty subfolder of that name: nothing when it is gone. Error when it is
     // not empty or refused.
     void RemoveSubFolder(const std::string& name) const;
@@ -151,7 +151,7 @@ public:
     // Removes one empty folder (trailing '/' allowed). Error when not empty or refused.
     void RemoveDir(const std::string& path) const;
     // Deletes one file. Error when refused.
-    void KillFiles(const std::string& path) const;
+    void DeleteFile(const std::string& path) const;
 };
 
 } // namespace vesko
