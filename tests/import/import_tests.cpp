@@ -11,6 +11,7 @@
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ using Lines = std::vector<std::string>;
 using Files = std::map<std::string, std::string>;
 
 class ImportTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override
     {
         store.SaveSetting(kSettingsApplication, kSettingsSection, "ImportArj", "stored-name");
@@ -51,7 +52,7 @@ protected:
         return log;
     }
     // An archive the real archiver makes of these files.
-    void Archived(const std::string& area, const std::string& archive, const Files& files,
+    static void Archived(const std::string& area, const std::string& archive, const Files& files,
         const std::string& switches = "")
     {
         ASSERT_EQ(ArchivedByArj(area, archive, files, switches), 0);
@@ -142,21 +143,26 @@ protected:
     RecordingUi ui;
 };
 
-// Refused or failed, nothing around the import folder changes; restored, newer files stay
-// unless the person says otherwise.
-TEST_F(ImportTest, Roads)
+// Every road of the import, each a test of its own named by what it tries.
+std::vector<ImportTest::Road> AllRoads()
 {
+    using Road = ImportTest::Road;
+    using Prepare = ImportTest::Prepare;
+    const auto Archived = [](const std::string& area, const std::string& archive,
+                              const Files& files, const std::string& switches = "") {
+        ImportTest::Archived(area, archive, files, switches);
+    };
     const Files week = { { "note.txt", "archived note\n" }, { "old.txt", "archived old\n" },
         { "sub/new.txt", "archived new\n" } };
-    const auto tiny = [&](std::string archive, std::string typed) -> Prepare {
-        return [=, this](const std::string& area, std::string& dir) {
+    const auto tiny = [=](std::string archive, std::string typed) -> Prepare {
+        return [=](const std::string& area, std::string& dir) {
             Archived(area, dir + archive, { { "n.txt", "restored\n" } });
             return typed;
         };
     };
     // The archive of `week` and what lies in the folder beside it.
-    const auto weekAnd = [&](std::function<void(const std::string&, std::string&)> lay) -> Prepare {
-        return [=, this](const std::string& area, std::string& dir) {
+    const auto weekAnd = [=](std::function<void(const std::string&, std::string&)> lay) -> Prepare {
+        return [=](const std::string& area, std::string& dir) {
             Archived(area, dir + "week.arj", week);
             lay(area, dir);
             return "week";
@@ -168,8 +174,8 @@ TEST_F(ImportTest, Roads)
     };
     const TimePoint later = LocalTime(2023, 1, 1), earlier = LocalTime(2021, 1, 1);
     // A spanned archive of a file whose good copy lies in the folder, its volumes then altered.
-    const auto spanned = [&](std::function<void(const std::string&, const std::string&)> alter) {
-        return [=, this](const std::string& area, std::string& dir) {
+    const auto spanned = [=](std::function<void(const std::string&, const std::string&)> alter) {
+        return [=](const std::string& area, std::string& dir) {
             Archived(area, dir + "span.arj", { { "big.bin", RandomBytes(1 << 20, 7) } }, "-v300K");
             WriteFile(dir + "big.bin", "the good copy that lay here before\n");
             alter(area, dir);
@@ -184,7 +190,7 @@ TEST_F(ImportTest, Roads)
             return "c";
         };
     };
-    const auto entries = [&](std::vector<CraftedEntry> e) { return crafted({ Crafted(e) }); };
+    const auto entries = [=](std::vector<CraftedEntry> e) { return crafted({ Crafted(e) }); };
     const auto failed = [](const std::string& why) {
         return Lines { "beep",
             "!Import Failed|Archive restore failed.||" + why
@@ -225,16 +231,16 @@ TEST_F(ImportTest, Roads)
                 return "vesko-import-test-no-such-archive";
             },
             notFound },
-        { "archiver folder without its /", tiny("t.arj", "t"), restored("1 file"), {}, "/usr/bin" },
+        { "archiver folder without its ending slash", tiny("t.arj", "t"), restored("1 file"), {}, "/usr/bin" },
         { "leftover staging folder",
-            [&](const std::string& area, std::string& dir) {
+            [=](const std::string& area, std::string& dir) {
                 // A killed run's; no run holds it any more. A file of that name is somebody's.
                 WriteFile(dir + ".vesko-import-Ab12Cd/files/n.txt", "half\n");
                 WriteFile(dir + ".vesko-import-mine", "mine\n");
                 return tiny("t.arj", "t")(area, dir);
             },
             restored("1 file"), { { n, "restored\n" }, { ".vesko-import-mine", "mine\n" } } },
-        { "newer kept", weekAnd([&](const std::string&, std::string& dir) {
+        { "newer kept", weekAnd([=](const std::string&, std::string& dir) {
              edited(dir + "note.txt", later), edited(dir + "old.txt", earlier);
          }),
             { restored("", "1 files")[0], "beep",
@@ -242,11 +248,11 @@ TEST_F(ImportTest, Roads)
                 "{dir}.|1 newer file in the folder kept." },
             { { "note.txt", "edited\n" }, { "old.txt", "archived old\n" },
                 { "sub/new.txt", "archived new\n" } } },
-        { "newer replaced", weekAnd([&](const std::string&, std::string& dir) {
+        { "newer replaced", weekAnd([=](const std::string&, std::string& dir) {
              edited(dir + "old.txt", later), edited(dir + "note.txt", later);
          }),
             restored("3 files", "2 files"), week, "/usr/bin/", { Answer::Yes } },
-        { "folder entered", weekAnd([&](const std::string&, std::string& dir) {
+        { "folder entered", weekAnd([=](const std::string&, std::string& dir) {
              // Of the archive's own time: not newer.
              edited(dir + "note.txt", LocalTime(2022, 3, 4)), edited(dir + "sub/new.txt", earlier);
              WriteFile(dir + "sub/m", "m\n");
@@ -276,7 +282,7 @@ TEST_F(ImportTest, Roads)
             failed("The volume \"{dir}span.a01\" does not belong to the archive \"{dir}span.arj\": "
                    "its part of \"big.bin\" comes from a copy of another date.") },
         { "entry named like the archive",
-            [&](const std::string& area, std::string& dir) {
+            [=](const std::string& area, std::string& dir) {
                 Archived(area, dir + "w.arj", { { "w.arj", "not the archive\n" } });
                 return "w";
             },
@@ -314,15 +320,48 @@ TEST_F(ImportTest, Roads)
                 { main + Header(Basic({ n }), { std::string(2600, 'e') }) + "xxx" + kArchiveEnd }),
             restored("1 file"), { { n, "abc" } }, one },
     };
-    // Last: once asked for, the cancel stays.
     roads.push_back({ "cancelled", entries({ { n } }),
         { "beep",
             "iImport Cancelled|Archive restore cancelled.||Nothing in the import folder was "
             "changed." },
         {}, "sleep 9", {}, true });
-    for (const Road& road : roads)
-        Run(road);
+    return roads;
 }
+
+void PrintTo(const ImportTest::Road& road, std::ostream* os)
+{
+    *os << road.name;
+}
+
+// "folder, file over two volumes" becomes FolderFileOverTwoVolumes.
+std::string TestName(const std::string& words)
+{
+    std::string name;
+    bool start = true;
+    for (char c : words) {
+        if (std::isalnum(static_cast<unsigned char>(c))) {
+            name += start ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+            start = false;
+        } else {
+            start = true;
+        }
+    }
+    return name;
+}
+
+class ImportRoads : public ImportTest, public ::testing::WithParamInterface<ImportTest::Road> { };
+
+// Refused or failed, nothing around the import folder changes; restored, newer files stay
+// unless the person says otherwise.
+TEST_P(ImportRoads, EndsAsItShould)
+{
+    Run(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, ImportRoads, ::testing::ValuesIn(AllRoads()),
+    [](const ::testing::TestParamInfo<ImportTest::Road>& info) {
+        return TestName(info.param.name);
+    });
 
 // A file that cannot be moved aside stops the placement half-way: what was already moved
 // goes back, and the folder is as it was.
