@@ -5,6 +5,7 @@
 #include "storage/staging_records.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -183,13 +184,16 @@ std::string StagingFolder::Keep()
 
 StagingFolder::~StagingFolder()
 {
-    if (!keep_) {
-        try {
+    try {
+        // A placement stopped half-way by anything but an Error leaves its journal: the
+        // folder may hold the only copy of a file, and the next import finishes or rolls back
+        // that placement.
+        if (!keep_ && !FileSystem().IdentityOf(Journal())) {
             RemoveTree(path_);
             history::ForgetStagingFolder(store_, path_);
-        } catch (...) {
-            // Still recorded and lock-free once this run ends: the next import removes it.
         }
+    } catch (...) {
+        // Still recorded and lock-free once this run ends: the next import removes it.
     }
     ::close(lock_);
 }
