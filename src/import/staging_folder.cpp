@@ -154,6 +154,10 @@ StagingFolder::StagingFolder(const std::string& folder, SettingsStore& store)
 std::unique_ptr<StagingFolder> StagingFolder::Adopt(SettingsStore& store, const StagingRecord& left)
 {
     const std::optional<FileIdentity> identity = FileSystem().IdentityOf(left.path);
+    const std::string folder = left.path.substr(0, left.path.rfind('/') + 1);
+    // Its import folder on a drive that is not there now: the record waits for it.
+    if (!identity && !FileSystem().FolderExists(folder))
+        return nullptr;
     const bool same = identity && static_cast<std::uint64_t>(identity->device) == left.device
         && identity->inode == left.inode && ReadToken(left.path) == left.token;
     if (!same) {
@@ -163,7 +167,6 @@ std::unique_ptr<StagingFolder> StagingFolder::Adopt(SettingsStore& store, const 
     const int lock = LockFolder(left.path);
     if (lock < 0)
         return nullptr;
-    const std::string folder = left.path.substr(0, left.path.rfind('/') + 1);
     return std::unique_ptr<StagingFolder>(new StagingFolder(store, folder, left.path, lock));
 }
 

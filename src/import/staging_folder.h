@@ -23,7 +23,8 @@ public:
     // Makes and records a new one in folder (ending with '/').
     StagingFolder(const std::string& folder, SettingsStore& store);
     // The recorded folder an earlier run left, locked; nullptr when a running import holds
-    // it, or when what lies at its path is not the folder recorded (the record is then
+    // it, when the folder it lies in is not there now (a drive taken away: the record is
+    // kept), or when what lies at its path is not the folder recorded (the record is then
     // forgotten and the folder left alone).
     static std::unique_ptr<StagingFolder> Adopt(SettingsStore& store, const StagingRecord& left);
     // Removes the folder and everything in it and forgets its record, unless Keep() was
