@@ -15,12 +15,18 @@ namespace vesko {
 
 namespace {
 
+// An import is told what it waits for in its own words.
+const char* const kImportRunningTitle = "Import Running";
+const char* const kImportRunningText
+    = "An export or another import is running. Try the import again when it has ended.";
+
 RunOutcome RefuseAsRunning(UiServices& ui, SettingsStore& store, RunReport& report)
 {
+    const bool import = report.kind == RunKind::Import;
+    report.message = import ? kImportRunningText : kRunningText;
     ui.Beep();
-    ui.MsgBox(kRunningText, kRunningTitle, Icon::Exclamation);
+    ui.MsgBox(report.message, import ? kImportRunningTitle : kRunningTitle, Icon::Exclamation);
     report.outcome = RunOutcome::Refused;
-    report.message = kRunningText;
     report.ended = std::chrono::system_clock::now();
     history::RecordRun(store, report);
     return RunOutcome::Refused;

@@ -11,9 +11,9 @@ class SettingsStore;
 class UiServices;
 
 // What every export and import does around its own work: refuses when nothing is set up,
-// takes the run lock (another run gets "Export Running"), records the run in the history
-// from its start to its end, and catches a failure with the trap box titled trapTitle.
-// run does the work and answers its outcome, filling report as it goes.
+// takes the run lock (another run gets "Export Running", or "Import Running" for an import),
+// records the run in the history from its start to its end, and catches a failure with the trap box
+// titled trapTitle. run does the work and answers its outcome, filling report as it goes.
 RunOutcome RunAndRecord(UiServices& ui, SettingsStore& store, RunReport& report,
     const char* trapTitle, const std::function<RunOutcome(RunIndicators&)>& run);
 

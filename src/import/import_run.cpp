@@ -6,12 +6,15 @@
 #include "format/archiver_command_lines.h"
 #include "format/entry_safety.h"
 #include "history/run_recording.h"
+#include "import/interrupted_imports.h"
 #include "import/restore_placement.h"
 #include "import/staging_folder.h"
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
 #include "platform/process.h"
 #include "settings/stored_settings.h"
+#include "storage/run_history.h"
+#include "storage/settings_store.h"
 
 #include <exception>
 #include <optional>
@@ -85,7 +88,7 @@ RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicato
     RunReport& report, const std::string& program, const std::string& folder,
     const ArchiveContents& contents)
 {
-    StagingFolder staging(folder);
+    StagingFolder staging(folder, store);
     const std::vector<std::string> argv
         = ArchiverExtractCommand(program, report.archive, staging.Extracted());
     ui.ProgressStep("Extracting: " + JoinCommandLine(argv));
@@ -117,7 +120,7 @@ RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicato
 
     Placed placed;
     try {
-        placed = Place(steps, staging, folder, replaceNewer);
+        placed = Place(steps, staging, report.archive, replaceNewer);
     } catch (const PlacementError& e) {
         return PlacementFailed(ui, report, e.what(), e.RolledBack());
     }
@@ -139,14 +142,31 @@ RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicato
     return RunOutcome::Success;
 }
 
+RunOutcome RefuseEmptyName(UiServices& ui, RunReport& report)
+{
+    return Refuse(ui, report, "Please enter a file name.", "Entry Required", Icon::Information);
+}
+
 RunOutcome ImportArchive(const ImportRequest& request, UiServices& ui, SettingsStore& store,
     RunIndicators& indicators, RunReport& report)
 {
     const std::string& typedName = request.archiveName;
     const std::string program = request.archiverFolder + "arj";
 
+    // First, so that an interrupted placement never waits behind a refusal; an import with
+    // nothing else to do ends as the last recovery it made.
+    std::vector<RunReport> recovered = RecoverInterruptedImports(ui, store);
+    const bool onlyRecovery = typedName.empty() && !recovered.empty();
+    if (onlyRecovery) {
+        report = std::move(recovered.back());
+        recovered.pop_back();
+    }
+    for (const RunReport& earlier : recovered)
+        history::RecordRun(store, earlier);
+    if (onlyRecovery)
+        return report.outcome;
     if (typedName.empty())
-        return Refuse(ui, report, "Please enter a file name.", "Entry Required", Icon::Information);
+        return RefuseEmptyName(ui, report);
 
     const std::string& folder = request.importFolder;
 
@@ -167,7 +187,6 @@ RunOutcome ImportArchive(const ImportRequest& request, UiServices& ui, SettingsS
 
     indicators.Busy();
     indicators.BeginProgress(kImportTitle);
-    StagingFolder::RemoveLeftovers(folder);
     // Read from the headers themselves: the archiver's listing costs half an extraction.
     ui.ProgressStep("Reading the archive's headers: " + archivePath);
     ArchiveContents contents;
@@ -197,6 +216,13 @@ RunOutcome ImportArchive(const ImportRequest& request, UiServices& ui, SettingsS
 RunReport RunImport(const ImportRequest& request, UiServices& ui, SettingsStore& store)
 {
     RunReport report(RunKind::Import);
+    // On the Import tab a missing name is told before a store with nothing in it: the name
+    // is what the person can mend here.
+    if (request.archiveName.empty()
+        && store.GetAllSettings(kSettingsApplication, kSettingsSection).empty()) {
+        report.outcome = RefuseEmptyName(ui, report);
+        return report;
+    }
     RunAndRecord(ui, store, report, "Import Error", [&](RunIndicators& indicators) {
         return ImportArchive(request, ui, store, indicators, report);
     });

@@ -1,14 +1,11 @@
 #include "import/restore_placement.h"
 
-#include "core/ui_services.h"
 #include "format/entry_safety.h"
 #include "import/staging_folder.h"
 #include "platform/filesystem.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unordered_map>
 
@@ -51,29 +48,6 @@ void Walk(const std::string& root, const std::string& below,
         if (want.folder)
             Walk(root, path, expected, items);
     }
-}
-
-// noReplace: what appeared at the destination since it was looked at stays, unless the
-// file system cannot promise that.
-void Rename(const std::string& from, const std::string& to, bool noReplace = false)
-{
-    int done = -1;
-    if (noReplace)
-        done = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-    if (!noReplace || (done != 0 && errno == EINVAL))
-        done = std::rename(from.c_str(), to.c_str());
-    if (done != 0) {
-        const int err = errno;
-        throw Error("Cannot move \"" + from + "\" to \"" + to + "\": " + std::strerror(err));
-    }
-}
-
-// The folders below root that path's parents need, private like the rest of the staging
-// folder.
-void MakeParents(const std::string& root, const std::string& path)
-{
-    if (const auto slash = path.rfind('/'); slash != std::string::npos)
-        FileSystem().MakeMissingFolders(root, path.substr(0, slash), S_IRWXU);
 }
 
 } // namespace
@@ -134,56 +108,6 @@ std::vector<PlacementStep> PlanPlacement(
         }
     }
     return steps;
-}
-
-Placed Place(const std::vector<PlacementStep>& steps, StagingFolder& staging,
-    const std::string& folder, bool replaceNewer)
-{
-    struct Done {
-        const PlacementStep* step;
-        bool placed = false;
-    };
-    std::vector<Done> done;
-    Placed placed;
-    try {
-        for (const PlacementStep& step : steps) {
-            if (step.newer && !replaceNewer)
-                continue;
-            const std::string target = folder + step.path;
-            if (step.replaces) {
-                MakeParents(staging.Replaced(), step.path);
-                Rename(target, staging.Replaced() + "/" + step.path);
-            }
-            done.push_back({ &step });
-            Rename(staging.Extracted() + step.path, target, !step.replaces);
-            done.back().placed = true;
-            placed.files += step.files;
-            placed.bytes += step.bytes;
-        }
-    } catch (const Error& e) {
-        bool whole = true;
-        for (auto it = done.rbegin(); it != done.rend(); ++it) {
-            const std::string target = folder + it->step->path;
-            const bool back
-                = (!it->placed
-                      || std::rename(target.c_str(), (staging.Extracted() + it->step->path).c_str())
-                          == 0)
-                && (!it->step->replaces
-                    || std::rename(
-                           (staging.Replaced() + "/" + it->step->path).c_str(), target.c_str())
-                        == 0);
-            whole = whole && back;
-        }
-        if (whole)
-            throw PlacementError(e.what(), true);
-        const std::string kept = staging.Keep();
-        throw PlacementError(std::string(e.what()) + CR + CR
-                + "Not every file could be put back as it was: the archive's copies and the "
-                  "files they replaced lie in \""
-                + kept + "\" (in files/ and replaced/).",
-            false);
-    }
-    return placed;
 }
 
 } // namespace vesko

@@ -10,6 +10,7 @@
 namespace vesko {
 
 class StagingFolder;
+struct PlacementJournal;
 
 // A file or folder as the archiver extracted it, by its path below the staging folder.
 struct StagedItem {
@@ -62,10 +63,18 @@ struct Placed {
     std::uint64_t bytes = 0;
 };
 
-// Moves the steps into place by renames, newer files only when replaceNewer. A replaced
-// file waits in the staging folder until all is done, so that a failure can put every
-// file back; then PlacementError is thrown.
+// Moves the steps into place by renames, newer files only when replaceNewer, after writing
+// them down in the staging folder's journal. A replaced file waits in the staging folder
+// until all is done, so that a failure can put every file back; then PlacementError is
+// thrown.
 Placed Place(const std::vector<PlacementStep>& steps, StagingFolder& staging,
-    const std::string& folder, bool replaceNewer);
+    const std::string& archive, bool replaceNewer);
+
+// Carries the journal's steps to their end from wherever a run left them, then drops the
+// journal. Error when a step cannot be finished.
+Placed FinishPlacement(const PlacementJournal& journal, StagingFolder& staging);
+// Puts every step back as it was before, last first; what cannot go back stays where it is.
+// True when all went back (the journal is then dropped).
+bool RollBackPlacement(const PlacementJournal& journal, StagingFolder& staging);
 
 } // namespace vesko

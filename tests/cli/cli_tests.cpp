@@ -229,7 +229,9 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
             { { mirror + "Makefile", "all:\n" } } },
         { "another run holds the lock",
             [&] { lock = RunLock::TryTake(configHome + "/vesko-backup/settings.sqlite"); },
-            "import", 1, { "Export Running: Another export or import is running.\n" } },
+            "import", 1,
+            { "Import Running: An export or another import is running. Try the import again when "
+              "it has ended.\n" } },
         { "archiver missing",
             [&] {
                 StoreSettings({ { "ArjFolder", tmp / "no arj/" } });
