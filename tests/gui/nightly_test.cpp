@@ -8,6 +8,7 @@
 #include <functional>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QTimeEdit>
 
 namespace vesko::test {
@@ -49,6 +50,8 @@ TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
         const char* name;
         std::function<void()> nights;
         QString line; // a pattern; "" for no line
+        QStyle::StandardPixmap icon = QStyle::SP_DialogApplyButton; // the night's in the history
+        bool archive = true; // and whether the history names an archive for it
     } rows[] = {
         { "a good night", [&] { EXPECT_EQ(Night("good"), 0); }, {} },
         { "a failed night",
@@ -57,10 +60,12 @@ TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
                 EXPECT_EQ(Night("failed"), 1);
                 StoreSettings({ { "ArjFolder", "/usr/bin/" } });
             },
-            QStringLiteral("^The export of \\w{3} \\d{1,2} \\w{3} \\d\\d:\\d\\d failed: \\S") },
+            QStringLiteral("^The export of \\w{3} \\d{1,2} \\w{3} \\d\\d:\\d\\d failed: \\S"),
+            QStyle::SP_MessageBoxCritical, false },
         { "a refused night: its archive exists", [&] { EXPECT_EQ(Night("good"), 1); },
             QStringLiteral("^The export of \\w{3} \\d{1,2} \\w{3} \\d\\d:\\d\\d failed: An archive "
-                           "of the same name already exists!") },
+                           "of the same name already exists!"),
+            QStyle::SP_MessageBoxWarning, false },
         { "a good night after them", [&] { EXPECT_EQ(Night("better"), 0); }, {} },
     };
     for (const auto& row : rows) {
@@ -70,8 +75,15 @@ TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
         ExportTab* tab = Window().exportTab();
         EXPECT_EQ(tab->warningLine->isVisibleTo(tab), !row.line.isEmpty());
         EXPECT_EQ(tab->warningIcon->isVisibleTo(tab), !row.line.isEmpty());
+        Window().HistoryClicked();
+        QTableWidget* runs = Window().History()->runs;
+        ASSERT_GT(runs->rowCount(), 0);
+        EXPECT_EQ(runs->item(0, 3)->icon().pixmap(16).toImage(),
+            Window().style()->standardIcon(row.icon).pixmap(16).toImage());
+        EXPECT_EQ(runs->item(0, 6)->text().isEmpty(), !row.archive);
         if (row.line.isEmpty())
             continue;
+        Window().History()->close();
         EXPECT_TRUE(QRegularExpression(row.line).match(tab->warningLine->text()).hasMatch())
             << tab->warningLine->text().toStdString();
         // The link opens the history.
