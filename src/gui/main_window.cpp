@@ -226,9 +226,8 @@ void MainWindow::ShowExportWarning()
 void MainWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Shown again after a night: what the nightly export did is news now.
-    if (event->spontaneous())
-        ShowExportWarning();
+    // Shown again (restored, say) after a night: what the nightly export did is news now.
+    ShowExportWarning();
 }
 
 void MainWindow::LoadSettingsIntoWindow()

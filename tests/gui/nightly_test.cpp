@@ -99,6 +99,14 @@ TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
                     << other->objectName().toStdString();
             }
     }
+    // Shown again after a night, it tells of that night.
+    ExportTab* tab = Window().exportTab();
+    Window().hide();
+    StoreSettings({ { "ArjFolder", temp / "no arj/" } });
+    EXPECT_EQ(Night("again"), 1);
+    EXPECT_FALSE(tab->warningLine->isVisibleTo(tab));
+    Window().show();
+    EXPECT_TRUE(tab->warningLine->isVisibleTo(tab));
 }
 
 // With no systemd user instance here, turning the schedule on writes nothing and shows the
