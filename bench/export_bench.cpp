@@ -68,7 +68,7 @@ Phases RunExport(const std::string& source, const std::string& base, int run)
     std::ostream nowhere(nullptr);
     StepClock ui(nowhere);
     const vesko::ExportRequest request
-        = vesko::MakeExportRequest(vesko::LoadSettings(store), "06-15-2020");
+        = vesko::MakeExportRequest(vesko::LoadSettings(store), "06-15-2099");
     ::sync();
     if (vesko::RunExport(request, ui, store).outcome != vesko::RunOutcome::Success)
         throw std::runtime_error("the export did not succeed");

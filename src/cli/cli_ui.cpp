@@ -19,6 +19,10 @@ void CliUi::ProgressOutput(const std::string& line)
 Answer CliUi::ShowMessage(const std::string& text, const std::string& title, Icon, Buttons buttons,
     const std::string& details)
 {
+    // Nobody is there to answer: the answer fixed in advance is taken without printing a
+    // question the log's reader could think went unanswered.
+    if (buttons != Buttons::Ok)
+        return answer_;
     std::string oneLine = text;
     std::replace(oneLine.begin(), oneLine.end(), CR, ' ');
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
@@ -31,7 +35,7 @@ Answer CliUi::ShowMessage(const std::string& text, const std::string& title, Ico
     }
     err_.flush();
     ++boxes_;
-    return buttons == Buttons::Ok ? Answer::Ok : answer_;
+    return Answer::Ok;
 }
 
 } // namespace vesko::cli

@@ -8,7 +8,7 @@ namespace vesko::cli {
 
 // The person, when nobody is there: every box becomes one line "Title: text" on the error
 // stream (each CR shown as a space), and so does each step of the progress window, as it
-// begins; the one question gets the answer fixed in advance,
+// begins; the one question gets the answer fixed in advance, silently,
 // the archiver's output lines go to the output stream as they arrive, and nothing is ever
 // cancelled.
 class CliUi : public UiServices {
@@ -30,7 +30,7 @@ public:
     bool ProgressPoll() override { return false; }
     void ProgressEnd() override { }
 
-    // How many boxes have been written so far.
+    // How many boxes have been written so far (questions are not written).
     int BoxCount() const { return boxes_; }
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_ui.h"
+#include "cli/export_ending.h"
 #include "cli/history_command.h"
 #include "cli/name_pattern.h"
 #include "export/export_run.h"
@@ -41,35 +42,35 @@ int UsageError(const std::string& reason)
 
 // The cut-off day as the date field holds it. "last" is the day on which the copy phase of
 // the last successful export began, whole, so nothing modified during that day is missed;
-// LastExport stands in for a store written before that instant was recorded. False when
-// no export is recorded.
-bool CutOffDay(SettingsStore& store, const std::string& since, std::string& day)
+// LastExport stands in for a store written before that instant was recorded. With no
+// successful export recorded, everything: the first night of a schedule is a full one.
+std::string CutOffDay(SettingsStore& store, const std::string& since)
 {
-    if (since != "last") {
-        day = since;
-        return true;
-    }
+    if (since != "last")
+        return since;
     TimePoint last;
     if (!ParseStoredDate(StoredSetting(store, kLastExportCopyStartKey), last)
-        && !ParseStoredDate(StoredSetting(store, "LastExport"), last))
-        return false;
-    day = DateFieldText(last);
-    return true;
+        && !ParseStoredDate(StoredSetting(store, "LastExport"), last)) {
+        std::cerr << "vesko-backup: --since last: no successful export recorded yet, so "
+                     "everything is backed up\n";
+        return kEverythingDay;
+    }
+    return DateFieldText(last);
 }
 
 int RunExportCommand(const cli::CliOptions& options, const Settings& settings, cli::CliUi& ui,
     SettingsStore& store, TimePoint start)
 {
-    std::string day = DateFieldText(start);
-    if (options.since && !CutOffDay(store, *options.since, day))
-        return UsageError("--since last: no export has been recorded yet");
+    const std::string day = options.since ? CutOffDay(store, *options.since) : DateFieldText(start);
     Settings forRun = settings;
     if (options.name) {
         std::string error;
         if (!cli::ExpandNamePattern(*options.name, start, forRun.exportName, error))
             return UsageError(error);
     }
-    return ExitStatus(RunExport(MakeExportRequest(forRun, day), ui, store).outcome);
+    const RunReport report = RunExport(MakeExportRequest(forRun, day), ui, store);
+    cli::TellExportEnding(report, std::cerr);
+    return ExitStatus(report.outcome);
 }
 
 int RunImportCommand(

@@ -1,4 +1,4 @@
-// The files of one source tree modified after the cut-off, copied into their
+// The files of one source tree changed after the cut-off, copied into their
 // mirror folders.
 #include "foldertree/copy_changed_files.h"
 
@@ -132,8 +132,9 @@ void CopyIfChanged(Copier& walk, const OpenFolder& folder, std::size_t i, Mirror
     if (!facts)
         return;
     ++walk.log.counters.examined;
-    // Equal to the cut-off instant is not later: left out.
-    if (walk.cutOff < facts->DateLastModified())
+    // A file moved or extracted in keeps an old modification time; its status-change time
+    // tells that it is new here. Equal to the cut-off instant is not later: left out.
+    if (walk.cutOff < facts->DateLastChangedHere())
         Copy(walk, folder, i, *facts, mirror);
     const CopyCounters& counters = walk.log.counters;
     walk.ui.ProgressCounts(counters.examined, counters.copied, counters.bytes);

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 
 namespace vesko {
 
@@ -32,10 +33,26 @@ ExportTab::ExportTab(QWidget* parent)
     historyButton = Place(new QPushButton(QStringLiteral("&History"), this), "historyButton",
         Twips(2580, 2160, 1215, 375));
 
+    // In the free band above the dates; nothing else moves.
+    warningIcon = Place(new QLabel(this), "warningIcon", Twips(435, 60, 240, 240));
+    warningIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+    warningLine = Place(new QLabel(this), "warningLine", Twips(675, 30, 4935, 435));
+    warningLine->setWordWrap(true);
+    warningLine->setTextFormat(Qt::RichText);
+    ShowWarning({});
+
     for (QLabel* label : { lastImportLabel, lastExportLabel, cutOffCaption, cutOffHint })
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FitWrapped(cutOffCaption);
     FitWrapped(cutOffHint);
+}
+
+void ExportTab::ShowWarning(const QString& sentence)
+{
+    warningLine->setText(
+        sentence.toHtmlEscaped() + QStringLiteral(" <a href=\"history\">Show the history</a>"));
+    warningIcon->setVisible(!sentence.isEmpty());
+    warningLine->setVisible(!sentence.isEmpty());
 }
 
 } // namespace vesko

@@ -92,7 +92,8 @@ QIcon OutcomeIcon(const QStyle* style, RunOutcome outcome)
     case RunOutcome::Cancelled:
         return style->standardIcon(QStyle::SP_DialogCancelButton);
     case RunOutcome::Refused:
-        return style->standardIcon(QStyle::SP_MessageBoxInformation);
+        // A run stopped by a check made no backup: that needs seeing as much as a left-out file.
+        return style->standardIcon(QStyle::SP_MessageBoxWarning);
     case RunOutcome::Unfinished:
         break;
     }

@@ -7,9 +7,11 @@
 #include "gui/form_layout.h"
 #include "gui/history_window.h"
 #include "gui/import_tab.h"
+#include "gui/nightly_controls.h"
 #include "gui/path_field.h"
 #include "gui/path_text.h"
 #include "gui/settings_tab.h"
+#include "history/export_warning.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
 #include "platform/path_rules.h"
@@ -25,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTabWidget>
 
 // The icon lives in the library's resources, which a static library must register itself.
@@ -59,6 +62,8 @@ MainWindow::MainWindow(QWidget* parent)
     ConnectButtons();
     picker_ = std::make_unique<FolderPickerController>(ui_, this,
         [this](PickerTarget target, const std::string& folder) { Deliver(target, folder); });
+    nightly_ = std::make_unique<NightlyControls>(
+        *settingsTab_, ui_, [this] { return settingsTab_->exportNameEdit->Path(); });
     LoadWindow();
 }
 
@@ -104,6 +109,7 @@ void MainWindow::ConnectButtons()
     SettingsTab* s = settingsTab_;
     connect(exportTab_->exportButton, &QPushButton::clicked, this, [this] { ExportClicked(); });
     connect(exportTab_->historyButton, &QPushButton::clicked, this, [this] { HistoryClicked(); });
+    connect(exportTab_->warningLine, &QLabel::linkActivated, this, [this] { HistoryClicked(); });
     connect(importTab_->importButton, &QPushButton::clicked, this, [this] { ImportClicked(); });
     connect(s->applyButton, &QPushButton::clicked, this, [this] { ApplyClicked(); });
     connect(s->resetButton, &QPushButton::clicked, this, [this] { ResetClicked(); });
@@ -138,6 +144,7 @@ void MainWindow::LoadWindow()
     Run([this] {
         exportTab_->cutOffEdit->setDate(QDate::currentDate());
         LoadSettingsIntoWindow();
+        nightly_->ShowStatus();
     });
 }
 
@@ -207,6 +214,20 @@ void MainWindow::ShowLastRunDates()
         QString::fromStdString("Date of last import:   " + LongDateForDisplay(dates.lastImport)));
     exportTab_->lastExportLabel->setText(
         QString::fromStdString("Date of last export:   " + LongDateForDisplay(dates.lastExport)));
+    ShowExportWarning();
+}
+
+void MainWindow::ShowExportWarning()
+{
+    exportTab_->ShowWarning(
+        QString::fromStdString(history::ExportWarning(store_, std::chrono::system_clock::now())));
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Shown again (restored, say) after a night: what the nightly export did is news now.
+    ShowExportWarning();
 }
 
 void MainWindow::LoadSettingsIntoWindow()

@@ -15,6 +15,7 @@ class ExportTab;
 class FolderPickerController;
 class HistoryWindow;
 class ImportTab;
+class NightlyControls;
 class SettingsTab;
 enum class PickerTarget;
 
@@ -54,17 +55,21 @@ public:
     QtUiServices& Ui() { return ui_; }
     SettingsStore& Store() { return store_; }
     FolderPickerController* Picker() const { return picker_.get(); }
+    NightlyControls& Nightly() const { return *nightly_; }
     // The run history window, once History has been pressed.
     HistoryWindow* History() const { return history_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     template <typename Handler> void Run(Handler&& handler);
     void SetTabOrder();
     void ConnectButtons();
     void ShowLastRunDates();
+    // The Export tab's warning line from the run history, as it stands now.
+    void ShowExportWarning();
     // The folder fields given their ending '/', in the window too, as the runs use them.
     Settings SettingsForRun();
     void Deliver(PickerTarget target, const std::string& folder);
@@ -73,6 +78,7 @@ private:
     SettingsStore store_;
     QtUiServices ui_;
     std::unique_ptr<FolderPickerController> picker_;
+    std::unique_ptr<NightlyControls> nightly_;
     bool running_ = false;
 
     QTabWidget* tabs_;

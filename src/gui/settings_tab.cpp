@@ -5,8 +5,10 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimeEdit>
 
 namespace vesko {
 
@@ -75,6 +77,15 @@ SettingsTab::SettingsTab(QWidget* parent)
         Twips(3315, 2520, 1095, 375));
     resetButton = Place(new QPushButton(QStringLiteral("Reset"), this), "resetButton",
         Twips(4515, 2520, 1095, 375));
+
+    nightlyCheck
+        = Place(new QCheckBox(QStringLiteral("Back up automatically every night at"), this),
+            "nightlyCheck", Twips(195, 15, 3000, 255));
+    nightlyTimeEdit
+        = Place(new QTimeEdit(QTime(2, 30), this), "nightlyTimeEdit", Twips(3195, 0, 900, 240));
+    nightlyTimeEdit->setDisplayFormat(QStringLiteral("HH:mm"));
+    nightlyStatus = Place(new QLineEdit(this), "nightlyStatus", Twips(195, 2700, 2895, 285));
+    nightlyStatus->setReadOnly(true);
 
     for (QLabel* label : { archiveFolderLabel, archiverFolderLabel, tempFolderLabel,
              exportNameLabel, importNameLabel, sourceFolderLabel })

@@ -6,14 +6,16 @@
 class QCheckBox;
 class QLabel;
 class QListWidget;
+class QLineEdit;
 class QPushButton;
+class QTimeEdit;
 
 namespace vesko {
 
 class PathField;
 
 // The Settings tab: five settings rows on the left, the source list on the right, Apply
-// and Reset below it.
+// and Reset below it, the nightly export's switch above and its status below the rows.
 class SettingsTab : public QWidget {
 public:
     explicit SettingsTab(QWidget* parent = nullptr);
@@ -38,6 +40,10 @@ public:
     QPushButton* resetButton;
     // The browse buttons "...", by their Index 0 to 5.
     std::array<QPushButton*, 6> browseButtons;
+    // The nightly export, in the free bands above and below the left column.
+    QCheckBox* nightlyCheck;
+    QTimeEdit* nightlyTimeEdit;
+    QLineEdit* nightlyStatus;
 };
 
 } // namespace vesko

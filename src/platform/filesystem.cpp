@@ -459,6 +459,11 @@ FileTime FileFacts::DateLastModified() const
     return ToFileTime(modified);
 }
 
+FileTime FileFacts::DateLastChangedHere() const
+{
+    return std::max(ToFileTime(modified), ToFileTime(statusChanged));
+}
+
 OpenFolder::OpenFolder(const std::string& path)
     : fd_(OpenForReading(AT_FDCWD, Trimmed(path).c_str(), true, Trimmed(path)))
     , path_(Trimmed(path))
@@ -482,7 +487,8 @@ namespace {
 
 FileFacts FactsOf(const struct stat& st)
 {
-    return { st.st_atim, st.st_mtim, static_cast<std::uintmax_t>(st.st_size), st.st_mode };
+    return { st.st_atim, st.st_mtim, static_cast<std::uintmax_t>(st.st_size), st.st_mode,
+        st.st_ctim };
 }
 
 } // namespace

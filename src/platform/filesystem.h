@@ -57,14 +57,20 @@ private:
     mutable std::shared_ptr<FolderListing> listing_;
 };
 
-// What the one look at a regular file told: its time and size decide whether it is copied,
-// and its copy keeps its times and permission bits.
+// What the one look at a regular file told: its times decide whether it is copied, and its
+// copy keeps its times and permission bits.
 struct FileFacts {
     timespec accessed {};
     timespec modified {};
     std::uintmax_t size = 0;
     mode_t mode = 0;
+    // Set by the system whenever the file arrives here or its inode changes: a move in, a copy
+    // or an extraction that kept an old modification time, a change of mode or owner.
+    timespec statusChanged {};
     FileTime DateLastModified() const;
+    // The later of the modification and the status-change time: when the file last changed
+    // in this folder, whatever its modification time claims.
+    FileTime DateLastChangedHere() const;
 };
 
 // A folder of a tree that is walked once, top down: held open while the walk is in it or

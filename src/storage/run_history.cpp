@@ -1,5 +1,6 @@
 #include "storage/run_history.h"
 
+#include "platform/filesystem.h"
 #include "storage/history_tables.h"
 #include "storage/run_names.h"
 
@@ -22,6 +23,20 @@ std::int64_t Nanoseconds(TimePoint when)
 std::int64_t Signed(std::uint64_t value)
 {
     return static_cast<std::int64_t>(value);
+}
+
+// The archive the run leaves for the history to list: an export's only once it was written.
+// A refused export wrote nothing (a name it found taken belongs to an earlier run), and a
+// failed one may have named an archive that the archiver never wrote or that was removed.
+std::string ArchiveOfRecord(const RunReport& report)
+{
+    if (report.kind != RunKind::Export || report.outcome == RunOutcome::Success
+        || report.outcome == RunOutcome::Incomplete)
+        return report.archive;
+    if (report.outcome == RunOutcome::Refused || report.archive.empty()
+        || !FileSystem().FileExists(report.archive))
+        return {};
+    return report.archive;
 }
 
 void Complain(const char* what, const std::exception& e)
@@ -119,7 +134,7 @@ void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report)
             .BindText(4, report.cutOffDay)
             .Bind(5, Signed(report.files))
             .Bind(6, Signed(report.bytes))
-            .BindBytes(7, report.archive)
+            .BindBytes(7, ArchiveOfRecord(report))
             .Bind(8, report.archiverStatus)
             .BindText(9, report.message)
             .Bind(10, std::int64_t { report.full ? 1 : 0 })

@@ -11,8 +11,10 @@
 #include "storage/settings_store.h"
 #include "support/child_process.h"
 #include "support/made_files.h"
+#include "support/notice_bus.h"
 #include "support/temp_dir.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
@@ -25,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using Lines = std::vector<std::string>;
 
 std::vector<std::string> Words(const std::string& text)
@@ -116,12 +119,16 @@ protected:
         for (const auto& [key, value] : settings)
             store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
     }
-    // Runs the program with the arguments, without a display, on the temporary store.
-    ChildRun Program(const std::vector<std::string>& args)
+    // Runs the program with the arguments, without a display, on the temporary store, and
+    // without a session bus unless env names one.
+    ChildRun Program(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
     {
         std::vector<std::string> argv
             = { "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
-                  "XDG_CONFIG_HOME=" + configHome, "HOME=" + tmp.Path(), VESKO_PROGRAM_PATH };
+                  "-u", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + tmp / "no bus",
+                  "XDG_CONFIG_HOME=" + configHome, "HOME=" + tmp.Path() };
+        argv.insert(argv.end(), env.begin(), env.end());
+        argv.push_back(VESKO_PROGRAM_PATH);
         argv.insert(argv.end(), args.begin(), args.end());
         return RunChild(argv);
     }
@@ -146,6 +153,8 @@ protected:
                 fs::remove_all(entry.path());
         Put("Makefile", "all:\n", LocalTime(2022, 5, 6, 7, 8, 9));
         Put("docs/read me.txt", "text\n", LocalTime(2022, 5, 6, 7, 8, 9));
+        // Every file put here is new to the file system today, whatever its modification
+        // time: each export takes them all (the copy phase's tests draw the line itself).
         Put("old.txt", "left out\n", LocalTime(1999, 5, 6));
         Put("same day.txt", "in\n", LocalTime(2021, 6, 15, 9));
         Put("day before.txt", "out\n", LocalTime(2021, 6, 14, 23));
@@ -188,6 +197,21 @@ protected:
         Put("huge", "", LocalTime(2022, 5, 6));
         fs::resize_file(src + "/huge", std::uintmax_t { 5 } << 30);
     }
+    // The last export began copying today, and a file arrives in the source by the command,
+    // with a modification time from long before: {away} and {src} in it are the folders.
+    void ArrivedWithOldTime(std::string command)
+    {
+        StoreSettings(
+            { { kLastExportCopyStartKey, StoredDateText(std::chrono::system_clock::now()) } });
+        const std::string away = tmp / "away";
+        WriteFile(away + "/taxes.pdf", "tax\n");
+        SetMTime(away + "/taxes.pdf", LocalTime(2020, 11, 20, 9, 30));
+        ASSERT_EQ(Shell("cd " + away + " && arj a -y taxes.arj taxes.pdf >/dev/null"), 0);
+        for (const auto& [word, folder] : { std::pair { "{away}", away }, { "{src}", src } })
+            for (auto at = command.find(word); at != std::string::npos; at = command.find(word))
+                command.replace(at, std::string(word).size(), folder);
+        ASSERT_EQ(Shell(command), 0) << command;
+    }
 
     TempDir tmp;
     std::string configHome = tmp / "config";
@@ -223,8 +247,19 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
         Lines says; // each in what it printed
         std::map<std::string, std::string> files = {}; // afterwards; "-": none there
     } rows[] = {
-        { "since last, none recorded", {}, "export --since last", 2,
-            { "vesko-backup: --since last: no export has been recorded yet\nUsage:" } },
+        { "since last, none recorded: everything", {}, "export --since last", 0,
+            { "vesko-backup: --since last: no successful export recorded yet, so everything is "
+              "backed up\n",
+                "\nArchived 5 files, 26 bytes, in " + arc + "nightly.arj\n" },
+            { { temp, "-" } } },
+        { "since last, a file moved in", [&] { ArrivedWithOldTime("mv {away}/taxes.pdf {src}/"); },
+            "export --since last --keep-temp", 0, {}, { { mirror + "taxes.pdf", "tax\n" } } },
+        { "since last, a file copied with cp -p",
+            [&] { ArrivedWithOldTime("cp -p {away}/taxes.pdf {src}/"); },
+            "export --since last --keep-temp", 0, {}, { { mirror + "taxes.pdf", "tax\n" } } },
+        { "since last, a file extracted with arj x",
+            [&] { ArrivedWithOldTime("cd {src} && arj x -y {away}/taxes.arj >/dev/null"); },
+            "export --since last --keep-temp", 0, {}, { { mirror + "taxes.pdf", "tax\n" } } },
         { "killed", [&] { KillingArchiver(); }, "export --since 01-01-2001", -1, {},
             { { mirror + "Makefile", "all:\n" } } },
         { "another run holds the lock",
@@ -245,9 +280,9 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
                 "\nZeltan's Vesko Backup: Cleanup operation completed.\n", "Makefile" },
             { { temp, "-" } } },
         { "import", [&] { NightlyArchive(); }, "import --name nightly%", 0,
-            { "\nArchive Import: Archive restored successfully.  4 files restored into " + arc
+            { "\nArchive Import: Archive restored successfully.  5 files restored into " + arc
                 + ".\n" },
-            { { restored + "Makefile", "all:\n" }, { restored + "old.txt", "-" } } },
+            { { restored + "Makefile", "all:\n" }, { restored + "old.txt", "left out\n" } } },
         { "newer kept", [&] { RestoredThenEdited(); }, "import --name nightly%", 0,
             { "\nKept newer file: " + restored + "Makefile\n" },
             { { restored + "Makefile", "edited\n" } } },
@@ -265,7 +300,7 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
             { "Backup Incomplete: The archive was written and verified, ",
                 "\n" + src + "/huge: 4 GiB or larger", std::string(history::kSeeHistoryLine) + "\n",
                 "Cleanup Cancelled: Cleanup operation cancelled.  Make " },
-            { { mirror + "same day.txt", "in\n" }, { mirror + "day before.txt", "-" } } },
+            { { mirror + "same day.txt", "in\n" }, { mirror + "day before.txt", "out\n" } } },
         { "an incomplete run",
             [&] {
                 SinceLastWithHugeFile();
@@ -273,8 +308,8 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
             },
             "history 1", 0,
             { "\nOutcome:         incomplete\n", "\nCut-off day:     06-15-2021\n",
-                "\nFiles copied:    3 (13 bytes)\n", "\nVolume:          " + arc + "nightly.arj (",
-                "\nArchiver status: 0\n", "\nArchived:        3 files\n",
+                "\nFiles copied:    5 (26 bytes)\n", "\nVolume:          " + arc + "nightly.arj (",
+                "\nArchiver status: 0\n", "\nArchived:        5 files\n",
                 "\nLeft out:        1 file\n  " + src + "/huge  (4 GiB or larger",
                 "\n  2021-06-15 09:00:00             3  same day.txt\n" } },
         // Runs 1 and 2 made and restored the archive.
@@ -284,7 +319,7 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
                 Ran("import --name nightly%", 0);
             },
             "history 3", 0,
-            { "\nFiles restored:  3 (12 bytes)\n",
+            { "\nFiles restored:  4 (21 bytes)\n",
                 "\nLeft out:        1 file\n  " + restored
                     + "Makefile  (newer than the archive's copy, kept)\n" } },
         { "the killed run", [&] { KilledExport(); }, "history 1", 0,
@@ -299,8 +334,43 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
         EXPECT_EQ(run.status, row.status) << run.err;
         for (const std::string& part : row.says)
             EXPECT_THAT(run.out + run.err, HasSubstr(part));
+        // Nobody is there to answer.
+        EXPECT_THAT(run.err, Not(HasSubstr("Proceed with cleanup?")));
         for (const auto& [path, bytes] : row.files)
             EXPECT_EQ(fs::exists(path) ? ReadFile(path) : "-", bytes) << path;
+    }
+}
+
+// A night that fails tells the desktop once, in a critical notice; with no bus the same
+// night ends the same way, told nowhere else.
+TEST_F(CommandLine, AFailedNightSendsOneNoticeWhereThereIsABus)
+{
+    if (Shell("command -v dbus-daemon") != 0)
+        GTEST_SKIP() << "dbus-daemon is not installed (Debian package dbus)";
+    const TempDir desktop;
+    const RecordingNoticeBus noticeBus(desktop.Path(), VESKO_NOTIFICATION_RECORDER);
+    ASSERT_EQ(ReadFile(desktop / "calls"), "ready\n");
+    const struct {
+        const char* name;
+        std::vector<std::string> env;
+        const char* notice; // a pattern for the recorder's line; "" for none
+    } rows[] = {
+        { "a bus", { "DBUS_SESSION_BUS_ADDRESS=" + noticeBus.address },
+            "Vesko Backup\\|0\\|vesko-backup\\|Backup failed\\|The export of [A-Z][a-z]{2} "
+            "[0-9]{1,2} [A-Z][a-z]{2} [0-9]{2}:[0-9]{2} failed: [^|]+\\|.*\\|uchar 2\\|-1\n" },
+        { "no bus", {}, "" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FreshStart();
+        StoreSettings({ { "ArjFolder", tmp / "no arj/" } });
+        const std::string before = ReadFile(desktop / "calls");
+        const ChildRun run = Program(Words("export --since 01-01-2001"), row.env);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_THAT(run.err, HasSubstr("Archive Error: "));
+        const std::string after = ReadFile(desktop / "calls");
+        ASSERT_EQ(after.substr(0, before.size()), before);
+        EXPECT_THAT(after.substr(before.size()), ::testing::MatchesRegex(row.notice));
     }
 }
 

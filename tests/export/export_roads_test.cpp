@@ -18,7 +18,9 @@
 #include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
+#include <optional>
 #include <sys/stat.h>
+#include <thread>
 
 namespace vesko::test {
 namespace {
@@ -95,7 +97,21 @@ public:
         settings = { arc, arj, temp, name, "", span, sources };
         ApplySettings(store, settings);
     }
-    RunOutcome Export() { return RunExport(MakeExportRequest(settings, day), ui, store).outcome; }
+    RunOutcome Export()
+    {
+        ExportRequest request = MakeExportRequest(settings, day);
+        if (cutOff)
+            request.cutOff = *cutOff;
+        return RunExport(request, ui, store).outcome;
+    }
+    // The files put so far count as unchanged: the cut-off becomes this instant rather than
+    // the day's start, since every file put here is new to the file system today. The file
+    // system stamps times from a coarser clock, which may lag behind this one.
+    void CutOffNow()
+    {
+        cutOff = std::chrono::system_clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
     // One changed file in one source, with one setting changed first.
     Strings OneWith(std::string& setting, const std::string& value)
     {
@@ -146,6 +162,7 @@ public:
     SettingsStore store { root / "config/vesko-backup/settings.sqlite" };
     vesko::Settings settings;
     std::string day = "06-15-2020";
+    std::optional<TimePoint> cutOff;
     ScriptedUi ui;
     std::string src = root / "src", other = root / "other", temp = root / "work/temp/";
     std::string arc = root / "archive/", arj = "/usr/bin/", name = "backup";
@@ -231,6 +248,10 @@ const Road kRoads[] = {
             // The temporary folder inside a source, or given as a source, is not copied.
             t.temp = t.other + "/backup temp/";
             t.arc = t.other + "/backup temp2/"; // beside it, not in it
+            t.Put(t.src + "/old.txt", "old\n", kBefore);
+            t.Put(t.src + "/at cut-off.txt", "exactly at the cut-off\n", LocalTime(2020, 6, 15));
+            t.Put(t.src + "/deep/a/old", "old\n", kBefore);
+            t.CutOffNow();
             const Strings changed = { t.Put(t.src + "/README", "no dot in this name\n"),
                 t.Put(t.src + "/notes.txt", "notes\n", LocalTime(2023, 1, 2, 3, 4, 5)),
                 t.Put(t.src + "/sub dir/with space.doc", "spaces\n"),
@@ -239,9 +260,6 @@ const Road kRoads[] = {
                 t.Put(t.src + "/.config/.rc", "hidden files too\n"),
                 t.Put(t.src + "/deep/a/b/c/Makefile", "all:\n", LocalTime(2021, 7, 8, 9, 10, 11)),
                 t.Put(t.other + "/second.txt", "second source\n") };
-            t.Put(t.src + "/old.txt", "old\n", kBefore);
-            t.Put(t.src + "/at cut-off.txt", "exactly at the cut-off\n", LocalTime(2020, 6, 15));
-            t.Put(t.src + "/deep/a/old", "old\n", kBefore);
             // Links and pipes are neither followed nor blocking.
             t.Put(outside + "/target.txt", "outside the source\n");
             t.Put(outside + "/folder/inner.txt", "outside the source\n");
@@ -265,6 +283,7 @@ const Road kRoads[] = {
             t.temp = t.root / "work/t $(touch pwned); `touch pwned` 'q' \"d\" -r/";
             t.arc = t.root / "arc ;rm -rf x & -y/";
             t.Put(t.src + "/old", "old\n", kBefore);
+            t.CutOffNow();
             // Incompressible, so that 3.5 MB take three volumes of 1440 KB.
             const Strings changed = { t.Put(t.src + "/big.bin", RandomBytes(2'500'000, 7)),
                 t.Put(t.src + "/more/big2", RandomBytes(1'000'000, 8)) };
@@ -318,6 +337,7 @@ const Road kRoads[] = {
             t.Put(t.src + "/sub/f.txt", "f\n");
             t.Sources({ t.src });
             t.day = "06-16-2020";
+            t.CutOffNow();
             return Strings {};
         },
         Success, { "Nothing to Archive" },

@@ -1,11 +1,11 @@
 // Desktop notices sent through a real D-Bus daemon of the test's own, to a recording
 // notification service in a process of its own.
 #include "platform/desktop_notification.h"
+#include "support/notice_bus.h"
 #include "support/temp_dir.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace vesko::test {
 
@@ -14,30 +14,10 @@ TEST(DesktopNotice, ReplacesTheLastOneAndGivesUpQuietly)
     if (Shell("command -v dbus-daemon") != 0)
         GTEST_SKIP() << "dbus-daemon is not installed (Debian package dbus)";
     TempDir tmp;
-    MakeDirs(tmp / "run");
     MakeDirs(tmp / "empty");
-    // A bus that starts no service when asked for one, whatever the machine has installed:
-    // the service is the recorder or nobody.
-    WriteFile(tmp / "bus.conf",
-        "<busconfig><listen>unix:path=" + tmp / "run/bus"
-            + "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
-              "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>");
-    std::string pids;
-    Shell("cd " + tmp.Path() + " && { dbus-daemon --config-file=bus.conf --print-address --nofork"
-            + " >address 2>/dev/null & echo $!; }\ntimeout 5 sh -c 'until [ -s address ]; do "
-              "sleep 0.02; done'\nDBUS_SESSION_BUS_ADDRESS=$(cat address) "
-            + VESKO_NOTIFICATION_RECORDER
-            + " calls >/dev/null 2>&1 & echo $!\n"
-              "timeout 5 sh -c 'until grep -q ready calls; do sleep 0.02; done'",
-        &pids);
-    struct Killed {
-        pid_t pid = 0;
-        ~Killed() { ::kill(pid, SIGKILL); }
-    } daemon, service;
-    std::istringstream(pids) >> daemon.pid >> service.pid;
-    std::string address;
-    std::getline(std::istringstream(ReadFile(tmp / "address")), address);
-    ASSERT_EQ(ReadFile(tmp / "calls"), "ready\n") << pids;
+    const RecordingNoticeBus noticeBus(tmp.Path(), VESKO_NOTIFICATION_RECORDER);
+    const std::string& address = noticeBus.address;
+    ASSERT_EQ(ReadFile(tmp / "calls"), "ready\n");
 
     // address: 'b' the bus, 'n' a socket path where nothing listens, '-' none; runtime: 'r'
     // the folder holding the bus, 'e' one without a bus, '-' none; service: '+' answering,
@@ -86,7 +66,7 @@ TEST(DesktopNotice, ReplacesTheLastOneAndGivesUpQuietly)
         folder.empty() ? ::unsetenv("XDG_RUNTIME_DIR")
                        : ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
         if (row.service != '+')
-            ::kill(service.pid, row.service == 'z' ? SIGSTOP : SIGKILL);
+            ::kill(noticeBus.service, row.service == 'z' ? SIGSTOP : SIGKILL);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(SendDesktopNotice("S", "B — ü", row.urgency), row.delivery);
         EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),

@@ -1,0 +1,141 @@
+// The window after nights run from the command line, and the nightly schedule set from it.
+#include "app_fixture.h"
+#include "settings/stored_settings.h"
+#include "storage/settings_store.h"
+#include "support/child_process.h"
+
+#include <filesystem>
+#include <functional>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QTimeEdit>
+
+namespace vesko::test {
+namespace {
+
+class NightlyWindowTest : public MainWindowTest {
+protected:
+    void StoreSettings(const std::map<std::string, std::string>& settings)
+    {
+        SettingsStore store;
+        for (const auto& [key, value] : settings)
+            store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
+    }
+    // One night as the timer runs it: no display, no session bus.
+    int Night(const std::string& name)
+    {
+        return RunChild({ "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u",
+                            "QT_QPA_PLATFORM", "-u", "DBUS_SESSION_BUS_ADDRESS",
+                            "XDG_CONFIG_HOME=" + temp / "config", "HOME=" + temp / "home",
+                            VESKO_PROGRAM_PATH, "export", "--since", "last", "--name", name })
+            .status;
+    }
+
+    ScopedEnv state { "XDG_STATE_HOME", temp / "state" };
+    ScopedEnv runtime { "XDG_RUNTIME_DIR", temp / "run" };
+    ScopedEnv bus { "DBUS_SESSION_BUS_ADDRESS", "" };
+};
+
+// The newest night decides: the line names it and what went wrong, with a link to the
+// history; after a good night nothing is said.
+TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
+{
+    WriteFile(temp / "source/notes.txt", "notes\n");
+    MakeDirs(temp / "archive");
+    StoreSettings({ { "ArcFolder", temp / "archive/" }, { "ArjFolder", "/usr/bin/" },
+        { "DestinTemp", "" }, { "DestinDir", temp / "temp/" }, { "ExportArj", "n" },
+        { "ImportArj", "n" }, { "DisksSpan", "no" }, { "SourceDir0", temp / "source" } });
+    const struct {
+        const char* name;
+        std::function<void()> nights;
+        QString line; // a pattern; "" for no line
+        QStyle::StandardPixmap icon = QStyle::SP_DialogApplyButton; // the night's in the history
+        bool archive = true; // and whether the history names an archive for it
+    } rows[] = {
+        { "a good night", [&] { EXPECT_EQ(Night("good"), 0); }, {} },
+        { "a failed night",
+            [&] {
+                StoreSettings({ { "ArjFolder", temp / "no arj/" } });
+                EXPECT_EQ(Night("failed"), 1);
+                StoreSettings({ { "ArjFolder", "/usr/bin/" } });
+            },
+            QStringLiteral("^The export of \\w{3} \\d{1,2} \\w{3} \\d\\d:\\d\\d failed: \\S"),
+            QStyle::SP_MessageBoxCritical, false },
+        { "a refused night: its archive exists", [&] { EXPECT_EQ(Night("good"), 1); },
+            QStringLiteral("^The export of \\w{3} \\d{1,2} \\w{3} \\d\\d:\\d\\d failed: An archive "
+                           "of the same name already exists!"),
+            QStyle::SP_MessageBoxWarning, false },
+        { "a good night after them", [&] { EXPECT_EQ(Night("better"), 0); }, {} },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.nights();
+        window.reset();
+        ExportTab* tab = Window().exportTab();
+        EXPECT_EQ(tab->warningLine->isVisibleTo(tab), !row.line.isEmpty());
+        EXPECT_EQ(tab->warningIcon->isVisibleTo(tab), !row.line.isEmpty());
+        Window().HistoryClicked();
+        QTableWidget* runs = Window().History()->runs;
+        ASSERT_GT(runs->rowCount(), 0);
+        EXPECT_EQ(runs->item(0, 3)->icon().pixmap(16).toImage(),
+            Window().style()->standardIcon(row.icon).pixmap(16).toImage());
+        EXPECT_EQ(runs->item(0, 6)->text().isEmpty(), !row.archive);
+        if (row.line.isEmpty())
+            continue;
+        Window().History()->close();
+        EXPECT_TRUE(QRegularExpression(row.line).match(tab->warningLine->text()).hasMatch())
+            << tab->warningLine->text().toStdString();
+        // The link opens the history.
+        Q_EMIT tab->warningLine->linkActivated(QStringLiteral("history"));
+        ASSERT_NE(Window().History(), nullptr);
+        EXPECT_TRUE(Window().History()->isVisible());
+        // In free space: it covers no other control of the tab.
+        for (QWidget* other : tab->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other != tab->warningLine && other != tab->warningIcon) {
+                EXPECT_FALSE(other->geometry().intersects(tab->warningLine->geometry()))
+                    << other->objectName().toStdString();
+                EXPECT_FALSE(other->geometry().intersects(tab->warningIcon->geometry()))
+                    << other->objectName().toStdString();
+            }
+    }
+    // Shown again after a night, it tells of that night.
+    ExportTab* tab = Window().exportTab();
+    Window().hide();
+    StoreSettings({ { "ArjFolder", temp / "no arj/" } });
+    EXPECT_EQ(Night("again"), 1);
+    EXPECT_FALSE(tab->warningLine->isVisibleTo(tab));
+    Window().show();
+    EXPECT_TRUE(tab->warningLine->isVisibleTo(tab));
+}
+
+// With no systemd user instance here, turning the schedule on writes nothing and shows the
+// crontab line instead; the box goes back off.
+TEST_F(NightlyWindowTest, TurningTheScheduleOnWithoutSystemdShowsTheCrontabLine)
+{
+    SettingsTab* tab = Window().settingsTab();
+    tab->exportNameEdit->SetPath("nightly");
+    tab->nightlyTimeEdit->setTime(QTime(3, 15));
+    BoxAnswerer person;
+    tab->nightlyCheck->click();
+    EXPECT_FALSE(tab->nightlyCheck->isChecked());
+    EXPECT_EQ(person.Log(), QString());
+    const std::string status = tab->nightlyStatus->text().toStdString();
+    EXPECT_NE(status.find("No systemd user instance answers here"), std::string::npos) << status;
+    EXPECT_NE(status.find("15 3 * * * " + QCoreApplication::applicationFilePath().toStdString()
+                  + " export --since last --name 'nightly-\\%Y-\\%m-\\%d' >> "),
+        std::string::npos)
+        << status;
+    EXPECT_FALSE(std::filesystem::exists(temp / "config/systemd/user"));
+    for (QWidget* other : tab->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        for (QWidget* mine :
+            { static_cast<QWidget*>(tab->nightlyCheck), static_cast<QWidget*>(tab->nightlyTimeEdit),
+                static_cast<QWidget*>(tab->nightlyStatus) })
+            if (other != mine) {
+                EXPECT_FALSE(other->geometry().intersects(mine->geometry()))
+                    << other->objectName().toStdString() << " " << mine->objectName().toStdString();
+            }
+}
+
+} // namespace
+} // namespace vesko::test
