@@ -14,6 +14,7 @@
 #include <chrono>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,11 +50,10 @@ bool CutOffDay(SettingsStore& store, const std::string& since, std::string& day)
         day = since;
         return true;
     }
-    TimePoint last;
-    if (!ParseStoredDate(StoredSetting(store, kLastExportCopyStartKey), last)
-        && !ParseStoredDate(StoredSetting(store, "LastExport"), last))
+    const std::optional<TimePoint> last = LastExportCopyStart(store);
+    if (!last)
         return false;
-    day = DateFieldText(last);
+    day = DateFieldText(*last);
     return true;
 }
 
@@ -63,12 +63,12 @@ int RunExportCommand(const cli::CliOptions& options, const Settings& settings, c
     std::string day = DateFieldText(start);
     if (options.since && !CutOffDay(store, *options.since, day))
         return UsageError("--since last: no export has been recorded yet");
+    // The stored Export Name may hold the date fields too, as the window's export expands it.
     Settings forRun = settings;
-    if (options.name) {
-        std::string error;
-        if (!cli::ExpandNamePattern(*options.name, start, forRun.exportName, error))
-            return UsageError(error);
-    }
+    std::string error;
+    if (!cli::ExpandNamePattern(
+            options.name.value_or(settings.exportName), start, forRun.exportName, error))
+        return UsageError(error);
     return ExitStatus(RunExport(MakeExportRequest(forRun, day), ui, store).outcome);
 }
 
