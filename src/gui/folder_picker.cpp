@@ -87,7 +87,7 @@ FolderPicker::FolderPicker(UiServices& ui, int& rememberedDrive, QWidget* parent
     helpLabel->setObjectName(QStringLiteral("helpLabel"));
     helpLabel->setWordWrap(true);
     helpLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Two lines of the long help text, which the design height clips by a few pixels.
+    // Two lines of the long help text, which the height first given clips by a few pixels.
     helpLabel->setGeometry(Twips(240, 120, 3975, 375));
     helpLabel->resize(helpLabel->width(),
         std::max(helpLabel->height(), helpLabel->heightForWidth(helpLabel->width())));

@@ -192,20 +192,16 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::WarnWithoutArchiver()
 {
     const std::string folder = paths::ExpandHome(settingsTab_->archiverFolderEdit->Path());
-    if (folder.empty() || folder == "/") {
-        if (!ArchiverFolderOnPath().empty())
-            return;
-        ui_.Beep();
-        ui_.MsgBox(std::string("The archiver arj was not found on PATH.") + CR + CR
-                + "Install the Debian package arj (sudo apt install arj), then set the ARJ "
-                + "Folder in the settings section to the folder that holds it.",
-            kArchiverNotFoundTitle, Icon::Exclamation);
+    if (ArchiverRunnable(folder))
         return;
-    }
-    if (!ArchiverRunnable(folder)) {
-        ui_.Beep();
-        ui_.MsgBox(ArchiverNotFoundText(folder + "arj"), kArchiverNotFoundTitle, Icon::Exclamation);
-    }
+    const bool unset = folder.empty() || folder == "/";
+    ui_.Beep();
+    ui_.MsgBox(unset && ArchiverFolderOnPath().empty()
+            ? std::string("The archiver arj was not found on PATH.") + CR + CR
+                + "Install the Debian package arj (sudo apt install arj), then set the ARJ "
+                + "Folder in the settings section to the folder that holds it."
+            : ArchiverNotFoundText(folder + "arj"),
+        kArchiverNotFoundTitle, Icon::Exclamation);
 }
 
 bool MainWindow::HasUnappliedChanges() const

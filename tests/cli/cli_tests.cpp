@@ -234,17 +234,19 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
             [&] {
                 StoreSettings({ { "ArjFolder", tmp / "no arj/" } });
             },
-            "export --since 01-01-2001", 1, { "Archive Error: " },
-            { { arc + "nightly.arj", "-" }, { mirror + "Makefile", "all:\n" } } },
+            "export --since 01-01-2001", 1,
+            { "Archiver Not Found: The archiver " + tmp / "no arj/arj" + " was not found" },
+            { { arc + "nightly.arj", "-" }, { mirror + "Makefile", "-" } } },
         { "the next run removes the tree", [&] { KilledExport(); },
             "export --since 01-01-2001 --name nightly%%", 0,
             { "Removing the temporary folder " + temp + " that an earlier export left",
-                "\nVesko Backup: Backup completed successfully.\n",
+                "\nVesko Backup: Backup completed successfully.  4 files (17 bytes) archived in "
+                    + arc + "nightly%.arj.\n",
                 "\nZeltan's Vesko Backup: Cleanup operation completed.\n", "Makefile" },
             { { temp, "-" } } },
         { "import", [&] { NightlyArchive(); }, "import --name nightly%", 0,
-            { "\nArchive Import: Archive restored successfully.  4 files restored into " + arc
-                + ".\n" },
+            { "\nArchive Import: Archive restored successfully.  4 files (17 bytes) restored into "
+                + arc + ".\n" },
             { { restored + "Makefile", "all:\n" }, { restored + "old.txt", "-" } } },
         { "newer kept", [&] { RestoredThenEdited(); }, "import --name nightly%", 0,
             { "\nKept newer file: " + restored + "Makefile\n" },

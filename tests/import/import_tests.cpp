@@ -212,8 +212,10 @@ TEST_F(ImportTest, Roads)
     const std::string main = Header(Basic({ "c.arj", 2, 0, 0 }));
     std::vector<Road> roads = {
         { "no name", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
-        { "name completed", tiny("w.arj", "w"), restored("1 file"), { { n, "restored\n" } } },
-        { "name holding the extension", tiny("old.arjx", "old.arjx"), restored("1 file") },
+        { "name completed", tiny("w.arj", "w"), restored("1 file (9 bytes)"),
+            { { n, "restored\n" } } },
+        { "name holding the extension", tiny("old.arjx", "old.arjx"),
+            restored("1 file (9 bytes)") },
         { "extension found by its case", tiny("W.ARJ", "W.ARJ"), notFound },
         { "a wildcard", tiny("w1.arj", "w?"),
             { "beep",
@@ -225,7 +227,8 @@ TEST_F(ImportTest, Roads)
                 return "vesko-import-test-no-such-archive";
             },
             notFound },
-        { "archiver folder without its /", tiny("t.arj", "t"), restored("1 file"), {}, "/usr/bin" },
+        { "archiver folder without its /", tiny("t.arj", "t"), restored("1 file (9 bytes)"), {},
+            "/usr/bin" },
         { "leftover staging folder",
             [&](const std::string& area, std::string& dir) {
                 // A killed run's; no run holds it any more. A file of that name is somebody's.
@@ -233,25 +236,26 @@ TEST_F(ImportTest, Roads)
                 WriteFile(dir + ".vesko-import-mine", "mine\n");
                 return tiny("t.arj", "t")(area, dir);
             },
-            restored("1 file"), { { n, "restored\n" }, { ".vesko-import-mine", "mine\n" } } },
+            restored("1 file (9 bytes)"),
+            { { n, "restored\n" }, { ".vesko-import-mine", "mine\n" } } },
         { "newer kept", weekAnd([&](const std::string&, std::string& dir) {
              edited(dir + "note.txt", later), edited(dir + "old.txt", earlier);
          }),
             { restored("", "1 files")[0], "beep",
-                "iArchive Import|Archive restored successfully.||2 files restored into "
+                "iArchive Import|Archive restored successfully.||2 files (26 bytes) restored into "
                 "{dir}.|1 newer file in the folder kept." },
             { { "note.txt", "edited\n" }, { "old.txt", "archived old\n" },
                 { "sub/new.txt", "archived new\n" } } },
         { "newer replaced", weekAnd([&](const std::string&, std::string& dir) {
              edited(dir + "old.txt", later), edited(dir + "note.txt", later);
          }),
-            restored("3 files", "2 files"), week, "/usr/bin/", { Answer::Yes } },
+            restored("3 files (40 bytes)", "2 files"), week, "/usr/bin/", { Answer::Yes } },
         { "folder entered", weekAnd([&](const std::string&, std::string& dir) {
              // Of the archive's own time: not newer.
              edited(dir + "note.txt", LocalTime(2022, 3, 4)), edited(dir + "sub/new.txt", earlier);
              WriteFile(dir + "sub/m", "m\n");
          }),
-            restored("3 files"),
+            restored("3 files (40 bytes)"),
             { { "note.txt", "archived note\n" }, { "sub/m", "m\n" },
                 { "sub/new.txt", "archived new\n" } } },
         { "folder where a file goes",
@@ -307,12 +311,12 @@ TEST_F(ImportTest, Roads)
         { "folder, file over two volumes, the longest header",
             crafted({ Crafted({ { "d", 3, 0, 0 }, { "./d/n.txt", 0, 4, 2 } }, 4),
                 Crafted({ { "./d/n.txt", 0, 8, 1, std::string(2555, 'c'), 2 } }) }),
-            restored("1 file"), { { "d/n.txt", "abc" } },
+            restored("1 file (3 bytes)"), { { "d/n.txt", "abc" } },
             "mkdir \"$6/d\" && printf abc > \"$6/d/n.txt\"" },
         { "the longest extended header",
             crafted(
                 { main + Header(Basic({ n }), { std::string(2600, 'e') }) + "xxx" + kArchiveEnd }),
-            restored("1 file"), { { n, "abc" } }, one },
+            restored("1 file (3 bytes)"), { { n, "abc" } }, one },
     };
     // Last: once asked for, the cancel stays.
     roads.push_back({ "cancelled", entries({ { n } }),
