@@ -215,6 +215,38 @@ TEST_F(FirstRunTest, MissingArchiverIsNamedAtStartAndStopsTheExportBeforeCopying
     }
 }
 
+// Before a run the window judges its fields as they stand, applied or not.
+TEST_F(FirstRunTest, RunsAreRefusedOnTheFieldsAsTheyStand)
+{
+    struct Row {
+        const char* name;
+        const char* button;
+        const char* exportName; // typed with a source folder; nullptr: nothing typed
+        std::string box;
+    };
+    const Row rows[] = {
+        { "no source folder", "exportButton", nullptr,
+            "Nothing Set Up|No folder to back up is in the source list." },
+        { "an unknown field in the Export Name", "exportButton", "x-%F",
+            "Invalid Export Name|The Export Name x-%F holds a '%' that is none of" },
+        { "an import without a name", "importButton", nullptr,
+            "Entry Required|Please enter a file name." },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        BoxAnswerer person;
+        window.reset();
+        Window().show();
+        if (row.exportName) {
+            AddSource(temp / "src");
+            Window().settingsTab()->exportNameEdit->SetPath(row.exportName);
+        }
+        Find<QPushButton>(row.button)->click();
+        EXPECT_EQ(Box(person, 0).substr(0, row.box.size()), row.box);
+        EXPECT_EQ(person.seen.size(), 1u);
+    }
+}
+
 // Each day its own archive: two exports on two days under one Export Name both succeed.
 TEST_F(FirstRunTest, ExportNameWithTheDateGivesEachDayItsOwnArchive)
 {
