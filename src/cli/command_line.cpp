@@ -15,6 +15,7 @@
 #include <chrono>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,26 +49,25 @@ std::string CutOffDay(SettingsStore& store, const std::string& since)
 {
     if (since != "last")
         return since;
-    TimePoint last;
-    if (!ParseStoredDate(StoredSetting(store, kLastExportCopyStartKey), last)
-        && !ParseStoredDate(StoredSetting(store, "LastExport"), last)) {
+    const std::optional<TimePoint> last = LastExportCopyStart(store);
+    if (!last) {
         std::cerr << "vesko-backup: --since last: no successful export recorded yet, so "
                      "everything is backed up\n";
         return kEverythingDay;
     }
-    return DateFieldText(last);
+    return DateFieldText(*last);
 }
 
 int RunExportCommand(const cli::CliOptions& options, const Settings& settings, cli::CliUi& ui,
     SettingsStore& store, TimePoint start)
 {
     const std::string day = options.since ? CutOffDay(store, *options.since) : DateFieldText(start);
+    // The stored Export Name may hold the date fields too, as the window's export expands it.
     Settings forRun = settings;
-    if (options.name) {
-        std::string error;
-        if (!cli::ExpandNamePattern(*options.name, start, forRun.exportName, error))
-            return UsageError(error);
-    }
+    std::string error;
+    if (!cli::ExpandNamePattern(
+            options.name.value_or(settings.exportName), start, forRun.exportName, error))
+        return UsageError(error);
     const RunReport report = RunExport(MakeExportRequest(forRun, day), ui, store);
     cli::TellExportEnding(report, std::cerr);
     return ExitStatus(report.outcome);

@@ -1,7 +1,9 @@
 #include "export/export_run.h"
 
+#include "core/counts_line.h"
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
+#include "export/archiver_check.h"
 #include "export/export_messages.h"
 #include "export/temp_marker.h"
 #include "foldertree/copy_changed_files.h"
@@ -142,6 +144,8 @@ private:
         if (ArchiveFolderInTemp(archiveDir, temp))
             return Close(ui_, report_, RunOutcome::Refused,
                 msg::InvalidArchiveFolderText(archiveDir, temp), msg::kInvalidArchiveFolderTitle);
+        if (const auto refused = RefuseMissingArchiver(ui_, report_, request_.archiverFolder))
+            return refused;
         const std::vector<std::string> existing
             = ExistingArchive(archiveDir + request_.archiveName);
         if (!existing.empty())
@@ -273,7 +277,9 @@ private:
         RecordLastRun(store_, RunKind::Export, archived.archiverStarted);
         SaveSetting(store_, kLastExportCopyStartKey, StoredDateText(copyBegan_));
         ui_.Beep();
-        ui_.MsgBox(msg::kSuccessText, msg::kSuccessTitle, Icon::Information);
+        ui_.MsgBox(std::string(msg::kSuccessText) + CR + CR
+                + CountsLine(report_.files, report_.bytes, "archived in", report_.archive),
+            msg::kSuccessTitle, Icon::Information);
         OfferCleanup(ui_, request_.tempFolder);
         return RunOutcome::Success;
     }

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -86,7 +87,7 @@ FolderPicker::FolderPicker(UiServices& ui, int& rememberedDrive, QWidget* parent
     helpLabel->setObjectName(QStringLiteral("helpLabel"));
     helpLabel->setWordWrap(true);
     helpLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Two lines of the long help text, which the design height clips by a few pixels.
+    // Two lines of the long help text, which the height first given clips by a few pixels.
     helpLabel->setGeometry(Twips(240, 120, 3975, 375));
     helpLabel->resize(helpLabel->width(),
         std::max(helpLabel->height(), helpLabel->heightForWidth(helpLabel->width())));
@@ -125,10 +126,14 @@ FolderPicker::FolderPicker(UiServices& ui, int& rememberedDrive, QWidget* parent
     cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     cancelButton->setGeometry(Twips(3600, 1680, 855, 375));
+    newFolderButton = new QPushButton(QStringLiteral("New Folder"), this);
+    newFolderButton->setObjectName(QStringLiteral("newFolderButton"));
+    newFolderButton->setGeometry(Twips(3600, 2160, 855, 375));
 
     setTabOrder(driveList, folderTree);
     setTabOrder(folderTree, addButton);
     setTabOrder(addButton, cancelButton);
+    setTabOrder(cancelButton, newFolderButton);
 
     connect(driveList, &QComboBox::currentIndexChanged, this, [this] { DriveChanged(); });
     connect(folderTree, &QTreeView::doubleClicked, this, &FolderPicker::OpenFolderInTree);
@@ -136,6 +141,7 @@ FolderPicker::FolderPicker(UiServices& ui, int& rememberedDrive, QWidget* parent
         [this](const QModelIndex& index) { ReadSubFolders(model_->itemFromIndex(index)); });
     connect(addButton, &QPushButton::clicked, this, [this] { AddClicked(); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { CancelClicked(); });
+    connect(newFolderButton, &QPushButton::clicked, this, [this] { NewFolderClicked(); });
 }
 
 void FolderPicker::LoadWindow()
@@ -170,7 +176,7 @@ void FolderPicker::DriveChanged()
 void FolderPicker::AddClicked()
 {
     try {
-        std::string folder = dir1Path_;
+        std::string folder = ChosenFolder();
         if (folder.empty()) {
             ui_.Beep();
             ui_.MsgBox("Please select a folder and try again.", "Folder Selection Required",
@@ -184,11 +190,20 @@ void FolderPicker::AddClicked()
             close();
         } else {
             ui_.Beep();
-            ui_.MsgBox("Folder added to the backup list.", kCaption, Icon::Information);
+            ui_.MsgBox("Folder added to the backup list:" + std::string(1, CR) + CR + folder,
+                kCaption, Icon::Information);
         }
     } catch (const std::exception& e) {
         ShowTrap(ui_, "Add Folder Error", e.what());
     }
+}
+
+std::string FolderPicker::ChosenFolder() const
+{
+    // The highlighted folder is the one the person means; the current one (opened by a
+    // double-click) when none is highlighted.
+    const QModelIndexList highlighted = folderTree->selectionModel()->selectedIndexes();
+    return highlighted.isEmpty() ? dir1Path_ : PathOf(highlighted.first());
 }
 
 void FolderPicker::CancelClicked()
@@ -198,8 +213,10 @@ void FolderPicker::CancelClicked()
 
 void FolderPicker::OpenFolderInTree(const QModelIndex& index)
 {
-    if (index.isValid())
-        SetCurrentFolder(PathOf(index));
+    if (!index.isValid())
+        return;
+    folderTree->setCurrentIndex(index);
+    SetCurrentFolder(PathOf(index));
 }
 
 void FolderPicker::closeEvent(QCloseEvent* event)
@@ -243,6 +260,7 @@ void FolderPicker::SetDir1FromDrive(const std::string& drive)
 void FolderPicker::ShowTree(const std::string& root)
 {
     model_->clear();
+    treeRoot_ = root;
     AppendSubFolders(model_->invisibleRootItem(), root);
     folderTree->scrollToTop();
     SetCurrentFolder(root);

@@ -43,6 +43,10 @@ public:
     void DriveChanged();
     void AddClicked();
     void CancelClicked();
+    // Asks for a name, makes the folder below the highlighted one and highlights it.
+    void NewFolderClicked();
+    // What Add delivers: the highlighted folder, else the current one.
+    std::string ChosenFolder() const;
 
     // folderTree's current folder as a full path (bytes), "" before any drive was shown.
     const std::string& CurrentFolder() const { return dir1Path_; }
@@ -58,6 +62,7 @@ public:
     QLabel* currentFolderLabel = nullptr; // the line under folderTree that names its current folder
     QPushButton* addButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    QPushButton* newFolderButton = nullptr;
 
 Q_SIGNALS:
     // The window closed (Cancel, close box, a delivery to a field); it deletes itself.
@@ -80,12 +85,15 @@ private:
     // Replaces a folder's placeholder with its subfolders, the first time it is expanded.
     void ReadSubFolders(QStandardItem* node);
     void AppendSubFolders(QStandardItem* node, const std::string& path);
+    // The folder's node read again from the disk, expanded.
+    QStandardItem* RereadFolder(const std::string& path);
 
     UiServices& ui_;
     PickerTarget target_ = PickerTarget::SourceList;
     int& rememberedDrive_;
     QStandardItemModel* model_ = nullptr;
     std::string dir1Path_;
+    std::string treeRoot_; // the drive whose folders are the tree's first level
 };
 
 } // namespace vesko

@@ -15,7 +15,7 @@ ImportTab::ImportTab(QWidget* parent)
     setFont(FormFont());
     importExplanationLabel
         = Place(new QLabel(QStringLiteral("The archive name and directory for this session can "
-                                          "be changed here. To make these changes permananet, "
+                                          "be changed here. To make these changes permanent, "
                                           "go to the settings section."),
                     this),
             "importExplanationLabel", Twips(435, 240, 4695, 615));

@@ -1,5 +1,7 @@
 #include "gui/main_window.h"
 
+#include "cli/name_pattern.h"
+#include "export/archiver_check.h"
 #include "export/export_run.h"
 #include "gui/date_field.h"
 #include "gui/export_tab.h"
@@ -14,7 +16,9 @@
 #include "history/export_warning.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
+#include "platform/home_folder.h"
 #include "platform/path_rules.h"
+#include "settings/default_settings.h"
 #include "settings/stored_settings.h"
 
 #include <chrono>
@@ -26,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -47,7 +52,8 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowTitle(QString::fromLatin1(kAppTitle));
     setWindowIcon(QIcon(QStringLiteral(":/vesko-backup.svg")));
     setFont(FormFont());
-    setFixedSize(404, 248);
+    setMinimumSize(kFirstSize);
+    resize(kFirstSize);
 
     tabs_ = Place(new QTabWidget(this), "tabs", Twips(120, 120, 5775, 3495));
     exportTab_ = new ExportTab;
@@ -57,6 +63,10 @@ MainWindow::MainWindow(QWidget* parent)
     tabs_->addTab(importTab_, QStringLiteral("&Import"));
     tabs_->addTab(settingsTab_, QStringLiteral("&Settings"));
     tabs_->setCurrentWidget(settingsTab_);
+    // Below the date field, in the free row above the buttons.
+    cutOffSinceLabel_
+        = Place(new QLabel(exportTab_), "cutOffSinceLabel", Twips(2595, 1710, 3090, 255));
+    connect(exportTab_->cutOffEdit, &QDateEdit::dateChanged, this, [this] { ShowCutOffMeaning(); });
 
     SetTabOrder();
     ConnectButtons();
@@ -64,7 +74,9 @@ MainWindow::MainWindow(QWidget* parent)
         [this](PickerTarget target, const std::string& folder) { Deliver(target, folder); });
     nightly_ = std::make_unique<NightlyControls>(
         *settingsTab_, ui_, [this] { return settingsTab_->exportNameEdit->Path(); });
+    SetUpStretch();
     LoadWindow();
+    RestoreWindowSize();
 }
 
 MainWindow::~MainWindow() = default;
@@ -142,9 +154,14 @@ template <typename Handler> void MainWindow::Run(Handler&& handler)
 void MainWindow::LoadWindow()
 {
     Run([this] {
-        exportTab_->cutOffEdit->setDate(QDate::currentDate());
         LoadSettingsIntoWindow();
         nightly_->ShowStatus();
+        try {
+            ShowCutOffSinceLastExport();
+        } catch (const std::exception& e) {
+            exportTab_->cutOffEdit->setDate(QDate::currentDate());
+            ShowTrap(ui_, "Refresh Labels Error", e.what());
+        }
     });
 }
 
@@ -159,12 +176,70 @@ void MainWindow::UnloadWindow()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Not in the middle of a run: its progress window is modal and owns the person's input.
-    if (running_ || ui_.Progress()) {
+    if (running_ || ui_.Progress() || !ConfirmCloseWithEdits()) {
         event->ignore();
         return;
     }
+    RememberWindowSize();
     UnloadWindow();
     event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Shown again (restored, say) after a night: what the nightly export did is news now.
+    ShowExportWarning();
+    // Once, over the window: a first start without the archiver says so before the person
+    // fills in anything.
+    if (!warnedAboutArchiver_) {
+        warnedAboutArchiver_ = true;
+        WarnWithoutArchiver();
+    }
+}
+
+void MainWindow::WarnWithoutArchiver()
+{
+    const std::string folder = paths::ExpandHome(settingsTab_->archiverFolderEdit->Path());
+    if (ArchiverRunnable(folder))
+        return;
+    const bool unset = folder.empty() || folder == "/";
+    ui_.Beep();
+    ui_.MsgBox(unset && ArchiverFolderOnPath().empty()
+            ? std::string("The archiver arj was not found on PATH.") + CR + CR
+                + "Install the Debian package arj (sudo apt install arj), then set the ARJ "
+                + "Folder in the settings section to the folder that holds it."
+            : ArchiverNotFoundText(folder + "arj"),
+        kArchiverNotFoundTitle, Icon::Exclamation);
+}
+
+bool MainWindow::HasUnappliedChanges() const
+{
+    Settings shown = SettingsInWindow();
+    AddTrailingSlashes(shown);
+    return shown != loadedSettings_;
+}
+
+bool MainWindow::ConfirmCloseWithEdits()
+{
+    if (!HasUnappliedChanges())
+        return true;
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kAppTitle),
+        QStringLiteral("The settings have changes that were not applied."), QMessageBox::NoButton,
+        this);
+    box.setInformativeText(QStringLiteral("Apply them before closing?"));
+    box.setStandardButtons(QMessageBox::Apply | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Apply);
+    box.setEscapeButton(QMessageBox::Cancel);
+    ui_.Beep();
+    const int answer = box.exec();
+    if (answer == QMessageBox::Discard)
+        return true;
+    if (answer != QMessageBox::Apply)
+        return false;
+    ApplyClicked();
+    // A failed Apply has shown its box; the edits stay, and so does the window.
+    return !HasUnappliedChanges();
 }
 
 Settings MainWindow::SettingsInWindow() const
@@ -223,18 +298,13 @@ void MainWindow::ShowExportWarning()
         QString::fromStdString(history::ExportWarning(store_, std::chrono::system_clock::now())));
 }
 
-void MainWindow::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    // Shown again (restored, say) after a night: what the nightly export did is news now.
-    ShowExportWarning();
-}
-
 void MainWindow::LoadSettingsIntoWindow()
 {
     try {
-        const Settings settings = LoadSettings(store_);
+        Settings settings = LoadSettingsOrDefaults(store_);
         ShowSettings(settings);
+        AddTrailingSlashes(settings);
+        loadedSettings_ = settings;
         ShowLastRunDates();
         importTab_->importFolderEdit->SetPath(settings.archiveFolder);
         importTab_->importNameEdit->SetPath(settings.importName);
@@ -254,13 +324,47 @@ Settings MainWindow::SettingsForRun()
     return settings;
 }
 
+bool MainWindow::RefuseNothingInWindow(const Settings& settings)
+{
+    // The fields as they stand, applied or not: a list without a source backs nothing up.
+    if (!settings.sources.empty())
+        return false;
+    ui_.Beep();
+    ui_.MsgBox(std::string("No folder to back up is in the source list.") + CR + CR
+            + "Add the folders to back up on the Settings tab (press Apply to keep them).",
+        "Nothing Set Up", Icon::Exclamation);
+    return true;
+}
+
 void MainWindow::ExportClicked()
 {
     Run([this] {
         const std::string day
             = exportTab_->cutOffEdit->date().toString(QStringLiteral("MM-dd-yyyy")).toStdString();
-        RunExport(MakeExportRequest(SettingsForRun(), day), ui_, store_);
+        Settings settings = SettingsForRun();
+        if (RefuseNothingInWindow(settings))
+            return;
+        // The date fields of the Export Name name this run's archive.
+        std::string name, error;
+        if (!cli::ExpandNamePattern(
+                settings.exportName, std::chrono::system_clock::now(), name, error)) {
+            ui_.Beep();
+            ui_.MsgBox("The Export Name " + settings.exportName
+                    + " holds a '%' that is none of %Y %m %d %H %M and %%.",
+                "Invalid Export Name", Icon::Exclamation);
+            return;
+        }
+        settings.exportName = name;
+        try {
+            MakeDefaultTempParents(settings.tempFolder);
+        } catch (const std::exception&) {
+            // The export names the folder it cannot make its tree in.
+        }
+        const RunReport report = RunExport(MakeExportRequest(settings, day), ui_, store_);
         ShowLastRunDates();
+        // The next export goes on from this one.
+        if (report.outcome == RunOutcome::Success && report.files > 0)
+            ShowCutOffSinceLastExport();
     });
 }
 

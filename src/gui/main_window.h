@@ -2,11 +2,15 @@
 
 #include "core/settings.h"
 #include "gui/qt_ui_services.h"
+#include "gui/window_stretch.h"
 #include "storage/settings_store.h"
 
 #include <memory>
+#include <optional>
+#include <QDate>
 #include <QWidget>
 
+class QLabel;
 class QTabWidget;
 
 namespace vesko {
@@ -25,6 +29,9 @@ class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
+    // The size every control was placed for; the window may grow beyond it.
+    static constexpr QSize kFirstSize { 404, 248 };
+
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -34,6 +41,11 @@ public:
     // The stored settings into the window, the dates of the last runs into their labels, and
     // the Import tab's fields from them. Trap "Refresh Labels Error".
     void LoadSettingsIntoWindow();
+
+    // Edits in the Settings tab not applied yet (against what was last loaded or applied).
+    bool HasUnappliedChanges() const;
+    // The line beside the date field that says what its day means.
+    QLabel* CutOffSinceLabel() const { return cutOffSinceLabel_; }
 
     // The handlers, as the buttons run them.
     void LoadWindow();
@@ -61,6 +73,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -70,6 +83,18 @@ private:
     void ShowLastRunDates();
     // The Export tab's warning line from the run history, as it stands now.
     void ShowExportWarning();
+    // The date field on the day the last successful export began copying, or on the day
+    // before every file when there was none; the line beside it says which.
+    void ShowCutOffSinceLastExport();
+    void ShowCutOffMeaning();
+    // "Archiver Not Found" when the ARJ folder shown holds no program arj.
+    void WarnWithoutArchiver();
+    // Apply / Discard / Cancel for unapplied edits; false when the window is to stay open.
+    bool ConfirmCloseWithEdits();
+    bool RefuseNothingInWindow(const Settings& settings);
+    void SetUpStretch();
+    void RestoreWindowSize();
+    void RememberWindowSize();
     // The folder fields given their ending '/', in the window too, as the runs use them.
     Settings SettingsForRun();
     void Deliver(PickerTarget target, const std::string& folder);
@@ -86,6 +111,11 @@ private:
     ImportTab* importTab_;
     SettingsTab* settingsTab_;
     HistoryWindow* history_ = nullptr;
+    QLabel* cutOffSinceLabel_ = nullptr;
+    WindowStretch stretch_;
+    Settings loadedSettings_; // as last loaded or applied, the folders with their ending '/'
+    std::optional<QDate> lastExportDay_;
+    bool warnedAboutArchiver_ = false;
 };
 
 } // namespace vesko

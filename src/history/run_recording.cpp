@@ -3,7 +3,6 @@
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
 #include "platform/run_lock.h"
-#include "settings/nothing_set_up.h"
 #include "storage/run_history.h"
 #include "storage/settings_store.h"
 
@@ -41,9 +40,6 @@ RunOutcome RunAndRecord(UiServices& ui, SettingsStore& store, RunReport& report,
     std::int64_t recorded = 0;
     RunIndicators indicators(ui);
     try {
-        // Before the lock and the history, which would create the store's folder.
-        if (RefuseNothingSetUp(ui, store))
-            return RunOutcome::Refused;
         // Two runs at once would share one temporary tree and one archive name, or extract
         // into the folder an export writes.
         const std::unique_ptr<RunLock> lock = RunLock::TryTake(store.Path());

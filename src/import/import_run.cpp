@@ -1,5 +1,6 @@
 #include "import/import_run.h"
 
+#include "core/counts_line.h"
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
 #include "format/archive_headers.h"
@@ -133,7 +134,7 @@ RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicato
 
     RecordLastRun(store, RunKind::Import, outcome.startedAt);
     std::string text = std::string("Archive restored successfully.") + CR + CR
-        + Counted(placed.files, "file") + " restored into " + folder + ".";
+        + CountsLine(placed.files, placed.bytes, "restored into", folder);
     if (!report.leftOut.empty())
         text += std::string(1, CR) + Counted(report.leftOut.size(), "newer file")
             + " in the folder kept.";

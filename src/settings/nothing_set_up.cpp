@@ -10,7 +10,7 @@ namespace vesko {
 
 bool RefuseNothingSetUp(UiServices& ui, SettingsStore& store)
 {
-    if (!store.GetAllSettings(kSettingsApplication, kSettingsSection).empty())
+    if (!NothingStored(store))
         return false;
     ui.Beep();
     // The store's path: a timer or a cron job that runs as another person, or with another

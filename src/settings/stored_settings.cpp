@@ -28,16 +28,23 @@ std::vector<std::string> StoredSources(const SettingsStore::Entries& entries)
     return sources;
 }
 
+// The keys of the Settings tab's values, the source list's aside.
+constexpr const char* kFieldKeys[]
+    = { "ArcFolder", "ArjFolder", "DestinDir", "DisksSpan", "ExportArj", "ImportArj" };
+
 // Writes a value unless the person left it as the window showed it: then the stored text
 // stays byte for byte, also where the loading gave a folder its ending '/' (an unset folder
-// shows as "/" and must not become the root).
-void SaveChanged(SettingsStore& store, const std::string& key, const std::string& text, bool folder)
+// shows as "/" and must not become the root). The first Apply writes every value, so that
+// the store says what the runs use. A folder written gets its ending '/'.
+void SaveChanged(
+    SettingsStore& store, const std::string& key, const std::string& text, bool folder, bool first)
 {
     const std::string stored = StoredSetting(store, key);
     const bool shownAsStored
         = text == stored || (folder && !paths::EndsWithSeparator(stored) && text == stored + '/');
-    if (!shownAsStored)
-        SaveSetting(store, key, text);
+    if (first || !shownAsStored)
+        SaveSetting(store, key,
+            folder && !text.empty() && !paths::EndsWithSeparator(text) ? text + '/' : text);
 }
 
 void SaveSources(SettingsStore& store, const std::vector<std::string>& sources)
@@ -86,15 +93,37 @@ void ApplySettings(SettingsStore& store, const Settings& settings)
     // All or nothing: a failure part-way must not leave the stored source list empty or
     // half written.
     SettingsStore::Transaction transaction(store);
-    SaveChanged(store, "ArcFolder", settings.archiveFolder, true);
-    SaveChanged(store, "ArjFolder", settings.archiverFolder, true);
-    SaveChanged(store, "DestinDir", settings.tempFolder, true);
-    if (settings.spanVolumes != (StoredSetting(store, "DisksSpan") == "yes"))
+    const bool first = NothingStored(store);
+    SaveChanged(store, "ArcFolder", settings.archiveFolder, true, first);
+    SaveChanged(store, "ArjFolder", settings.archiverFolder, true, first);
+    SaveChanged(store, "DestinDir", settings.tempFolder, true, first);
+    if (first || settings.spanVolumes != (StoredSetting(store, "DisksSpan") == "yes"))
         SaveSetting(store, "DisksSpan", settings.spanVolumes ? "yes" : "no");
-    SaveChanged(store, "ExportArj", settings.exportName, false);
-    SaveChanged(store, "ImportArj", settings.importName, false);
+    SaveChanged(store, "ExportArj", settings.exportName, false, first);
+    SaveChanged(store, "ImportArj", settings.importName, false, first);
     SaveSources(store, settings.sources);
     transaction.Commit();
+}
+
+bool NothingStored(SettingsStore& store)
+{
+    for (const auto& entry : store.GetAllSettings(kSettingsApplication, kSettingsSection)) {
+        if (IsSourceKey(entry.first))
+            return false;
+        for (const char* key : kFieldKeys)
+            if (entry.first == key)
+                return false;
+    }
+    return true;
+}
+
+std::optional<TimePoint> LastExportCopyStart(SettingsStore& store)
+{
+    TimePoint last;
+    if (ParseStoredDate(StoredSetting(store, kLastExportCopyStartKey), last)
+        || ParseStoredDate(StoredSetting(store, "LastExport"), last))
+        return last;
+    return std::nullopt;
 }
 
 LastRunDates LoadLastRunDates(SettingsStore& store)

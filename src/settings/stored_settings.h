@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "platform/dates.h"
 
+#include <optional>
 #include <string>
 
 namespace vesko {
@@ -25,8 +26,17 @@ void SaveSetting(SettingsStore& store, const std::string& key, const std::string
 Settings LoadSettings(SettingsStore& store);
 // Stores the settings all or nothing. A value left as loaded keeps its stored bytes (a folder
 // shown with the '/' the loading gave it included), and a source list left as loaded keeps
-// its keys, those written by other tools included. Throws Error.
+// its keys, those written by other tools included. The first Apply (NothingStored) writes
+// every value; a folder is written with its ending '/'. Throws Error.
 void ApplySettings(SettingsStore& store, const Settings& settings);
+
+// True when none of the Settings tab's values and no source is stored: the other keys (the
+// dates of the runs, the window's size) say nothing about what to back up.
+bool NothingStored(SettingsStore& store);
+
+// When the copy phase of the last successful export began; LastExport stands in for a store
+// written before that instant was recorded. None when no export is recorded.
+std::optional<TimePoint> LastExportCopyStart(SettingsStore& store);
 
 // The last successful export's and import's dates as stored ("" when none).
 struct LastRunDates {

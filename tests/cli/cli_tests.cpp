@@ -271,17 +271,19 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
             [&] {
                 StoreSettings({ { "ArjFolder", tmp / "no arj/" } });
             },
-            "export --since 01-01-2001", 1, { "Archive Error: " },
-            { { arc + "nightly.arj", "-" }, { mirror + "Makefile", "all:\n" } } },
+            "export --since 01-01-2001", 1,
+            { "Archiver Not Found: The archiver " + tmp / "no arj/arj" + " was not found" },
+            { { arc + "nightly.arj", "-" }, { mirror + "Makefile", "-" } } },
         { "the next run removes the tree", [&] { KilledExport(); },
             "export --since 01-01-2001 --name nightly%%", 0,
             { "Removing the temporary folder " + temp + " that an earlier export left",
-                "\nVesko Backup: Backup completed successfully.\n",
+                "\nVesko Backup: Backup completed successfully.  5 files (26 bytes) archived in "
+                    + arc + "nightly%.arj.\n",
                 "\nZeltan's Vesko Backup: Cleanup operation completed.\n", "Makefile" },
             { { temp, "-" } } },
         { "import", [&] { NightlyArchive(); }, "import --name nightly%", 0,
-            { "\nArchive Import: Archive restored successfully.  5 files restored into " + arc
-                + ".\n" },
+            { "\nArchive Import: Archive restored successfully.  5 files (26 bytes) restored into "
+                + arc + ".\n" },
             { { restored + "Makefile", "all:\n" }, { restored + "old.txt", "left out\n" } } },
         { "newer kept", [&] { RestoredThenEdited(); }, "import --name nightly%", 0,
             { "\nKept newer file: " + restored + "Makefile\n" },
@@ -363,11 +365,13 @@ TEST_F(CommandLine, AFailedNightSendsOneNoticeWhereThereIsABus)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         FreshStart();
-        StoreSettings({ { "ArjFolder", tmp / "no arj/" } });
+        // An archiver that fails as on a full disk.
+        WriteScript(tmp / "failing arj/arj", "echo 'stand-in: disk full' >&2\nexit 2");
+        StoreSettings({ { "ArjFolder", tmp / "failing arj/" } });
         const std::string before = ReadFile(desktop / "calls");
         const ChildRun run = Program(Words("export --since 01-01-2001"), row.env);
         EXPECT_EQ(run.status, 1) << run.err;
-        EXPECT_THAT(run.err, HasSubstr("Archive Error: "));
+        EXPECT_THAT(run.err, HasSubstr("Archive Failed: "));
         const std::string after = ReadFile(desktop / "calls");
         ASSERT_EQ(after.substr(0, before.size()), before);
         EXPECT_THAT(after.substr(before.size()), ::testing::MatchesRegex(row.notice));

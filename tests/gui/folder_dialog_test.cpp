@@ -57,12 +57,12 @@ TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
     ASSERT_EQ(sources.size(), 2u);
     EXPECT_EQ(sources[0] + sources[1], home + "/caf\xe9/" + home + "/Docs/Letters/");
 
-    // Another browse button takes the open dialog over where it is; a single click only
-    // highlights.
+    // Another browse button takes the open dialog over where it is; Add takes the folder
+    // highlighted by a single click.
     EXPECT_EQ(Open(2), dialog);
     dialog->folderTree->setCurrentIndex(dialog->FindFolder(home + "/Music"));
     Add();
-    EXPECT_EQ(Shown(&SettingsTab::tempFolderEdit), home + "/Docs/Letters/");
+    EXPECT_EQ(Shown(&SettingsTab::tempFolderEdit), home + "/Music/");
     EXPECT_EQ(Dialog(), nullptr);
 
     // From the root: a folder below it, and the root itself, which already ends with '/'.
@@ -79,12 +79,15 @@ TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
     Pick(home + "/Docs");
     Dialog()->cancelButton->click();
     EXPECT_EQ(Dialog(), nullptr);
-    EXPECT_EQ(Shown(&SettingsTab::archiveFolderEdit), "/");
+    EXPECT_EQ(Shown(&SettingsTab::archiveFolderEdit), "~/Backups/"); // the default
     Open(0);
-    const QString added
-        = QStringLiteral("Folder Selection|Folder added to the backup list.|information");
+    const auto added = [this](const std::string& folder) {
+        return QStringLiteral("Folder Selection|Folder added to the backup list:\n\n")
+            + ShownPath(home + folder) + QStringLiteral("|information");
+    };
     Add();
-    EXPECT_EQ(person.Log(), QStringList({ added, added }).join(QLatin1Char('\n')));
+    EXPECT_EQ(person.Log(),
+        QStringList({ added("/caf\xe9/"), added("/Docs/Letters/") }).join(QLatin1Char('\n')));
     EXPECT_EQ(Shown(&SettingsTab::archiveFolderEdit), home + "/");
 }
 

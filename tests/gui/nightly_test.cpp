@@ -3,6 +3,7 @@
 #include "settings/stored_settings.h"
 #include "storage/settings_store.h"
 #include "support/child_process.h"
+#include "support/made_files.h"
 
 #include <filesystem>
 #include <functional>
@@ -56,7 +57,9 @@ TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
         { "a good night", [&] { EXPECT_EQ(Night("good"), 0); }, {} },
         { "a failed night",
             [&] {
-                StoreSettings({ { "ArjFolder", temp / "no arj/" } });
+                // An archiver that fails as on a full disk.
+                WriteScript(temp / "failing arj/arj", "exit 2");
+                StoreSettings({ { "ArjFolder", temp / "failing arj/" } });
                 EXPECT_EQ(Night("failed"), 1);
                 StoreSettings({ { "ArjFolder", "/usr/bin/" } });
             },

@@ -236,8 +236,10 @@ std::vector<ImportTest::Road> AllRoads()
     const std::string main = Header(Basic({ "c.arj", 2, 0, 0 }));
     std::vector<Road> roads = {
         { "no name", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
-        { "name completed", tiny("w.arj", "w"), restored("1 file"), { { n, "restored\n" } } },
-        { "name holding the extension", tiny("old.arjx", "old.arjx"), restored("1 file") },
+        { "name completed", tiny("w.arj", "w"), restored("1 file (9 bytes)"),
+            { { n, "restored\n" } } },
+        { "name holding the extension", tiny("old.arjx", "old.arjx"),
+            restored("1 file (9 bytes)") },
         { "extension found by its case", tiny("W.ARJ", "W.ARJ"), notFound },
         { "a wildcard", tiny("w1.arj", "w?"),
             { "beep",
@@ -249,8 +251,8 @@ std::vector<ImportTest::Road> AllRoads()
                 return "vesko-import-test-no-such-archive";
             },
             notFound },
-        { "archiver folder without its ending slash", tiny("t.arj", "t"), restored("1 file"), {},
-            "/usr/bin" },
+        { "archiver folder without its ending slash", tiny("t.arj", "t"),
+            restored("1 file (9 bytes)"), {}, "/usr/bin" },
         { "folders of the person named like staging folders",
             [=](const std::string& area, std::string& dir) {
                 // No import of this store made them: they are the person's, whatever their names.
@@ -259,7 +261,7 @@ std::vector<ImportTest::Road> AllRoads()
                 WriteFile(dir + ".vesko-import-mine", "mine\n");
                 return tiny("t.arj", "t")(area, dir);
             },
-            restored("1 file"),
+            restored("1 file (9 bytes)"),
             { { n, "restored\n" }, { ".vesko-import-notes/todo.txt", "todo\n" },
                 { ".vesko-import-Ab12Cd/files/n.txt", "half\n" },
                 { ".vesko-import-mine", "mine\n" } } },
@@ -275,20 +277,20 @@ std::vector<ImportTest::Road> AllRoads()
              edited(dir + "note.txt", later), edited(dir + "old.txt", earlier);
          }),
             { restored("", "1 files")[0], "beep",
-                "iArchive Import|Archive restored successfully.||2 files restored into "
+                "iArchive Import|Archive restored successfully.||2 files (26 bytes) restored into "
                 "{dir}.|1 newer file in the folder kept." },
             { { "note.txt", "edited\n" }, { "old.txt", "archived old\n" },
                 { "sub/new.txt", "archived new\n" } } },
         { "newer replaced", weekAnd([=](const std::string&, std::string& dir) {
              edited(dir + "old.txt", later), edited(dir + "note.txt", later);
          }),
-            restored("3 files", "2 files"), week, "/usr/bin/", { Answer::Yes } },
+            restored("3 files (40 bytes)", "2 files"), week, "/usr/bin/", { Answer::Yes } },
         { "folder entered", weekAnd([=](const std::string&, std::string& dir) {
              // Of the archive's own time: not newer.
              edited(dir + "note.txt", LocalTime(2022, 3, 4)), edited(dir + "sub/new.txt", earlier);
              WriteFile(dir + "sub/m", "m\n");
          }),
-            restored("3 files"),
+            restored("3 files (40 bytes)"),
             { { "note.txt", "archived note\n" }, { "sub/m", "m\n" },
                 { "sub/new.txt", "archived new\n" } } },
         { "folder where a file goes",
@@ -344,12 +346,12 @@ std::vector<ImportTest::Road> AllRoads()
         { "folder, file over two volumes, the longest header",
             crafted({ Crafted({ { "d", 3, 0, 0 }, { "./d/n.txt", 0, 4, 2 } }, 4),
                 Crafted({ { "./d/n.txt", 0, 8, 1, std::string(2555, 'c'), 2 } }) }),
-            restored("1 file"), { { "d/n.txt", "abc" } },
+            restored("1 file (3 bytes)"), { { "d/n.txt", "abc" } },
             "mkdir \"$6/d\" && printf abc > \"$6/d/n.txt\"" },
         { "the longest extended header",
             crafted(
                 { main + Header(Basic({ n }), { std::string(2600, 'e') }) + "xxx" + kArchiveEnd }),
-            restored("1 file"), { { n, "abc" } }, one },
+            restored("1 file (3 bytes)"), { { n, "abc" } }, one },
     };
     // Once asked for, the cancel stays: after it only a road refused before any poll.
     roads.push_back({ "cancelled", entries({ { n } }),
@@ -487,8 +489,9 @@ TEST_P(KilledPlacement, IsFinishedOrRolledBackByTheNextImport)
     if (!kill.next.empty())
         log.insert(log.end(),
             { "beep",
-                "iArchive Import|Archive restored successfully.||600 files restored into " + dir
-                    + "." });
+                "iArchive Import|Archive restored successfully.||600 files (7,690 bytes) restored "
+                "into "
+                    + dir + "." });
     EXPECT_EQ(Log(), log);
     const auto runs = history::ListRuns(store);
     // Recorded when it is done, inside the next import's run.

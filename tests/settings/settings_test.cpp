@@ -86,12 +86,13 @@ TEST_F(SettingsStoreTest, NoConnectionOutlivesItsOperation)
     EXPECT_EQ(OpenDescriptors(), before);
 }
 
-TEST_F(SettingsStoreTest, ApplyStoresWhatWasEditedAsTypedAndLeavesTheRestByteForByte)
+// The first Apply stores every value, each folder with its ending; later ones what was edited.
+TEST_F(SettingsStoreTest, ApplyStoresEverythingFirstThenWhatWasEditedAndLeavesTheRestByteForByte)
 {
     Fill("/srv/archive", { "/home/b/", "", "/home/a/" });
     ApplySettings(store, edited);
-    Entries stored = { { "ArcFolder", "/srv/archive" }, { "ArjFolder", "/opt/arj" },
-        { "DestinDir", "/tmp/vesko" }, { "DisksSpan", "yes" }, { "ExportArj", "weekly" },
+    Entries stored = { { "ArcFolder", "/srv/archive/" }, { "ArjFolder", "/opt/arj/" },
+        { "DestinDir", "/tmp/vesko/" }, { "DisksSpan", "yes" }, { "ExportArj", "weekly" },
         { "ImportArj", "restore" }, { "SourceDir0", "/home/b/" }, { "SourceDir2", "/home/a/" } };
     EXPECT_EQ(All(), stored);
     // The store and its folder are the person's alone, made by the first write.
