@@ -611,6 +611,9 @@ const Road kRoads[] = {
             for (const LeftOutFile& entry : run->report.notTaken)
                 kinds.push_back(entry.path.substr(t.src.size()) + " " + entry.reason);
             EXPECT_EQ(kinds, (Strings { "/link symbolic link", "/pipe FIFO", "/socket socket" }));
+            EXPECT_THAT(history::DetailLines(*run),
+                Contains(std::pair<std::string, std::string>(
+                    "Not taken:", "3 (links, special files, own folders)")));
         } },
     { "TwoStoresWritingTheSameNameAtOnce",
         [](R t) {
