@@ -13,7 +13,6 @@
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
 #include "settings/stored_settings.h"
-#include "storage/export_leftovers.h"
 #include "storage/settings_store.h"
 
 #include <chrono>
@@ -70,7 +69,7 @@ void RemoveTree(
     RemoveTreeFiles(ui, tempFolder);
     RemoveTreeFolders(ui, tempFolder);
     if (!FileSystem().FolderExists(tempFolder))
-        history::ForgetTempTree(store, run);
+        export_steps::ForgetTree(store, run);
 }
 
 // Offered after a verified archive, complete or not.

@@ -154,7 +154,16 @@ void RemoveTempMarker(const std::string& destination, std::int64_t run, Settings
     const std::string path = destination + kTempMarkerName;
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         Fail(path, "Cannot delete", errno);
-    history::ForgetTempTree(store, run);
+    ForgetTree(store, run);
+}
+
+void ForgetTree(SettingsStore& store, std::int64_t run)
+{
+    try {
+        history::ForgetTempTree(store, run);
+    } catch (const Error&) {
+        // Without its marker no tree matches the record: it only takes a row.
+    }
 }
 
 } // namespace vesko::export_steps

@@ -52,6 +52,9 @@ std::optional<std::int64_t> LeftByEndedRun(
 // Deletes the marker, when there is one, and forgets the run's record: the tree is the
 // person's from now on, or gone. Throws Error when it cannot.
 void RemoveTempMarker(const std::string& destination, std::int64_t run, SettingsStore& store);
+// Forgets the run's record of its tree, once the tree is gone; a store that cannot be
+// written keeps a row no marker matches any more, and the run goes on.
+void ForgetTree(SettingsStore& store, std::int64_t run);
 
 } // namespace export_steps
 } // namespace vesko

@@ -668,8 +668,11 @@ const Road kRoads[] = {
             t.Sources({ t.src });
             const pid_t child = ::fork();
             if (child == 0) {
+                // Once the archiver has written anything; a file renamed meanwhile is no error.
                 t.ui.cancelWhen = [&t] {
-                    if (t.ArchiveFolder().size() > 1)
+                    std::error_code error;
+                    const auto files = std::distance(fs::directory_iterator(t.arc, error), {});
+                    if (!error && files > 1)
                         ::raise(SIGKILL);
                     return false;
                 };
