@@ -63,6 +63,10 @@ int ShowRun(SettingsStore& store, std::int64_t id, std::ostream& out, std::ostre
         out << Padded(label, 17) << value << "\n";
     for (const LeftOutFile& f : run->report.leftOut)
         out << "  " << f.path << "  (" << f.reason << ")\n";
+    if (!run->report.notTaken.empty())
+        out << "Not taken:\n";
+    for (const LeftOutFile& e : run->report.notTaken)
+        out << "  " << e.path << "  (" << e.reason << ")\n";
     const std::vector<ArchivedFile> archived = history::ArchivedFiles(store, id);
     if (!archived.empty())
         out << "Archived files:\n";

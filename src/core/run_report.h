@@ -45,6 +45,7 @@ struct RunReport {
     {
     }
     RunKind kind;
+    std::int64_t id = 0; // the run's id in the history once it is recorded there
     TimePoint started;
     TimePoint ended;
     RunOutcome outcome = RunOutcome::Unfinished;
@@ -57,6 +58,9 @@ struct RunReport {
     std::optional<int> archiverStatus; // the archiver's exit status, when it ran and exited
     std::vector<ArchivedFile> archived; // export: every file in the verified archive
     std::vector<LeftOutFile> leftOut;
+    // export: what a source holds that is no file to back up (links, FIFOs, sockets,
+    // devices), the reason being its kind; told, but no failure
+    std::vector<LeftOutFile> notTaken;
     std::string message; // the closing box's text, for a failure or a refusal
 };
 

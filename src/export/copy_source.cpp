@@ -27,7 +27,13 @@ CopyEnd CopySource(
     if (!fs.FolderExists(source))
         return refuse(msg::kInvalidSourceTitle, msg::kInvalidSourceText);
 
-    const CopyEnd end = CopyChangedFiles(ui, request.tempFolder, source, request.cutOff, log);
+    const std::size_t skippedBefore = log.skippedFolders.size();
+    const CopyEnd end = CopyChangedFiles(
+        ui, request.tempFolder, source, request.cutOff, log, request.archiveFolder);
+    // Said once, as the walk steps around it: a person who backs up the home folder learns
+    // why the archives are not in the next archive.
+    for (std::size_t i = skippedBefore; i < log.skippedFolders.size(); ++i)
+        ui.ProgressStep(msg::SkippedFolderStep(log.skippedFolders[i]));
     if (end == CopyEnd::Done)
         PruneEmptyFolders(ui, request.tempFolder);
     return end;

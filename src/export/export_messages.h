@@ -28,6 +28,12 @@ inline std::string RemovingLeftTreeStep(const std::string& destination)
     return "Removing the temporary folder " + destination
         + " that an earlier export left when it failed or was stopped";
 }
+// A progress step, also a line on standard error: a folder of the program's own inside a
+// source is not backed up.
+inline std::string SkippedFolderStep(const LeftOutFile& folder)
+{
+    return "Not backing up " + folder.path + ", " + folder.reason + ", inside a source";
+}
 inline constexpr const char* kExportErrorTitle = "Export Error";
 inline constexpr const char* kCopyErrorText = "Copy Error!";
 inline constexpr const char* kExportCancelledTitle = "Export Cancelled";
@@ -79,6 +85,20 @@ inline std::string InvalidArchiveFolderText(const std::string& archiveDir, const
         + "temporary folder with everything in it, the archive included. Choose an archive "
         + "folder outside the temporary folder in the settings section.";
 }
+// The archive named elsewhere by its name's "..", or by a link.
+inline std::string ArchiveInSourceText(const std::string& archive, const std::string& source)
+{
+    return "The archive " + archive + " would be written into the source folder " + source + "."
+        + CR + CR + "Every later export would back it up again. Choose an archive "
+        + "name without \"..\" or an archive folder outside the sources.";
+}
+inline constexpr const char* kInvalidTempFolderTitle = "Invalid Temporary Folder";
+inline std::string DotTempFolderText(const std::string& temp)
+{
+    return "The temporary folder " + temp + " lies below a folder whose name begins with a "
+        + "dot, at the top of the file system." + CR + CR + "The archiver cannot take such "
+        + "paths. Choose another temporary folder in the settings section.";
+}
 inline constexpr const char* kCopyTrapTitle = "Error Copying Files";
 
 // The archive step.
@@ -102,10 +122,44 @@ inline std::string FileCount(std::size_t n)
 {
     return std::to_string(n) + (n == 1 ? " file" : " files");
 }
+// A missing source and a folder that could not be read are folders, not files.
+inline bool IsFolder(const LeftOutFile& entry)
+{
+    return entry.reason == kInvalidSourceText || entry.reason == kSourceDriveText
+        || entry.reason.starts_with("folder cannot be read");
+}
+inline std::string LeftOutCount(const std::vector<LeftOutFile>& leftOut)
+{
+    std::size_t folders = 0;
+    for (const LeftOutFile& entry : leftOut)
+        folders += IsFolder(entry) ? 1 : 0;
+    const std::size_t files = leftOut.size() - folders;
+    const std::string folderText
+        = std::to_string(folders) + (folders == 1 ? " folder" : " folders");
+    if (folders == 0)
+        return FileCount(files);
+    return files == 0 ? folderText : FileCount(files) + " and " + folderText;
+}
+// Links, special files and the program's own folders found in the sources, when there are.
+inline std::string NotTakenLine(const std::vector<LeftOutFile>& notTaken)
+{
+    if (notTaken.empty())
+        return {};
+    return std::string(2, CR) + std::to_string(notTaken.size())
+        + (notTaken.size() == 1 ? " entry" : " entries")
+        + " not taken (links, special files, the archive or temporary folder): the run "
+        + "history lists them.";
+}
+// The archive was verified, but its final name was taken while it was written.
+inline std::string NameTakenText(const std::string& kept, const std::string& why)
+{
+    return std::string(kArchiveFailedText) + CR + CR + why + CR + CR
+        + "The verified archive is kept as " + kept + ".";
+}
 inline constexpr const char* kIncompleteTitle = "Backup Incomplete";
 inline std::string IncompleteText(const std::vector<LeftOutFile>& leftOut)
 {
-    return std::string("The archive was written and verified, but ") + FileCount(leftOut.size())
+    return std::string("The archive was written and verified, but ") + LeftOutCount(leftOut)
         + " could not be backed up:" + CR + CR + LeftOutLines(leftOut, kLeftOutShown) + CR + CR
         + "The date of the last export was not recorded.";
 }
@@ -118,8 +172,7 @@ inline std::string IncompleteDetails(const std::vector<LeftOutFile>& leftOut)
 inline std::string NothingCopiedText(const std::vector<LeftOutFile>& leftOut)
 {
     return std::string(kCopyErrorText) + CR + CR + "Nothing could be backed up; "
-        + FileCount(leftOut.size()) + " could not be:" + CR + CR
-        + LeftOutLines(leftOut, kLeftOutShown);
+        + LeftOutCount(leftOut) + " could not be:" + CR + CR + LeftOutLines(leftOut, kLeftOutShown);
 }
 
 } // namespace vesko::export_messages

@@ -5,6 +5,7 @@
 #include "core/ui_services.h"
 #include "export/archiver_check.h"
 #include "export/export_messages.h"
+#include "export/path_checks.h"
 #include "export/temp_marker.h"
 #include "foldertree/copy_changed_files.h"
 #include "foldertree/remove_tree.h"
@@ -17,8 +18,6 @@
 #include "storage/settings_store.h"
 
 #include <chrono>
-#include <climits>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -34,29 +33,10 @@ namespace {
 // A created archive folder holds only the person's archives: nobody else may read them.
 constexpr mode_t kPrivateFolder = 0700;
 
-// The path with its links resolved as far as it exists, the rest appended as written: the
-// temporary folder does not exist yet when the archive folder is compared with it.
-std::string ResolvedPath(const std::string& path)
-{
-    std::string head = foldertree::NormalisedPath(path), tail;
-    while (!head.empty()) {
-        char resolved[PATH_MAX];
-        if (::realpath(head.c_str(), resolved) != nullptr)
-            return foldertree::NormalisedPath(resolved + tail);
-        const auto cut = head.find_last_of(paths::kSeparator);
-        if (cut == std::string::npos)
-            break;
-        tail = head.substr(cut) + tail;
-        head = head.substr(0, cut);
-    }
-    return foldertree::NormalisedPath(path);
-}
-
 // The cleanup deletes the temporary folder with everything in it.
 bool ArchiveFolderInTemp(const std::string& archiveDir, const std::string& temp)
 {
-    return foldertree::TempTree(temp).Holds(archiveDir)
-        || foldertree::TempTree(ResolvedPath(temp)).Holds(ResolvedPath(archiveDir));
+    return foldertree::SameOrHolds(temp, archiveDir);
 }
 
 // Any volume of an archive of that name: the archiver would update an old set instead of
@@ -83,23 +63,33 @@ RunOutcome Close(UiServices& ui, RunReport& report, RunOutcome outcome, const st
     return outcome;
 }
 
+// Removes the run's tree, its marker last; once it is gone its record goes too.
+void RemoveTree(
+    UiServices& ui, SettingsStore& store, const std::string& tempFolder, std::int64_t run)
+{
+    // Files first: a folder goes only when empty. Each reports its own failures.
+    RemoveTreeFiles(ui, tempFolder);
+    RemoveTreeFolders(ui, tempFolder);
+    if (!FileSystem().FolderExists(tempFolder))
+        export_steps::ForgetTree(store, run);
+}
+
 // Offered after a verified archive, complete or not.
-void OfferCleanup(UiServices& ui, const std::string& tempFolder)
+void OfferCleanup(
+    UiServices& ui, SettingsStore& store, const std::string& tempFolder, std::int64_t run)
 {
     ui.Beep();
     if (ui.MsgBox(msg::kCleanupQuestion, msg::kCleanupTitle, Icon::Question, Buttons::YesNo)
         == Answer::No) {
         // Kept at the person's word: the tree is theirs now, and the next export refuses
         // to start until it is gone, as the box says.
-        export_steps::RemoveTempMarker(tempFolder);
+        export_steps::RemoveTempMarker(tempFolder, run, store);
         ui.Beep();
         ui.MsgBox(msg::CleanupCancelledText(), msg::kCleanupCancelledTitle, Icon::Information);
         return;
     }
-    // Files first: a folder goes only when empty. Each reports its own failures, and the
-    // run says the cleanup is completed whatever they met.
-    RemoveTreeFiles(ui, tempFolder);
-    RemoveTreeFolders(ui, tempFolder);
+    // The run says the cleanup is completed whatever the removal met.
+    RemoveTree(ui, store, tempFolder, run);
     ui.Beep();
     ui.MsgBox(msg::kCleanupDoneText, "", Icon::None);
 }
@@ -144,6 +134,8 @@ private:
         if (ArchiveFolderInTemp(archiveDir, temp))
             return Close(ui_, report_, RunOutcome::Refused,
                 msg::InvalidArchiveFolderText(archiveDir, temp), msg::kInvalidArchiveFolderTitle);
+        if (const auto refused = export_steps::RefusedPaths(request_))
+            return Close(ui_, report_, RunOutcome::Refused, refused->text, refused->title);
         if (const auto refused = RefuseMissingArchiver(ui_, report_, request_.archiverFolder))
             return refused;
         const std::vector<std::string> existing
@@ -154,28 +146,32 @@ private:
         return std::nullopt;
     }
 
-    // A tree whose marker no run holds was left by an export that failed or was killed: it
-    // goes first, under the progress window. Then every export builds its tree from
-    // nothing in a folder of its own, made in one step that fails when anything is there:
-    // two runs can never share a tree, and the cleanup removes only what this run built.
+    // A tree an earlier run of this store provably left (failed or killed) goes first, under
+    // the progress window, with the work files its archiver left. Then every export builds
+    // its tree from nothing in a folder of its own, made in one step that fails when
+    // anything is there: two runs can never share a tree, and the cleanup removes only what
+    // this run built.
     std::optional<RunOutcome> MakeTempFolder()
     {
         const FileSystem fs;
         const std::string& temp = request_.tempFolder;
-        leftBehind_ = fs.FolderExists(temp) && export_steps::LeftByEndedRun(temp);
+        const std::optional<std::int64_t> leftBy = fs.FolderExists(temp)
+            ? export_steps::LeftByEndedRun(request_, store_, report_.id)
+            : std::nullopt;
+        leftBehind_ = leftBy.has_value();
         if (leftBehind_) {
             indicators_.Busy();
             indicators_.BeginProgress("Export");
             ui_.ProgressStep(msg::RemovingLeftTreeStep(temp));
             // Each tells what stopped it; what stays is refused below, for the person to see.
-            RemoveTreeFiles(ui_, temp);
-            RemoveTreeFolders(ui_, temp);
+            RemoveTree(ui_, store_, temp, *leftBy);
         }
         bool made = false;
         try {
+            RemoveEndedRunsWorkFiles(store_, report_.id);
             made = fs.MakeFreshDir(temp, kPrivateFolder);
             if (made)
-                marker_ = export_steps::TempMarker::Write(temp);
+                marker_ = export_steps::TempMarker::Write(temp, report_.id, store_);
         } catch (const std::exception& e) {
             // Without its marker the empty folder would stop every later run.
             if (made)
@@ -183,6 +179,7 @@ private:
             indicators_.Finish();
             report_.message = e.what();
             ShowTrap(ui_, msg::kCopyTrapTitle, e.what());
+            ui_.MsgBox(msg::kCopyErrorText, msg::kExportErrorTitle, Icon::Exclamation);
             return RunOutcome::Failed;
         }
         if (!made) {
@@ -207,6 +204,9 @@ private:
                 break;
         }
         report_.leftOut = log_.leftOut;
+        report_.notTaken = log_.notTaken;
+        report_.notTaken.insert(
+            report_.notTaken.end(), log_.skippedFolders.begin(), log_.skippedFolders.end());
         report_.files = log_.counters.copied;
         report_.bytes = log_.counters.bytes;
         if (end == CopyEnd::Cancelled)
@@ -238,8 +238,7 @@ private:
     // own), and no archiver is started.
     RunOutcome Cancelled()
     {
-        RemoveTreeFiles(ui_, request_.tempFolder);
-        RemoveTreeFolders(ui_, request_.tempFolder);
+        RemoveTree(ui_, store_, request_.tempFolder, report_.id);
         indicators_.Finish();
         report_.message = msg::kCopyCancelledText;
         ui_.Beep();
@@ -250,16 +249,23 @@ private:
     // Made by this run, and empty but for the marker.
     void RemoveOwnEmptyTree()
     {
-        export_steps::RemoveTempMarker(request_.tempFolder);
+        export_steps::RemoveTempMarker(request_.tempFolder, report_.id, store_);
         RemoveTreeFolders(ui_, request_.tempFolder);
     }
 
     RunOutcome ArchiveAndReport()
     {
         const FileSystem fs;
-        if (!fs.FolderExists(request_.archiveFolder))
-            fs.MakeDir(request_.archiveFolder, kPrivateFolder);
-        const ArchiveResult archived = ArchiveTempTree(ui_, request_, log_, report_);
+        try {
+            if (!fs.FolderExists(request_.archiveFolder))
+                fs.MakeDir(request_.archiveFolder, kPrivateFolder);
+        } catch (const std::exception& e) {
+            indicators_.Finish();
+            report_.message = e.what();
+            ShowTrap(ui_, msg::kCopyTrapTitle, e.what());
+            return RunOutcome::Failed;
+        }
+        const ArchiveResult archived = ArchiveTempTree(ui_, request_, log_, report_, store_);
         indicators_.Finish();
         if (archived.outcome != RunOutcome::Success) {
             ui_.MsgBox(msg::kArchiveErrorText, msg::kExportErrorTitle, Icon::Exclamation);
@@ -267,20 +273,31 @@ private:
         }
         if (!log_.leftOut.empty()) {
             // No date: the next export since the last one covers the same days again.
-            Close(ui_, report_, RunOutcome::Incomplete, msg::IncompleteText(log_.leftOut),
+            Close(ui_, report_, RunOutcome::Incomplete,
+                msg::IncompleteText(log_.leftOut) + msg::NotTakenLine(report_.notTaken),
                 msg::kIncompleteTitle, msg::IncompleteDetails(log_.leftOut));
-            OfferCleanup(ui_, request_.tempFolder);
+            OfferCleanup(ui_, store_, request_.tempFolder, report_.id);
             return RunOutcome::Incomplete;
         }
-        // LastExport first: should the second write fail, the older copy start only makes the
-        // next "since last" cover more.
-        RecordLastRun(store_, RunKind::Export, archived.archiverStarted);
-        SaveSetting(store_, kLastExportCopyStartKey, StoredDateText(copyBegan_));
+        try {
+            // LastExport first: should the second write fail, the older copy start only
+            // makes the next "since last" cover more.
+            RecordLastRun(store_, RunKind::Export, archived.archiverStarted);
+            SaveSetting(store_, kLastExportCopyStartKey, StoredDateText(copyBegan_));
+        } catch (const std::exception& e) {
+            // The archive is sound, but the next "since last" would not know it: no cleanup
+            // is offered, and the tree stays for a later run to remove.
+            report_.message = e.what();
+            ShowTrap(ui_, msg::kArchiveTrapTitle, e.what());
+            ui_.MsgBox(msg::kArchiveErrorText, msg::kExportErrorTitle, Icon::Exclamation);
+            return RunOutcome::Failed;
+        }
         ui_.Beep();
         ui_.MsgBox(std::string(msg::kSuccessText) + CR + CR
-                + CountsLine(report_.files, report_.bytes, "archived in", report_.archive),
+                + CountsLine(report_.files, report_.bytes, "archived in", report_.archive)
+                + msg::NotTakenLine(report_.notTaken),
             msg::kSuccessTitle, Icon::Information);
-        OfferCleanup(ui_, request_.tempFolder);
+        OfferCleanup(ui_, store_, request_.tempFolder, report_.id);
         return RunOutcome::Success;
     }
 

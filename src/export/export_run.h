@@ -33,7 +33,13 @@ struct ArchiveResult {
 // filling the report's archive, volumes, archiver status and archived files. Shows its own
 // failure boxes; whatever a failed or cancelled archiver left in the archive folder is
 // removed.
-ArchiveResult ArchiveTempTree(
-    UiServices& ui, const ExportRequest& request, const CopyLog& log, RunReport& report);
+// The archiver writes under a working name of the run's own, recorded in store with its work
+// files while it runs; only the verified archive is moved to the name asked for, never over
+// a file.
+ArchiveResult ArchiveTempTree(UiServices& ui, const ExportRequest& request, const CopyLog& log,
+    RunReport& report, SettingsStore& store);
+// Deletes the archiver work files and partial volumes that runs of store other than current
+// recorded and left (killed while the archiver ran), and nothing else. Throws Error.
+void RemoveEndedRunsWorkFiles(SettingsStore& store, std::int64_t current);
 
 } // namespace vesko

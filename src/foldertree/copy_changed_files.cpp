@@ -12,6 +12,7 @@
 
 #include <exception>
 #include <optional>
+#include <sys/stat.h>
 
 namespace vesko {
 
@@ -31,6 +32,8 @@ struct Copier {
     CopyLog& log;
     std::string root; // the source folder, without a trailing '/' but for "/"
     TimePoint cutOff;
+    std::string archiveFolder; // normalised; empty when none
+    std::string resolvedArchiveFolder;
     bool cancelled = false;
 
     void LeaveOut(const std::string& path, const std::string& reason)
@@ -46,6 +49,58 @@ struct Copier {
 std::string ChildPath(const std::string& folder, const std::string& name)
 {
     return (paths::EndsWithSeparator(folder) ? folder : folder + paths::kSeparator) + name;
+}
+
+// What an entry that is neither a file nor a folder is, as the history names it.
+std::string KindOf(const std::string& path)
+{
+    struct stat st { };
+    if (::lstat(path.c_str(), &st) != 0)
+        return "gone";
+    if (S_ISLNK(st.st_mode))
+        return "symbolic link";
+    if (S_ISFIFO(st.st_mode))
+        return "FIFO";
+    if (S_ISSOCK(st.st_mode))
+        return "socket";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return "device";
+    return "special file";
+}
+
+// The folder's links and special files, which its OpenFolder leaves out: told, not copied.
+void NoteNotTaken(Copier& walk, const std::string& path)
+{
+    std::vector<FolderEntry> entries;
+    try {
+        entries = walk.fs.ListFolder(path);
+    } catch (const Error&) {
+        return; // its files were read already; gone or unreadable since, nothing to tell
+    }
+    for (const FolderEntry& entry : entries) {
+        if (entry.kind != EntryKind::Link && entry.kind != EntryKind::Other)
+            continue;
+        const std::string child = ChildPath(path, entry.name);
+        walk.log.notTaken.push_back({ child, KindOf(child) });
+    }
+}
+
+// Which of the program's own folders a subfolder is, when it is one: it is not walked.
+std::string OwnFolder(const Copier& walk, const std::string& path)
+{
+    if (walk.temp.Is(path))
+        return "the temporary folder";
+    if (walk.archiveFolder.empty())
+        return {};
+    // Only a folder of the same last name is resolved: one lookup per level would slow the
+    // walk of a large tree.
+    const auto lastName = [](const std::string& p) { return p.substr(p.find_last_of('/') + 1); };
+    const std::string name = lastName(path);
+    if (path == walk.archiveFolder
+        || ((name == lastName(walk.archiveFolder) || name == lastName(walk.resolvedArchiveFolder))
+            && foldertree::ResolvedPath(path) == walk.resolvedArchiveFolder))
+        return "the archive folder";
+    return {};
 }
 
 // Why the archive could not hold the file's copy; empty when it can.
@@ -153,12 +208,15 @@ void AddFolderFiles(Copier& walk, const OpenFolder& folder, Mirror& mirror)
     for (std::size_t i = 0; i < folder.FileCount() && !walk.cancelled; ++i)
         CopyIfChanged(walk, folder, i, mirror);
     const std::string& path = folder.Path();
+    NoteNotTaken(walk, path);
     for (const std::string& name : folder.FolderNames()) {
         if (walk.cancelled)
             return;
         const std::string subPath = ChildPath(path, name);
-        if (walk.temp.Is(subPath))
+        if (const std::string own = OwnFolder(walk, subPath); !own.empty()) {
+            walk.log.skippedFolders.push_back({ subPath, own });
             continue;
+        }
         Mirror sub { &mirror, mirror.path + name + paths::kSeparator };
         std::optional<OpenFolder> open;
         try {
@@ -174,7 +232,7 @@ void AddFolderFiles(Copier& walk, const OpenFolder& folder, Mirror& mirror)
 } // namespace
 
 CopyEnd CopyChangedFiles(UiServices& ui, const std::string& tempFolder, const std::string& source,
-    TimePoint cutOff, CopyLog& log)
+    TimePoint cutOff, CopyLog& log, const std::string& archiveFolder)
 {
     try {
         const FileSystem fs;
@@ -187,7 +245,10 @@ CopyEnd CopyChangedFiles(UiServices& ui, const std::string& tempFolder, const st
         Mirror mirror { nullptr, temp.Text() + paths::RelativePath(rootPath) };
         if (!paths::EndsWithSeparator(mirror.path))
             mirror.path.push_back(paths::kSeparator);
-        Copier walk { fs, temp, ui, log, rootPath, cutOff };
+        const bool archive = !archiveFolder.empty();
+        Copier walk { fs, temp, ui, log, rootPath, cutOff,
+            archive ? foldertree::NormalisedPath(archiveFolder) : std::string(),
+            archive ? foldertree::ResolvedPath(archiveFolder) : std::string() };
         std::optional<OpenFolder> root;
         try {
             root.emplace(rootPath);

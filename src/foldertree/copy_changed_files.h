@@ -30,6 +30,11 @@ struct CopyCounters {
 struct CopyLog {
     std::vector<CopiedFile> copied;
     std::vector<LeftOutFile> leftOut;
+    // Links, FIFOs, sockets and devices, the reason being their kind: no file to back up.
+    std::vector<LeftOutFile> notTaken;
+    // The program's own folders found inside a source and not entered, the reason saying
+    // which they are.
+    std::vector<LeftOutFile> skippedFolders;
     CopyCounters counters;
 };
 
@@ -43,8 +48,10 @@ enum class CopyEnd {
 // below the temporary folder. A file that cannot be read or that the archiver cannot hold,
 // and a folder that cannot be read with everything below it, are left out into log.leftOut
 // and the walk goes on. What ends the walk (a copy that cannot be written) is shown by the
-// trap "Error Add Files".
+// trap "Error Add Files". The temporary folder and archiveFolder, found inside the source,
+// are not entered (an archive folder walked would put every earlier archive into the next)
+// and are told in log.skippedFolders.
 CopyEnd CopyChangedFiles(UiServices& ui, const std::string& tempFolder, const std::string& source,
-    TimePoint cutOff, CopyLog& log);
+    TimePoint cutOff, CopyLog& log, const std::string& archiveFolder = {});
 
 } // namespace vesko

@@ -2,7 +2,9 @@
 // temporary folder itself, which lets the next export start.
 #include "core/ui_services.h"
 #include "foldertree/remove_tree.h"
+#include "format/working_names.h"
 #include "platform/filesystem.h"
+#include "platform/path_rules.h"
 
 #include <exception>
 
@@ -30,6 +32,12 @@ void RemoveTreeFolders(UiServices& ui, const std::string& tempFolder)
         // A temporary folder that is gone is told as such, not as one that cannot be read.
         fs.GetFolder(tempFolder);
         RemoveSubFolders(OpenFolder(tempFolder));
+        // The run's marker goes last, once nothing else is left.
+        const std::string marker
+            = (paths::EndsWithSeparator(tempFolder) ? tempFolder : tempFolder + "/")
+            + kRunMarkerName;
+        if (fs.FileExists(marker))
+            fs.DeleteFile(marker);
         fs.RemoveDir(tempFolder);
     } catch (const std::exception& e) {
         ShowTrap(ui, "Error Folders Cleanup", e.what());

@@ -2,6 +2,9 @@
 
 #include "platform/path_rules.h"
 
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace vesko::foldertree {
@@ -16,6 +19,28 @@ std::string NormalisedPath(const std::string& path)
     if (out.size() > 1 && out.back() == paths::kSeparator)
         out.pop_back();
     return out;
+}
+
+std::string ResolvedPath(const std::string& path)
+{
+    std::string head = NormalisedPath(path), tail;
+    while (!head.empty()) {
+        char resolved[PATH_MAX];
+        // The rest may hold ".." (an Export Name "../x"): taken away by its words.
+        if (::realpath(head.c_str(), resolved) != nullptr)
+            return NormalisedPath(std::filesystem::path(resolved + tail).lexically_normal());
+        const auto cut = head.find_last_of(paths::kSeparator);
+        if (cut == std::string::npos)
+            break;
+        tail = head.substr(cut) + tail;
+        head = head.substr(0, cut);
+    }
+    return NormalisedPath(path);
+}
+
+bool SameOrHolds(const std::string& outer, const std::string& inner)
+{
+    return TempTree(outer).Holds(inner) || TempTree(ResolvedPath(outer)).Holds(ResolvedPath(inner));
 }
 
 TempTree::TempTree(const std::string& fieldText)

@@ -36,5 +36,10 @@ private:
 
 // A path without repeated '/' and without a trailing '/' ("/" stays "/").
 std::string NormalisedPath(const std::string& path);
+// The path normalised, with its links and ".." resolved as far as it exists and the rest
+// appended as written: a folder about to be made is compared as it will be.
+std::string ResolvedPath(const std::string& path);
+// True when outer is inner or holds it, both taken as written and as resolved.
+bool SameOrHolds(const std::string& outer, const std::string& inner);
 
 } // namespace vesko::foldertree

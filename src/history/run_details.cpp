@@ -73,6 +73,9 @@ std::vector<std::pair<std::string, std::string>> DetailLines(const RecordedRun& 
     if (isExport)
         lines.emplace_back("Archived:", Files(run.archivedCount));
     lines.emplace_back("Left out:", Files(r.leftOut.size()));
+    if (isExport && !r.notTaken.empty())
+        lines.emplace_back("Not taken:",
+            std::to_string(r.notTaken.size()) + " (links, special files, own folders)");
     return lines;
 }
 

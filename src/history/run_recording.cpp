@@ -46,6 +46,7 @@ RunOutcome RunAndRecord(UiServices& ui, SettingsStore& store, RunReport& report,
         if (!lock)
             return RefuseAsRunning(ui, store, report);
         recorded = history::BeginRun(store, report);
+        report.id = recorded;
         report.outcome = run(indicators);
     } catch (const std::exception& e) {
         indicators.Finish();

@@ -28,6 +28,9 @@ CREATE INDEX IF NOT EXISTS history_archived_by_path ON history_archived (path);
 CREATE TABLE IF NOT EXISTS history_left_out (
     run INTEGER NOT NULL, seq INTEGER NOT NULL, path BLOB NOT NULL, reason TEXT NOT NULL,
     PRIMARY KEY (run, seq)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS history_not_taken (
+    run INTEGER NOT NULL, seq INTEGER NOT NULL, path BLOB NOT NULL, kind TEXT NOT NULL,
+    PRIMARY KEY (run, seq)) WITHOUT ROWID;
 )sql";
 
 } // namespace

@@ -60,6 +60,7 @@ void DropOldRuns(Database& db)
              "AND a.run >= ?1)",
              "DELETE FROM history_archived WHERE run < ?1",
              "DELETE FROM history_left_out WHERE run < ?1",
+             "DELETE FROM history_not_taken WHERE run < ?1",
              "DELETE FROM history_volumes WHERE run < ?1",
              "DELETE FROM history_runs WHERE id < ?1",
          })
@@ -91,6 +92,15 @@ void WriteArchived(Database& db, std::int64_t id, const std::vector<ArchivedFile
             .Bind(5, Nanoseconds(file.modified))
             .Run();
     }
+}
+
+void WriteNotTaken(Database& db, std::int64_t id, const std::vector<LeftOutFile>& entries)
+{
+    Statement add(
+        db, "INSERT INTO history_not_taken (run, seq, path, kind) VALUES (?1, ?2, ?3, ?4)");
+    std::int64_t seq = 0;
+    for (const LeftOutFile& e : entries)
+        add.Bind(1, id).Bind(2, seq++).BindBytes(3, e.path).BindText(4, e.reason).Run();
 }
 
 } // namespace
@@ -155,6 +165,7 @@ void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report)
         for (const LeftOutFile& f : report.leftOut)
             leftOut.Bind(1, id).Bind(2, seq++).BindBytes(3, f.path).BindText(4, f.reason).Run();
 
+        WriteNotTaken(db, id, report.notTaken);
         WriteArchived(db, id, report.archived);
         transaction.Commit();
     } catch (const std::exception& e) {

@@ -83,6 +83,14 @@ std::optional<RecordedRun> ReadRun(SettingsStore& store, std::int64_t id)
     leftOut.Bind(1, id);
     while (leftOut.Step())
         run.report.leftOut.push_back({ leftOut.Bytes(0), leftOut.Bytes(1) });
+    // Added after the first release: a history written before has no such table.
+    if (db->HasTable("history_not_taken")) {
+        Statement notTaken(
+            *db, "SELECT path, kind FROM history_not_taken WHERE run = ?1 ORDER BY seq");
+        notTaken.Bind(1, id);
+        while (notTaken.Step())
+            run.report.notTaken.push_back({ notTaken.Bytes(0), notTaken.Bytes(1) });
+    }
     Statement count(*db, "SELECT count(*) FROM history_archived WHERE run = ?1");
     if (count.Bind(1, id).Step())
         run.archivedCount = Count(count.Int(0));

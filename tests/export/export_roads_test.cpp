@@ -3,10 +3,12 @@
 // archive of every changed file counts as done.
 #include "export/export_run.h"
 #include "export/temp_marker.h"
+#include "foldertree/remove_tree.h"
 #include "history/run_details.h"
 #include "platform/dates.h"
 #include "platform/path_rules.h"
 #include "settings/stored_settings.h"
+#include "storage/database.h"
 #include "storage/run_history.h"
 #include "storage/run_records.h"
 #include "storage/settings_store.h"
@@ -15,12 +17,19 @@
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
 #include <optional>
+#include <regex>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace vesko::test {
 namespace {
@@ -79,6 +88,7 @@ struct Road {
     // run failed or was refused.
     Strings told = {};
     std::function<void(R)> check = {}; // what else the road leaves
+    bool archiveKept = false; // a verified archive stays although the run failed
 };
 
 void PrintTo(const Road& road, std::ostream* os)
@@ -156,6 +166,32 @@ public:
         }
     }
     Strings ArchiveFolder() { return fs::exists(arc) ? ListFilesBelow(arc) : Strings {}; }
+    // An export whose archiver fails: its tree stays, marked and recorded, as a killed run's
+    // would.
+    void LeaveTree()
+    {
+        WriteScript(root / "failing/arj", "exit 2");
+        One();
+        settings.archiverFolder = root / "failing/";
+        EXPECT_EQ(Export(), RunOutcome::Failed);
+        settings.archiverFolder = arj;
+        EXPECT_TRUE(fs::exists(temp + ".vesko-backup-run"));
+    }
+    // Whether an archiver writing into the archive folder is still running.
+    bool ArchiverRunning()
+    {
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            const std::string pid = entry.path().filename();
+            if (pid.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::ifstream cmdline(entry.path() / "cmdline");
+            const std::string text { std::istreambuf_iterator<char>(cmdline), {} };
+            if (text.find(arc) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+    RunOutcome LastRunOf(SettingsStore& s) { return history::ListRuns(s).front().report.outcome; }
 
     TempDir root;
     ScopedEnv config { "XDG_CONFIG_HOME", root / "config" };
@@ -169,6 +205,12 @@ public:
     bool span = false;
     std::string skip;
     std::unique_ptr<export_steps::TempMarker> held; // as a run still going holds it
+    std::optional<ScopedEnv> home;
+    // A second settings store exporting at the same time.
+    SettingsStore otherStore { root / "other-config/settings.sqlite" };
+    RecordingUi otherUi;
+    RunReport otherReport { RunKind::Export };
+    std::jthread otherRun;
 };
 
 TEST_P(ExportRoads, EndsInItsOwnOutcome)
@@ -214,7 +256,9 @@ TEST_P(ExportRoads, EndsInItsOwnOutcome)
         EXPECT_EQ(ui.ProgressBegins(), progressBegins + 1);
         EXPECT_GT(ui.BusyChanges().size(), busyChanges) << "no busy pointer";
     } else {
-        EXPECT_EQ(ArchiveFolder(), arcBefore) << "the archive folder as it was";
+        if (!road.archiveKept) {
+            EXPECT_EQ(ArchiveFolder(), arcBefore) << "the archive folder as it was";
+        }
     }
     // Only a complete archive records its date, and the start of the copy before it: the
     // next "since last" run covers the same days again.
@@ -316,9 +360,12 @@ const Road kRoads[] = {
         },
         Success, { kDone, kCleanup, kCleanupDone }, {},
         [](R t) {
-            // Without spanning no volume size; then the test of the archive, across volumes.
-            const std::string arj = t.root / "arj $(x)/arj\n", archive = t.Archive() + "\n";
-            EXPECT_EQ(ReadFile(t.root / "args"),
+            // Without spanning no volume size; then the test of the archive, across volumes,
+            // under the run's own working name, before it takes the archive's.
+            const std::string arj = t.root / "arj $(x)/arj\n";
+            const std::string archive = t.arc + "backup.vesko-partial-N.arj\n";
+            EXPECT_EQ(std::regex_replace(ReadFile(t.root / "args"),
+                          std::regex("partial-[0-9a-f]{8}\\.arj"), "partial-N.arj"),
                 arj + "a\n-r\n-y\n-x" + t.temp + ".vesko-backup-run\n" + archive + t.temp + "*\n"
                     + arj + "t\n-v\n-y\n-i\n" + archive);
             EXPECT_THAT(t.ui.Steps(), Contains("Verifying archive"));
@@ -350,7 +397,7 @@ const Road kRoads[] = {
             return Strings {};
         },
         Failed, { kDrive, kDrive, "Export Error" },
-        { "Source drive doesn't exist!", "Copy Error!\r\rNothing could be backed up; 2 files",
+        { "Source drive doesn't exist!", "Copy Error!\r\rNothing could be backed up; 2 folders",
             "/media/nobody/GONE/b: Source drive doesn't exist!" },
         [](R t) { EXPECT_FALSE(fs::exists(t.temp)); } },
     { "ArchiveFolderOnAMissingDrive",
@@ -379,8 +426,7 @@ const Road kRoads[] = {
             // An archive that passes its own test but lost files after it was written: as many
             // as the box names.
             WriteScript(t.root / "arj/arj",
-                "/usr/bin/arj \"$@\" || exit\n[ \"$1\" != a ] || /usr/bin/arj d -y '" + t.arc
-                    + "backup.arj' 'b*'");
+                "/usr/bin/arj \"$@\" || exit\n[ \"$1\" != a ] || /usr/bin/arj d -y \"$5\" 'b*'");
             return t.OneWith(t.arj, t.root / "arj/");
         },
         Failed, { "Archive Failed", kQuietError },
@@ -390,7 +436,10 @@ const Road kRoads[] = {
         [](R t) {
             t.Put(t.src + "/big", RandomBytes(20 << 20, 5));
             WriteFile(t.arc + "notes.txt", "the person's own");
-            t.ui.cancelWhen = [&t] { return fs::exists(t.arc + "backup.a01"); };
+            t.ui.cancelWhen = [&t] {
+                return std::ranges::any_of(
+                    t.ArchiveFolder(), [](const std::string& f) { return f.ends_with(".a01"); });
+            };
             t.span = true;
             t.Sources({ t.src });
             return Strings {};
@@ -452,7 +501,8 @@ const Road kRoads[] = {
             return kept;
         },
         Incomplete, { "Invalid Source Folder", kIncomplete, kCleanup, kCleanupDone },
-        { "/src/sub: folder cannot be read, everything below it left out: Not a directory",
+        { "but 2 folders could not be backed up",
+            "/src/sub: folder cannot be read, everything below it left out: Not a directory",
             "/no such folder: Source folder doesn't exist." } },
     { "PathsTooLongForTheArchiver",
         [](R t) {
@@ -481,6 +531,206 @@ const Road kRoads[] = {
         { "12 files could not be backed up", "huge19: 4 GiB or larger", "\u2026 and 2 more",
             "huge21: 4 GiB or larger", "can hold\r/" },
         [](R t) { EXPECT_THAT(t.ui.Boxes()[0].text, Not(HasSubstr("huge2"))); } },
+    { "ForgedMarkerInAFolderOfThePersons",
+        [](R t) {
+            t.temp = t.root / "documents/";
+            t.Put(t.temp + "letter.txt", "the person's\n");
+            WriteFile(t.temp + ".vesko-backup-run",
+                "vesko-backup export run\nrun 1\ntoken 0123456789abcdef0123456789abcdef\n");
+            return t.One();
+        },
+        Refused, { kTempExists }, {}, [](R t) { EXPECT_TRUE(fs::exists(t.temp + "letter.txt")); } },
+    { "MarkerOfAnEarlierRunRestoredIntoAnotherFolder",
+        [](R t) {
+            t.LeaveTree();
+            const std::string documents = t.root / "documents/";
+            t.Put(documents + "letter.txt", "the person's\n");
+            fs::copy_file(t.temp + ".vesko-backup-run", documents + ".vesko-backup-run");
+            t.temp = documents;
+            return t.One();
+        },
+        Refused, { kTempExists }, {}, [](R t) { EXPECT_TRUE(fs::exists(t.temp + "letter.txt")); } },
+    { "TreeLeftByAnEarlierRunThatIsNowTheHomeFolder",
+        [](R t) {
+            t.LeaveTree();
+            t.home.emplace("HOME", t.temp);
+            return Strings {};
+        },
+        Refused, { kTempExists }, {},
+        [](R t) { EXPECT_TRUE(fs::exists(t.Mirror(t.src + "/a.txt"))); } },
+    { "TreeLeftByAnEarlierRunThatIsNowASource",
+        [](R t) {
+            t.LeaveTree();
+            t.Sources({ t.src, t.temp });
+            return Strings {};
+        },
+        Refused, { kTempExists }, {},
+        [](R t) { EXPECT_TRUE(fs::exists(t.Mirror(t.src + "/a.txt"))); } },
+    { "TreeOfARunKilledDuringItsCleanup",
+        [](R t) {
+            t.LeaveTree();
+            // Killed once the files were gone and before the folders went.
+            RemoveTreeFiles(t.ui, t.temp);
+            return Strings { t.src + "/a.txt" };
+        },
+        Success, { kDone, kCleanup, kCleanupDone }, {},
+        [](R t) {
+            EXPECT_THAT(t.ui.Steps(), Contains(HasSubstr("that an earlier export left")));
+        } },
+    { "ArchiveNameLeadingIntoTheTemporaryFolder",
+        [](R t) { return t.OneWith(t.name, "../work/temp/night"); }, Refused,
+        { "Invalid Archive Folder" }, { "/work/temp/night.arj is the temporary folder" } },
+    { "TemporaryFolderBelowAFolderNamedWithADot",
+        [](R t) { return t.OneWith(t.temp, "/.vesko-dot-road/temp/"); }, Refused,
+        { "Invalid Temporary Folder" }, { "/.vesko-dot-road/temp/ lies below a folder" },
+        [](R) { EXPECT_FALSE(fs::exists("/.vesko-dot-road")); } },
+    { "ArchiveFolderInsideASourceOverThreeExports",
+        [](R t) {
+            t.arc = t.src + "/Backups/";
+            const std::string file = t.Put(t.src + "/data.bin", RandomBytes(200'000, 3));
+            for (const char* name : { "night1", "night2", "night3" }) {
+                t.name = name;
+                t.Sources({ t.src });
+                if (t.name != "night3") {
+                    EXPECT_EQ(t.Export(), Success);
+                }
+            }
+            return Strings { file };
+        },
+        Success, { kDone, kCleanup, kCleanupDone }, { "1 entry not taken" },
+        [](R t) {
+            const auto size = [&t](const char* name) { return fs::file_size(t.arc + name); };
+            EXPECT_EQ(size("night3.arj"), size("night1.arj")) << "no archive in the next";
+            EXPECT_EQ(std::ranges::count_if(
+                          t.ui.Steps(), [](auto& s) { return s.starts_with("Not backing up"); }),
+                2)
+                << "said once a run, the first having made the folder";
+            const auto run = history::ReadRun(t.store, history::ListRuns(t.store).front().id);
+            ASSERT_EQ(run->report.notTaken.size(), 1u);
+            EXPECT_EQ(run->report.notTaken[0].reason, "the archive folder");
+        } },
+    { "LinksFifosAndSocketsInASource",
+        [](R t) {
+            const Strings files = t.One();
+            fs::create_symlink(t.root / "nowhere", t.src + "/link");
+            EXPECT_EQ(::mkfifo((t.src + "/pipe").c_str(), 0600), 0);
+            sockaddr_un address {};
+            address.sun_family = AF_UNIX;
+            const std::string socketPath = t.src + "/socket";
+            socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            ::close(fd);
+            return files;
+        },
+        Success, { kDone, kCleanup, kCleanupDone }, { "3 entries not taken" },
+        [](R t) {
+            const auto run = history::ReadRun(t.store, history::ListRuns(t.store).front().id);
+            Strings kinds;
+            for (const LeftOutFile& entry : run->report.notTaken)
+                kinds.push_back(entry.path.substr(t.src.size()) + " " + entry.reason);
+            EXPECT_EQ(kinds, (Strings { "/link symbolic link", "/pipe FIFO", "/socket socket" }));
+            EXPECT_THAT(history::DetailLines(*run),
+                Contains(std::pair<std::string, std::string>(
+                    "Not taken:", "3 (links, special files, own folders)")));
+        } },
+    { "TwoStoresWritingTheSameNameAtOnce",
+        [](R t) {
+            const Strings files = t.One();
+            // The other store's archiver starts once this run's archive has its name: the
+            // name was free when both runs began.
+            WriteScript(t.root / "late/arj",
+                "[ \"$1\" != a ] || for i in $(seq 400); do [ -e '" + t.Archive()
+                    + "' ] && break; sleep 0.05; done\nexec /usr/bin/arj \"$@\"");
+            vesko::Settings other = t.settings;
+            other.tempFolder = t.root / "work/other temp/";
+            other.archiverFolder = t.root / "late/";
+            ApplySettings(t.otherStore, other);
+            t.Put(t.other + "/b.txt", "the other store's\n");
+            other.sources = { t.other };
+            t.otherRun = std::jthread([&t, other] {
+                t.otherReport = RunExport(MakeExportRequest(other, t.day), t.otherUi, t.otherStore);
+            });
+            return files;
+        },
+        Success, { kDone, kCleanup, kCleanupDone }, {},
+        [](R t) {
+            t.otherRun.join();
+            EXPECT_EQ(t.otherReport.outcome, Failed);
+            EXPECT_THAT(t.otherReport.message, HasSubstr("name was taken"));
+            EXPECT_THAT(t.otherReport.message, HasSubstr("kept as " + t.otherReport.archive));
+            EXPECT_TRUE(fs::exists(t.otherReport.archive)) << "the other verified archive kept";
+            EXPECT_NE(t.otherReport.archive, t.Archive());
+            // Then unforced: whichever comes second fails or is refused, never both succeed.
+            for (const char* name : { "round1", "round2", "round3" }) {
+                SCOPED_TRACE(name);
+                vesko::Settings mine = t.settings, theirs = t.settings;
+                mine.exportName = theirs.exportName = name;
+                theirs.tempFolder = t.root / "work/other temp/";
+                RecordingUi myUi, theirUi;
+                RunOutcome first = Unfinished, second = Unfinished;
+                {
+                    std::jthread other([&] {
+                        second = RunExport(MakeExportRequest(theirs, t.day), theirUi, t.otherStore)
+                                     .outcome;
+                    });
+                    first = RunExport(MakeExportRequest(mine, t.day), myUi, t.store).outcome;
+                }
+                EXPECT_EQ((first == Success) + (second == Success), 1) << ::testing::PrintToString(
+                    myUi.Log()) << ::testing::PrintToString(theirUi.Log());
+            }
+        } },
+    { "KilledWhileArchiving",
+        [](R t) {
+            WriteFile(t.arc + "ARJTEMP.$01", "someone else's");
+            const std::string file = t.Put(t.src + "/big", RandomBytes(20 << 20, 5));
+            t.Sources({ t.src });
+            const pid_t child = ::fork();
+            if (child == 0) {
+                // Once the archiver has written anything; a file renamed meanwhile is no error.
+                t.ui.cancelWhen = [&t] {
+                    std::error_code error;
+                    const auto files = std::distance(fs::directory_iterator(t.arc, error), {});
+                    if (!error && files > 1)
+                        ::raise(SIGKILL);
+                    return false;
+                };
+                t.Export();
+                ::_exit(3);
+            }
+            int status = 0;
+            EXPECT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFSIGNALED(status)) << "killed while the archiver ran";
+            for (int i = 0; i < 50 && t.ArchiverRunning(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            EXPECT_FALSE(t.ArchiverRunning()) << "the archiver outlived the run";
+            EXPECT_GT(t.ArchiveFolder().size(), 1u) << "a partial archive left";
+            return Strings { file };
+        },
+        Success, { kDone, kCleanup, kCleanupDone }, {},
+        [](R t) {
+            EXPECT_EQ(t.ArchiveFolder(), (Strings { "ARJTEMP.$01", "backup.arj" }));
+            EXPECT_THAT(t.ui.Steps(), Contains(HasSubstr("that an earlier export left")));
+        } },
+    { "StoreRefusingTheDateOfTheExport",
+        [](R t) {
+            const Strings files = t.One();
+            storage::Database::OpenForWrite(t.store.Path())
+                .Exec("CREATE TRIGGER refuse BEFORE INSERT ON settings WHEN NEW.key = "
+                      "'LastExport' BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
+            return files;
+        },
+        Failed, { "Archive Error", kQuietError }, { "refused by the test", "Archive Error!" },
+        [](R t) { EXPECT_TRUE(fs::exists(t.Archive())) << "the verified archive kept"; }, true },
+    { "TemporaryFolderWhoseParentIsMissing",
+        [](R t) { return t.OneWith(t.temp, t.root / "missing/temp/"); }, Failed,
+        { "Error Copying Files", kQuietError }, { "Copy Error!" } },
+    { "ArchiveFolderThatCannotBeMade",
+        [](R t) {
+            t.Put(t.root / "plain", "a file\n");
+            return t.OneWith(t.arc, t.root / "plain/archive/");
+        },
+        Failed, { "Error Copying Files" }, {} },
 };
 
 INSTANTIATE_TEST_SUITE_P(Roads, ExportRoads, ::testing::ValuesIn(kRoads),
