@@ -1,5 +1,8 @@
 #include "export/export_run.h"
 
+#include "care/care_settings.h"
+#include "care/retention.h"
+#include "care/space_check.h"
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
 #include "export/export_messages.h"
@@ -18,6 +21,7 @@
 #include <climits>
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -147,7 +151,7 @@ private:
         if (!existing.empty())
             return Close(ui_, report_, RunOutcome::Refused, msg::ArchiveExistsText(existing),
                 msg::kArchiveExistsTitle);
-        return std::nullopt;
+        return RefuseWithoutSpace(ui_, request_, report_);
     }
 
     // A tree whose marker no run holds was left by an export that failed or was killed: it
@@ -272,10 +276,22 @@ private:
         // next "since last" cover more.
         RecordLastRun(store_, RunKind::Export, archived.archiverStarted);
         SaveSetting(store_, kLastExportCopyStartKey, StoredDateText(copyBegan_));
+        RemoveOldChainsAfterSuccess();
         ui_.Beep();
         ui_.MsgBox(msg::kSuccessText, msg::kSuccessTitle, Icon::Information);
         OfferCleanup(ui_, request_.tempFolder);
         return RunOutcome::Success;
+    }
+
+    // Only a verified, complete archive lets older chains go. Whatever stops the removal is
+    // said and leaves the run a success: the new archive is written.
+    void RemoveOldChainsAfterSuccess()
+    {
+        try {
+            RemoveOldChains(store_, LoadCareSettings(store_).keepChains, report_.full, std::cerr);
+        } catch (const std::exception& e) {
+            std::cerr << "Old archives not removed: " << e.what() << "\n";
+        }
     }
 
     const ExportRequest& request_;
