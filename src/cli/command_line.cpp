@@ -1,5 +1,8 @@
 #include "cli/command_line.h"
 
+#include "care/care_settings.h"
+#include "care/chains.h"
+#include "cli/check_command.h"
 #include "cli/cli_options.h"
 #include "cli/cli_ui.h"
 #include "cli/history_command.h"
@@ -42,11 +45,17 @@ int UsageError(const std::string& reason)
 // The cut-off day as the date field holds it. "last" is the day on which the copy phase of
 // the last successful export began, whole, so nothing modified during that day is missed;
 // LastExport stands in for a store written before that instant was recorded. False when
-// no export is recorded.
-bool CutOffDay(SettingsStore& store, const std::string& since, std::string& day)
+// no export is recorded. With fullEvery days set, "last" is the day before every file when the
+// last full export began that many days before now or longer ago.
+bool CutOffDay(
+    SettingsStore& store, const std::string& since, int fullEvery, TimePoint now, std::string& day)
 {
     if (since != "last") {
         day = since;
+        return true;
+    }
+    if (history::FullExportDue(store, fullEvery, now)) {
+        day = kEverythingDay;
         return true;
     }
     TimePoint last;
@@ -61,7 +70,10 @@ int RunExportCommand(const cli::CliOptions& options, const Settings& settings, c
     SettingsStore& store, TimePoint start)
 {
     std::string day = DateFieldText(start);
-    if (options.since && !CutOffDay(store, *options.since, day))
+    const CareSettings care = LoadCareSettings(store);
+    if (options.since
+        && !CutOffDay(
+            store, *options.since, options.fullEvery.value_or(care.fullEveryDays), start, day))
         return UsageError("--since last: no export has been recorded yet");
     Settings forRun = settings;
     if (options.name) {
@@ -69,7 +81,9 @@ int RunExportCommand(const cli::CliOptions& options, const Settings& settings, c
         if (!cli::ExpandNamePattern(*options.name, start, forRun.exportName, error))
             return UsageError(error);
     }
-    return ExitStatus(RunExport(MakeExportRequest(forRun, day), ui, store).outcome);
+    ExportRequest request = MakeExportRequest(forRun, day);
+    request.keepChains = options.keepChains;
+    return ExitStatus(RunExport(request, ui, store).outcome);
 }
 
 int RunImportCommand(
@@ -134,6 +148,10 @@ int RunCommandLine(int argc, char** argv)
     case cli::CliOptions::Command::History: {
         SettingsStore store;
         return cli::ShowHistory(store, options, std::cout, std::cerr);
+    }
+    case cli::CliOptions::Command::Check: {
+        SettingsStore store;
+        return cli::CheckArchives(store, options, std::cout, std::cerr);
     }
     case cli::CliOptions::Command::Export:
     case cli::CliOptions::Command::Import:

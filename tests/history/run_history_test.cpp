@@ -94,7 +94,7 @@ TEST_F(RunHistory, ShowsEveryFieldOfEachRun)
             + at
             + "  import  refused             1      1 byte  -\n"
               "    1  "
-            + at + "  export  incomplete          2      4.7 GB  /arc/nightly.arj\n#0");
+            + at + "  export  incomplete          2      4.7 GB  /arc/nightly.arj  (incremental)\n#0");
     EXPECT_EQ(Show({ "--find", "first\xff" }),
         at + "  run 1  /arc/nightly.arj  only in the first\xff  (1023 bytes, modified " + at
             + ")\n#0");
