@@ -288,7 +288,8 @@ private:
     void RemoveOldChainsAfterSuccess()
     {
         try {
-            RemoveOldChains(store_, LoadCareSettings(store_).keepChains, report_.full, std::cerr);
+            const int keep = request_.keepChains.value_or(LoadCareSettings(store_).keepChains);
+            RemoveOldChains(store_, keep, report_.full, std::cerr);
         } catch (const std::exception& e) {
             std::cerr << "Old archives not removed: " << e.what() << "\n";
         }
