@@ -84,4 +84,23 @@ bool FullExportDue(SettingsStore& store, int days, TimePoint now)
     return Instant(*last.OptionalInt(0)) + std::chrono::days(days) <= now;
 }
 
+std::set<std::int64_t> RemovedRuns(SettingsStore& store)
+{
+    std::set<std::int64_t> removed;
+    std::optional<storage::Database> db = OpenCareForRead(store);
+    if (!db || !db->HasTable("history_removed"))
+        return removed;
+    Statement rows(*db, "SELECT run FROM history_removed");
+    while (rows.Step())
+        removed.insert(rows.Int(0));
+    return removed;
+}
+
+std::string KindText(const RunReport& report)
+{
+    if (report.kind != RunKind::Export)
+        return KindName(report.kind);
+    return report.full ? "full export" : "incremental export";
+}
+
 } // namespace vesko::history

@@ -4,6 +4,7 @@
 #include "platform/dates.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,15 @@ std::vector<std::vector<KnownArchive>> Chains(const std::vector<KnownArchive>& a
 // True when an export since the last one should back up everything instead: days is set and
 // no successful full export began within that many days before now. Throws Error.
 bool FullExportDue(SettingsStore& store, int days, TimePoint now);
+
+// The runs whose archive the retention removed. Throws Error.
+std::set<std::int64_t> RemovedRuns(SettingsStore& store);
+
+// A run's kind as the history lists show it: an export says whether it was full or
+// incremental ("full export", "incremental export"), an import is "import".
+std::string KindText(const RunReport& report);
+// Said after the path of an archive the retention removed.
+inline constexpr const char* kRemovedMark = " (removed)";
 
 } // namespace history
 } // namespace vesko

@@ -31,16 +31,6 @@ std::string OrDash(const std::string& text)
     return text.empty() ? "-" : text;
 }
 
-// An export backs up everything or what changed since a day; its archive may be gone to the
-// retention since.
-std::string ExportMark(const history::RecordedRun& run, const std::set<std::int64_t>& removed)
-{
-    if (run.report.kind != RunKind::Export)
-        return {};
-    return std::string(run.report.full ? "  (full" : "  (incremental")
-        + (removed.count(run.id) != 0 ? ", removed)" : ")");
-}
-
 int ListRuns(SettingsStore& store, bool all, std::ostream& out, std::ostream& err)
 {
     const std::vector<history::RecordedRun> runs = history::ListRuns(store);
@@ -49,19 +39,17 @@ int ListRuns(SettingsStore& store, bool all, std::ostream& out, std::ostream& er
         return 1;
     }
     const std::size_t shown = all ? runs.size() : std::min(runs.size(), kShownRuns);
-    std::set<std::int64_t> removed;
-    for (const history::KnownArchive& archive : history::KnownArchives(store))
-        if (archive.removed)
-            removed.insert(archive.run);
-    out << "  RUN  STARTED              KIND    OUTCOME         FILES        SIZE  ARCHIVE\n";
+    const std::set<std::int64_t> removed = history::RemovedRuns(store);
+    out << "  RUN  STARTED              KIND" << std::string(16, ' ')
+        << "OUTCOME         FILES        SIZE  ARCHIVE\n";
     for (std::size_t i = 0; i < shown; ++i) {
         const RunReport& r = runs[i].report;
         out << Padded(std::to_string(runs[i].id), 5, true) << "  " << StoredDateText(r.started)
-            << "  " << Padded(history::KindName(r.kind), 6) << "  "
+            << "  " << Padded(history::KindText(r), 18) << "  "
             << Padded(history::OutcomeName(r.outcome), 10) << "  "
             << Padded(std::to_string(r.files), 9, true) << "  "
             << Padded(history::SizeText(r.bytes), 10, true) << "  " << OrDash(r.archive)
-            << ExportMark(runs[i], removed) << "\n";
+            << (removed.count(runs[i].id) != 0 ? history::kRemovedMark : "") << "\n";
     }
     if (shown < runs.size())
         err << shown << " of " << runs.size()
