@@ -33,7 +33,6 @@ CareSettings LoadCareSettings(SettingsStore& store)
     CareSettings care;
     care.fullEveryDays = StoredCount(store, kFullEveryKey);
     care.keepChains = StoredCount(store, kKeepChainsKey);
-    care.checkAfterNightly = StoredSetting(store, kCheckAfterNightlyKey) == "1";
     return care;
 }
 
@@ -41,7 +40,6 @@ void SaveCareSettings(SettingsStore& store, const CareSettings& care)
 {
     SaveSetting(store, kFullEveryKey, std::to_string(care.fullEveryDays));
     SaveSetting(store, kKeepChainsKey, std::to_string(care.keepChains));
-    SaveSetting(store, kCheckAfterNightlyKey, care.checkAfterNightly ? "1" : "0");
 }
 
 } // namespace vesko

@@ -7,15 +7,13 @@ namespace vesko {
 class SettingsStore;
 
 // The settings of the archives' care, stored beside the others. 0 means "not set": no full
-// export forced, every chain kept, no check after the nightly run.
+// export forced, every chain kept.
 inline constexpr const char* kFullEveryKey = "FullEvery"; // days
 inline constexpr const char* kKeepChainsKey = "KeepChains"; // chains
-inline constexpr const char* kCheckAfterNightlyKey = "CheckAfterNightly"; // 1: on
 
 struct CareSettings {
     int fullEveryDays = 0;
     int keepChains = 0;
-    bool checkAfterNightly = false;
 
     bool operator==(const CareSettings&) const = default;
 };

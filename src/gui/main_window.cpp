@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include "care/full_rhythm.h"
 #include "export/export_run.h"
 #include "gui/date_field.h"
 #include "gui/export_tab.h"
@@ -238,7 +239,9 @@ void MainWindow::ExportClicked()
     Run([this] {
         const std::string day
             = exportTab_->cutOffEdit->date().toString(QStringLiteral("MM-dd-yyyy")).toStdString();
-        RunExport(MakeExportRequest(SettingsForRun(), day), ui_, store_);
+        RunExport(MakeExportRequest(SettingsForRun(),
+                      WindowCutOffDay(store_, day, std::chrono::system_clock::now())),
+            ui_, store_);
         ShowLastRunDates();
     });
 }
