@@ -1,6 +1,7 @@
 // The window's export since the last one turns full once the stored FullEvery days have
 // passed since the last full export began; any other day stays as the person set it.
 #include "care/care_settings.h"
+#include "care/chains.h"
 #include "care/full_rhythm.h"
 #include "core/requests.h"
 #include "settings/stored_settings.h"
@@ -45,6 +46,31 @@ TEST(FullRhythm, WindowDayTurnsFullWhenDue)
             SaveCareSettings(store, { row.fullEvery, 0 });
         EXPECT_EQ(WindowCutOffDay(store, row.day, row.now), row.expected);
     }
+}
+
+// Only a successful full export starts a chain: an incomplete one left out files that an older
+// archive may hold.
+TEST(FullRhythm, ChainsStartAtSuccessfulFullExports)
+{
+    using A = history::KnownArchive;
+    const auto archive = [](std::int64_t run, bool full, RunOutcome outcome) {
+        A a;
+        a.run = run;
+        a.full = full;
+        a.outcome = outcome;
+        return a;
+    };
+    const std::vector<A> archives
+        = { archive(1, false, RunOutcome::Success), archive(2, true, RunOutcome::Success),
+              archive(3, false, RunOutcome::Incomplete), archive(4, true, RunOutcome::Incomplete),
+              archive(5, true, RunOutcome::Success), archive(6, false, RunOutcome::Success) };
+    std::vector<std::vector<std::int64_t>> runs;
+    for (const std::vector<A>& chain : history::Chains(archives)) {
+        runs.emplace_back();
+        for (const A& a : chain)
+            runs.back().push_back(a.run);
+    }
+    EXPECT_EQ(runs, (std::vector<std::vector<std::int64_t>> { { 1 }, { 2, 3, 4 }, { 5, 6 } }));
 }
 
 } // namespace
