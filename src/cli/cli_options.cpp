@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "care/care_settings.h"
 #include "cli/name_pattern.h"
 #include "platform/dates.h"
 #include "platform/error.h"
@@ -86,6 +87,27 @@ void TakeRun(CliOptions& options, const std::string& value)
     options.run = std::stoll(value);
 }
 
+// A count of days or chains for the option named.
+int Count(const char* option, const std::string& value)
+{
+    int count = 0;
+    if (!ParseCareCount(value, count))
+        Refuse(std::string("--") + option + " wants a whole number from 1 to 36500, not '" + value
+            + "'");
+    return count;
+}
+
+// check takes runs or --all, not both.
+void TakeCheckRun(CliOptions& options, const std::string& value)
+{
+    if (options.all)
+        Refuse("check takes RUN... or --all");
+    if (value.empty() || value.size() > 18 || value.find_first_not_of("0123456789") != value.npos
+        || std::stoll(value) == 0)
+        Refuse("not a run number '" + value + "' for check");
+    options.runs.push_back(std::stoll(value));
+}
+
 // The commands and what each reads. A new option is a row here and a member of CliOptions; a
 // new command is an entry, a Command and its takers; both want their lines in UsageText.
 const std::vector<CommandRule>& CommandRules()
@@ -93,8 +115,15 @@ const std::vector<CommandRule>& CommandRules()
     static const std::vector<CommandRule> rules = {
         { "export", Command::Export,
             { { "since", "day", TakeSince }, { "name", "name", TakeExportName },
-                { "keep-temp", "",
-                    [](CliOptions& o, const std::string&) { o.keepTemp = true; } } } },
+                { "keep-temp", "", [](CliOptions& o, const std::string&) { o.keepTemp = true; } },
+                { "full-every", "days",
+                    [](CliOptions& o, const std::string& v) {
+                        o.fullEvery = Count("full-every", v);
+                    } },
+                { "keep-chains", "n",
+                    [](CliOptions& o, const std::string& v) {
+                        o.keepChains = Count("keep-chains", v);
+                    } } } },
         { "import", Command::Import,
             { { "name", "name", [](CliOptions& o, const std::string& v) { o.name = v; } },
                 { "folder", "dir", [](CliOptions& o, const std::string& v) { o.folder = v; } },
@@ -108,6 +137,14 @@ const std::vector<CommandRule>& CommandRules()
                         o.all = true;
                     } } },
             TakeRun, true },
+        { "check", Command::Check,
+            { { "all", "",
+                [](CliOptions& o, const std::string&) {
+                    if (!o.runs.empty())
+                        Refuse("check takes RUN... or --all");
+                    o.all = true;
+                } } },
+            TakeCheckRun, true },
         // These take nothing, though --help after them still asks for the usage.
         { "--help", Command::Help, {} },
         { "-h", Command::Help, {} },
@@ -243,9 +280,10 @@ std::string UsageText()
 {
     return "Usage: vesko-backup                 open the window\n"
            "       vesko-backup export [--since MM-DD-YYYY | --since last] [--name NAME]\n"
-           "                           [--keep-temp]\n"
+           "                           [--keep-temp] [--full-every DAYS] [--keep-chains N]\n"
            "       vesko-backup import [--name NAME] [--folder DIR] [--replace-newer]\n"
            "       vesko-backup history [RUN | --find TEXT | --all]\n"
+           "       vesko-backup check [RUN... | --all]\n"
            "       vesko-backup --help | --version\n"
            "\n"
            "export  archives the files of the source list changed after the start of the\n"
@@ -259,6 +297,12 @@ std::string UsageText()
            "        A file counts as changed when its modification time or its status-\n"
            "        change time is after the cut-off: a file moved in, extracted or\n"
            "        copied with its times kept is new here and is archived.\n"
+           "        --full-every: '--since last' backs up everything when the last full\n"
+           "        export began DAYS or more ago. --keep-chains: after a success, the\n"
+           "        archives of all but the newest N chains (a full export and the ones\n"
+           "        after it) are removed, each named on standard error. Both replace the\n"
+           "        stored FullEvery and KeepChains settings for this run.\n"
+           "        An export that cannot fit in the temporary folder's drive is refused.\n"
            "import  restores the stored Import Name archive (or NAME) into the stored\n"
            "        Archive folder (or DIR), where it lies, all or nothing. Files there that\n"
            "        are newer than the archive's copies are kept, each named on standard\n"
@@ -267,7 +311,12 @@ std::string UsageText()
            "        newest first; RUN shows one of them whole, with the files it left out\n"
            "        and the files it archived; --find lists every archived file whose path\n"
            "        holds TEXT (case counts), newest first, with the archive that holds it.\n"
-           "        Exit status 1 when nothing is found.\n"
+           "        Exit status 1 when nothing is found. Exports are marked full or\n"
+           "        incremental, and removed when their archive was removed.\n"
+           "check   tests the recorded archives of the given runs (default, --all: every\n"
+           "        one not removed): every volume there with its size, the archiver's test,\n"
+           "        the files against the record. Exit status 1 naming each archive that is\n"
+           "        missing, changed or damaged.\n"
            "\n"
            "Messages go to standard error, the archiver's output to standard output.\n"
            "Exit status: 0 success, 1 failure, 2 usage error, 3 incomplete (the archive\n"

@@ -8,11 +8,15 @@
 namespace vesko::cli {
 
 struct CliOptions {
-    enum class Command { Window, Help, Version, Export, Import, History };
+    enum class Command { Window, Help, Version, Export, Import, History, Check };
     Command command = Command::Window;
     // export: the cut-off day as MM-DD-YYYY, or "last"; none means today.
     std::optional<std::string> since;
     bool keepTemp = false;
+    // export: a full export when the last full one is older than these days ("since last");
+    // the archives of the chains older than the newest N removed after a success.
+    std::optional<int> fullEvery;
+    std::optional<int> keepChains;
     // export: replaces the Export Name for this run, a pattern of ExpandNamePattern;
     // import: replaces the Import Name.
     std::optional<std::string> name;
@@ -21,6 +25,8 @@ struct CliOptions {
     // history: one run whole, or the archived files whose path holds a text; all runs
     // rather than the last few.
     std::optional<std::int64_t> run;
+    // check: the runs whose archives are checked; none (or --all) checks every kept one.
+    std::vector<std::int64_t> runs;
     std::optional<std::string> find;
     bool all = false;
     // import: files in the folder newer than the archive's copies are replaced, not kept.

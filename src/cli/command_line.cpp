@@ -1,5 +1,8 @@
 #include "cli/command_line.h"
 
+#include "care/care_settings.h"
+#include "care/chains.h"
+#include "cli/check_command.h"
 #include "cli/cli_options.h"
 #include "cli/cli_ui.h"
 #include "cli/export_ending.h"
@@ -44,8 +47,10 @@ int UsageError(const std::string& reason)
 // The cut-off day as the date field holds it. "last" is the day on which the copy phase of
 // the last successful export began, whole, so nothing modified during that day is missed;
 // LastExport stands in for a store written before that instant was recorded. With no
-// successful export recorded, everything: the first night of a schedule is a full one.
-std::string CutOffDay(SettingsStore& store, const std::string& since)
+// successful export recorded, everything: the first night of a schedule is a full one. With
+// fullEvery days set, everything too when the last full export began that many days before now
+// or longer ago.
+std::string CutOffDay(SettingsStore& store, const std::string& since, int fullEvery, TimePoint now)
 {
     if (since != "last")
         return since;
@@ -55,20 +60,27 @@ std::string CutOffDay(SettingsStore& store, const std::string& since)
                      "everything is backed up\n";
         return kEverythingDay;
     }
+    if (history::FullExportDue(store, fullEvery, now))
+        return kEverythingDay;
     return DateFieldText(*last);
 }
 
 int RunExportCommand(const cli::CliOptions& options, const Settings& settings, cli::CliUi& ui,
     SettingsStore& store, TimePoint start)
 {
-    const std::string day = options.since ? CutOffDay(store, *options.since) : DateFieldText(start);
+    const CareSettings care = LoadCareSettings(store);
+    const std::string day = options.since
+        ? CutOffDay(store, *options.since, options.fullEvery.value_or(care.fullEveryDays), start)
+        : DateFieldText(start);
     // The stored Export Name may hold the date fields too, as the window's export expands it.
     Settings forRun = settings;
     std::string error;
     if (!cli::ExpandNamePattern(
             options.name.value_or(settings.exportName), start, forRun.exportName, error))
         return UsageError(error);
-    const RunReport report = RunExport(MakeExportRequest(forRun, day), ui, store);
+    ExportRequest request = MakeExportRequest(forRun, day);
+    request.keepChains = options.keepChains;
+    const RunReport report = RunExport(request, ui, store);
     cli::TellExportEnding(report, std::cerr);
     return ExitStatus(report.outcome);
 }
@@ -135,6 +147,10 @@ int RunCommandLine(int argc, char** argv)
     case cli::CliOptions::Command::History: {
         SettingsStore store;
         return cli::ShowHistory(store, options, std::cout, std::cerr);
+    }
+    case cli::CliOptions::Command::Check: {
+        SettingsStore store;
+        return cli::CheckArchives(store, options, std::cout, std::cerr);
     }
     case cli::CliOptions::Command::Export:
     case cli::CliOptions::Command::Import:

@@ -1,5 +1,6 @@
 #include "cli/history_command.h"
 
+#include "care/chains.h"
 #include "cli/cli_options.h"
 #include "history/run_details.h"
 #include "platform/dates.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <set>
 #include <string>
 
 namespace vesko::cli {
@@ -37,14 +39,17 @@ int ListRuns(SettingsStore& store, bool all, std::ostream& out, std::ostream& er
         return 1;
     }
     const std::size_t shown = all ? runs.size() : std::min(runs.size(), kShownRuns);
-    out << "  RUN  STARTED              KIND    OUTCOME         FILES        SIZE  ARCHIVE\n";
+    const std::set<std::int64_t> removed = history::RemovedRuns(store);
+    out << "  RUN  STARTED              KIND" << std::string(16, ' ')
+        << "OUTCOME         FILES        SIZE  ARCHIVE\n";
     for (std::size_t i = 0; i < shown; ++i) {
         const RunReport& r = runs[i].report;
         out << Padded(std::to_string(runs[i].id), 5, true) << "  " << StoredDateText(r.started)
-            << "  " << Padded(history::KindName(r.kind), 6) << "  "
+            << "  " << Padded(history::KindText(r), 18) << "  "
             << Padded(history::OutcomeName(r.outcome), 10) << "  "
             << Padded(std::to_string(r.files), 9, true) << "  "
-            << Padded(history::SizeText(r.bytes), 10, true) << "  " << OrDash(r.archive) << "\n";
+            << Padded(history::SizeText(r.bytes), 10, true) << "  " << OrDash(r.archive)
+            << (removed.count(runs[i].id) != 0 ? history::kRemovedMark : "") << "\n";
     }
     if (shown < runs.size())
         err << shown << " of " << runs.size()

@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "platform/dates.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct ExportRequest {
     std::string cutOffDay; // the day of cutOff as the person named it, MM-DD-YYYY
     std::vector<std::string> sources;
     bool full = false; // everything, whenever it changed: the start of a chain of exports
+    // Chains of archives kept after a success, this run only; none: the stored setting.
+    std::optional<int> keepChains;
 };
 
 // The day before every file: an export since then backs up everything.

@@ -1,5 +1,8 @@
 #include "export/export_run.h"
 
+#include "care/care_settings.h"
+#include "care/retention.h"
+#include "care/space_check.h"
 #include "core/counts_line.h"
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
@@ -19,6 +22,7 @@
 
 #include <chrono>
 #include <exception>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -143,7 +147,7 @@ private:
         if (!existing.empty())
             return Close(ui_, report_, RunOutcome::Refused, msg::ArchiveExistsText(existing),
                 msg::kArchiveExistsTitle);
-        return std::nullopt;
+        return RefuseWithoutSpace(ui_, request_, report_);
     }
 
     // A tree an earlier run of this store provably left (failed or killed) goes first, under
@@ -292,6 +296,7 @@ private:
             ui_.MsgBox(msg::kArchiveErrorText, msg::kExportErrorTitle, Icon::Exclamation);
             return RunOutcome::Failed;
         }
+        RemoveOldChainsAfterSuccess();
         ui_.Beep();
         ui_.MsgBox(std::string(msg::kSuccessText) + CR + CR
                 + CountsLine(report_.files, report_.bytes, "archived in", report_.archive)
@@ -299,6 +304,18 @@ private:
             msg::kSuccessTitle, Icon::Information);
         OfferCleanup(ui_, store_, request_.tempFolder, report_.id);
         return RunOutcome::Success;
+    }
+
+    // Only a verified, complete archive lets older chains go. Whatever stops the removal is
+    // said and leaves the run a success: the new archive is written.
+    void RemoveOldChainsAfterSuccess()
+    {
+        try {
+            const int keep = request_.keepChains.value_or(LoadCareSettings(store_).keepChains);
+            RemoveOldChains(store_, keep, report_.full, std::cerr);
+        } catch (const std::exception& e) {
+            std::cerr << "Old archives not removed: " << e.what() << "\n";
+        }
     }
 
     const ExportRequest& request_;

@@ -1,5 +1,8 @@
 #include "gui/history_window.h"
 
+#include "care/archive_check.h"
+#include "care/chains.h"
+#include "gui/archive_checks.h"
 #include "gui/path_text.h"
 #include "history/run_details.h"
 #include "platform/dates.h"
@@ -7,6 +10,8 @@
 #include "storage/run_records.h"
 
 #include <exception>
+#include <map>
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,6 +24,7 @@
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <set>
 
 namespace vesko {
 
@@ -100,6 +106,23 @@ QIcon OutcomeIcon(const QStyle* style, RunOutcome outcome)
     return style->standardIcon(QStyle::SP_MessageBoxQuestion);
 }
 
+// The verdict and instant of the archive's last check and why it failed, sorted by the
+// instant; empty when it was never checked.
+QTableWidgetItem* LastCheckCell(
+    const std::map<std::int64_t, ArchiveCheck>& checks, std::int64_t run)
+{
+    const auto check = checks.find(run);
+    if (check == checks.end())
+        return new Cell(QString(), 0, false);
+    QString text
+        = QStringLiteral("%1 %2").arg(QString::fromLatin1(VerdictName(check->second.verdict)),
+            Text(StoredDateText(check->second.checked)));
+    if (check->second.verdict != CheckVerdict::Holds)
+        text += QStringLiteral(": ") + Text(check->second.detail);
+    auto* cell = new Cell(text, Nanoseconds(check->second.checked), false);
+    return cell;
+}
+
 } // namespace
 
 HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
@@ -112,7 +135,7 @@ HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
 
     runs = Table({ QStringLiteral("Run"), QStringLiteral("Started"), QStringLiteral("Kind"),
                      QStringLiteral("Outcome"), QStringLiteral("Files"), QStringLiteral("Size"),
-                     QStringLiteral("Archive") },
+                     QStringLiteral("Archive"), QStringLiteral("Last check") },
         "runs", this);
     runs->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
 
@@ -163,13 +186,24 @@ HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
     splitter->addWidget(detailsBox);
     splitter->addWidget(findBox);
     splitter->setSizes({ 190, 330, 200 });
+    checkButton = new QPushButton(QStringLiteral("Check Archives"), this);
+    checkButton->setObjectName(QStringLiteral("checkButton"));
+    checkNote = new QLabel(this);
+    checkNote->setObjectName(QStringLiteral("checkNote"));
+    checkNote->setWordWrap(true);
+    auto* checkRow = new QHBoxLayout;
+    checkRow->addWidget(checkNote, 1);
+    checkRow->addWidget(checkButton, 0, Qt::AlignTop);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
     layout->addWidget(problem);
+    layout->addLayout(checkRow);
 
     connect(runs, &QTableWidget::itemSelectionChanged, this, [this] { ShowSelectedRun(); });
     connect(findText, &QLineEdit::returnPressed, this, [this] { Find(); });
     connect(findButton, &QPushButton::clicked, this, [this] { Find(); });
+    connect(checkButton, &QPushButton::clicked, this, [this] { CheckArchives(); });
 
     Reload();
 }
@@ -193,8 +227,12 @@ void HistoryWindow::Reload()
 {
     problem->setVisible(false);
     std::vector<history::RecordedRun> recorded;
+    std::set<std::int64_t> removed;
+    std::map<std::int64_t, ArchiveCheck> checks;
     try {
         recorded = history::ListRuns(store_);
+        removed = history::RemovedRuns(store_);
+        checks = LastChecks(store_);
     } catch (const std::exception& e) {
         Report("read", e);
     }
@@ -210,10 +248,13 @@ void HistoryWindow::Reload()
         SetRow(runs, row++,
             { new Cell(QString::number(run.id), run.id),
                 new Cell(Text(StoredDateText(r.started)), Nanoseconds(r.started), false),
-                new QTableWidgetItem(QString::fromLatin1(history::KindName(r.kind))), outcome,
+                new QTableWidgetItem(Text(history::KindText(r))), outcome,
                 new Cell(QString::number(r.files), static_cast<qlonglong>(r.files)),
                 new Cell(Text(history::SizeText(r.bytes)), static_cast<qlonglong>(r.bytes)),
-                new QTableWidgetItem(PathText(r.archive)) });
+                new QTableWidgetItem(PathText(r.archive)
+                    + (removed.count(run.id) != 0 ? QLatin1StringView(history::kRemovedMark)
+                                                  : QLatin1StringView())),
+                LastCheckCell(checks, run.id) });
     }
     // Sorted again as the person last asked: newest first at the start.
     runs->setSortingEnabled(true);
@@ -256,6 +297,18 @@ void HistoryWindow::ShowSelectedRun()
         SetRow(leftOut, row++,
             { new QTableWidgetItem(PathText(f.path)), new QTableWidgetItem(Text(f.reason)) });
     leftOut->resizeColumnToContents(0);
+}
+
+void HistoryWindow::CheckArchives()
+{
+    checkButton->setEnabled(false);
+    checkNote->setText(QStringLiteral("Checking the archives\u2026"));
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const QString said = CheckKnownArchives(store_);
+    QApplication::restoreOverrideCursor();
+    checkNote->setText(said);
+    checkButton->setEnabled(true);
+    Reload();
 }
 
 void HistoryWindow::Find()

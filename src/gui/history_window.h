@@ -22,6 +22,7 @@ public:
     // Reads the runs again, keeping the selected one when it is still there.
     void Reload();
     void Find();
+    void CheckArchives();
 
     QTableWidget* runs;
     QLabel* details;
@@ -31,6 +32,8 @@ public:
     QLabel* foundNote;
     QTableWidget* found;
     QLabel* problem; // what went wrong reading the history, when something did
+    QPushButton* checkButton; // checks every kept archive again
+    QLabel* checkNote; // how the last check went
 
 private:
     void ShowSelectedRun();

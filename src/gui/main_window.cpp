@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include "care/full_rhythm.h"
 #include "cli/name_pattern.h"
 #include "export/archiver_check.h"
 #include "export/export_run.h"
@@ -360,7 +361,10 @@ void MainWindow::ExportClicked()
         } catch (const std::exception&) {
             // The export names the folder it cannot make its tree in.
         }
-        const RunReport report = RunExport(MakeExportRequest(settings, day), ui_, store_);
+        const RunReport report
+            = RunExport(MakeExportRequest(settings,
+                            WindowCutOffDay(store_, day, std::chrono::system_clock::now())),
+                ui_, store_);
         ShowLastRunDates();
         // The next export goes on from this one.
         if (report.outcome == RunOutcome::Success && report.files > 0)

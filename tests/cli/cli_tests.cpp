@@ -50,10 +50,14 @@ TEST(CommandLineOptions, ReadEachArgument)
         s << int(o.command) << (o.since ? " since " + *o.since : "") << (o.keepTemp ? " keep" : "")
           << (o.name ? " name " + *o.name : "") << (o.folder ? " folder " + *o.folder : "")
           << (o.run ? " run " + std::to_string(*o.run) : "") << (o.find ? " find " + *o.find : "")
-          << (o.all ? " all" : "") << (o.replaceNewer ? " replace" : "");
+          << (o.all ? " all" : "") << (o.replaceNewer ? " replace" : "")
+          << (o.fullEvery ? " full-every " + std::to_string(*o.fullEvery) : "")
+          << (o.keepChains ? " keep-chains " + std::to_string(*o.keepChains) : "");
+        for (const std::int64_t run : o.runs)
+            s << " check " << run;
         return s.str();
     };
-    // Commands: 0 the window, 1 help, 2 version, 3 export, 4 import, 5 history.
+    // Commands: 0 the window, 1 help, 2 version, 3 export, 4 import, 5 history, 6 check.
     const std::pair<std::string, std::string> rows[] = {
         { "", "0" },
         { "-h", "1" },
@@ -93,6 +97,18 @@ TEST(CommandLineOptions, ReadEachArgument)
         { "history --all --find x", "error: history takes one of RUN, --find TEXT and --all" },
         { "history -x", "error: unknown option '-x' for history" },
         { "history 1 --help", "1 run 1" },
+        { "export --since last --full-every 30 --keep-chains=2",
+            "3 since last full-every 30 keep-chains 2" },
+        { "export --full-every 0",
+            "error: --full-every wants a whole number from 1 to 36500, not '0'" },
+        { "export --keep-chains 2x",
+            "error: --keep-chains wants a whole number from 1 to 36500, not '2x'" },
+        { "import --keep-chains 2", "error: unknown option '--keep-chains' for import" },
+        { "check", "6" },
+        { "check 3 12", "6 check 3 check 12" },
+        { "check --all", "6 all" },
+        { "check 3 --all", "error: check takes RUN... or --all" },
+        { "check 0", "error: not a run number '0' for check" },
         { "restore", "error: unknown command 'restore'" },
         { "--bogus", "error: unknown option '--bogus'" },
     };

@@ -86,15 +86,16 @@ TEST_F(RunHistory, ShowsEveryFieldOfEachRun)
               "  "
             + at + "          1023  only in the first\xff\n  " + at + "          1024  shared\n#0");
     EXPECT_EQ(Show({}),
-        "  RUN  STARTED              KIND    OUTCOME         FILES        SIZE  ARCHIVE\n"
+        "  RUN  STARTED              KIND                OUTCOME         FILES        SIZE  "
+        "ARCHIVE\n"
         "    3  "
             + at
-            + "  import  unfinished          0     0 bytes  -\n"
+            + "  import              unfinished          0     0 bytes  -\n"
               "    2  "
             + at
-            + "  import  refused             1      1 byte  -\n"
+            + "  import              refused             1      1 byte  -\n"
               "    1  "
-            + at + "  export  incomplete          2      4.7 GB  /arc/nightly.arj\n#0");
+            + at + "  incremental export  incomplete          2      4.7 GB  /arc/nightly.arj\n#0");
     EXPECT_EQ(Show({ "--find", "first\xff" }),
         at + "  run 1  /arc/nightly.arj  only in the first\xff  (1023 bytes, modified " + at
             + ")\n#0");

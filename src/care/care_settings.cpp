@@ -1,0 +1,45 @@
+#include "care/care_settings.h"
+
+#include "settings/stored_settings.h"
+
+namespace vesko {
+
+namespace {
+
+// A hundred years of days: any number above is a typing slip.
+constexpr int kLargestCount = 36500;
+
+int StoredCount(SettingsStore& store, const char* key)
+{
+    int count = 0;
+    return ParseCareCount(StoredSetting(store, key), count) ? count : 0;
+}
+
+} // namespace
+
+bool ParseCareCount(const std::string& text, int& count)
+{
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != text.npos)
+        return false;
+    const int value = std::stoi(text);
+    if (value < 1 || value > kLargestCount)
+        return false;
+    count = value;
+    return true;
+}
+
+CareSettings LoadCareSettings(SettingsStore& store)
+{
+    CareSettings care;
+    care.fullEveryDays = StoredCount(store, kFullEveryKey);
+    care.keepChains = StoredCount(store, kKeepChainsKey);
+    return care;
+}
+
+void SaveCareSettings(SettingsStore& store, const CareSettings& care)
+{
+    SaveSetting(store, kFullEveryKey, std::to_string(care.fullEveryDays));
+    SaveSetting(store, kKeepChainsKey, std::to_string(care.keepChains));
+}
+
+} // namespace vesko

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace vesko {
+
+class SettingsStore;
+
+// The settings of the archives' care, stored beside the others. 0 means "not set": no full
+// export forced, every chain kept.
+inline constexpr const char* kFullEveryKey = "FullEvery"; // days
+inline constexpr const char* kKeepChainsKey = "KeepChains"; // chains
+
+struct CareSettings {
+    int fullEveryDays = 0;
+    int keepChains = 0;
+
+    bool operator==(const CareSettings&) const = default;
+};
+
+// A stored value that is not a whole number from 0 to 36500 reads as 0. Throws Error when the
+// store cannot be read.
+CareSettings LoadCareSettings(SettingsStore& store);
+void SaveCareSettings(SettingsStore& store, const CareSettings& care);
+
+// The number a count option or field holds: 1 to 36500 digits only; false otherwise.
+bool ParseCareCount(const std::string& text, int& count);
+
+} // namespace vesko
