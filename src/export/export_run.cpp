@@ -11,6 +11,7 @@
 #include "history/run_recording.h"
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
+#include "restore/export_manifest.h"
 #include "settings/stored_settings.h"
 #include "storage/settings_store.h"
 
@@ -255,6 +256,8 @@ private:
         const FileSystem fs;
         if (!fs.FolderExists(request_.archiveFolder))
             fs.MakeDir(request_.archiveFolder, kPrivateFolder);
+        // So that the archive alone can be restored from, on another computer.
+        WriteExportManifest(request_, log_, copyBegan_);
         const ArchiveResult archived = ArchiveTempTree(ui_, request_, log_, report_);
         indicators_.Finish();
         if (archived.outcome != RunOutcome::Success) {

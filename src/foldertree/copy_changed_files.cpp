@@ -132,6 +132,8 @@ void CopyIfChanged(Copier& walk, const OpenFolder& folder, std::size_t i, Mirror
     if (!facts)
         return;
     ++walk.log.counters.examined;
+    walk.log.walked.push_back({ ChildPath(folder.Path(), folder.FileName(i)), facts->size,
+        static_cast<std::int64_t>(facts->modified.tv_sec) });
     // Equal to the cut-off instant is not later: left out.
     if (walk.cutOff < facts->DateLastModified())
         Copy(walk, folder, i, *facts, mirror);

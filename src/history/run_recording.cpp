@@ -29,14 +29,15 @@ RunOutcome RefuseAsRunning(UiServices& ui, SettingsStore& store, RunReport& repo
 } // namespace
 
 RunOutcome RunAndRecord(UiServices& ui, SettingsStore& store, RunReport& report,
-    const char* trapTitle, const std::function<RunOutcome(RunIndicators&)>& run)
+    const char* trapTitle, const std::function<RunOutcome(RunIndicators&)>& run,
+    bool settingsNeeded)
 {
     report.started = std::chrono::system_clock::now();
     std::int64_t recorded = 0;
     RunIndicators indicators(ui);
     try {
         // Before the lock and the history, which would create the store's folder.
-        if (RefuseNothingSetUp(ui, store))
+        if (settingsNeeded && RefuseNothingSetUp(ui, store))
             return RunOutcome::Refused;
         // Two runs at once would share one temporary tree and one archive name, or extract
         // into the folder an export writes.

@@ -90,7 +90,10 @@ TEST(CommandLineOptions, ReadEachArgument)
         { "history --all --find x", "error: history takes one of RUN, --find TEXT and --all" },
         { "history -x", "error: unknown option '-x' for history" },
         { "history 1 --help", "1 run 1" },
-        { "restore", "error: unknown command 'restore'" },
+        { "restore --as-of 02-30-2024",
+            "error: --as-of wants a day as MM-DD-YYYY, not '02-30-2024'" },
+        { "restore --to", "error: --to needs a value" },
+        { "backup", "error: unknown command 'backup'" },
         { "--bogus", "error: unknown option '--bogus'" },
     };
     for (const auto& [line, read_] : rows)
