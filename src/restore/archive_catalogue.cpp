@@ -2,6 +2,7 @@
 
 #include "core/ui_services.h"
 #include "format/entry_safety.h"
+#include "format/run_manifest_entry.h"
 #include "import/staging_folder.h"
 #include "platform/error.h"
 #include "platform/process.h"
@@ -49,23 +50,6 @@ private:
     std::string path_;
 };
 
-// The shallowest file entry bearing the manifest's name: every source's mirror lies below
-// the folder the manifest was written in.
-const ArchiveEntry* ManifestEntry(const ArchiveContents& contents)
-{
-    const std::string suffix = std::string("/") + kRunManifestName;
-    const ArchiveEntry* found = nullptr;
-    for (const ArchiveEntry& entry : contents.entries) {
-        if (!entry.IsFile())
-            continue;
-        if (entry.name != kRunManifestName && !entry.name.ends_with(suffix))
-            continue;
-        if (!found || entry.name.size() < found->name.size())
-            found = &entry;
-    }
-    return found;
-}
-
 std::string ReadWholeFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -85,7 +69,7 @@ std::optional<CataloguedArchive> ReadOne(const std::string& archive, const std::
     if (const std::optional<UnsafeEntry> unsafe = FirstUnsafeEntry(read.contents, folder))
         throw Error("The archive " + archive + " was refused: its entry \"" + unsafe->name + "\" "
             + unsafe->reason + ".");
-    const ArchiveEntry* entry = ManifestEntry(read.contents);
+    const ArchiveEntry* entry = RunManifestEntry(read.contents);
     if (!entry)
         return std::nullopt;
     const std::vector<std::string> argv

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "format/working_names.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vesko {
 
-// The file each export adds at the top of its temporary tree, so that an archive tells on
-// its own, without the history, when it was made, how its stored paths map back to the
-// original places, and which files the sources held at that run. A source can never
-// mirror onto it: every mirror lies below a folder of the tree.
-inline constexpr const char* kRunManifestName = "vesko-backup-run.manifest";
+// What the file kRunManifestName tells, so that an archive says on its own, without the
+// history, when it was made, how its stored paths map back to the original places, and
+// which files the sources held at that run.
 
 struct ManifestSource {
     std::string original; // the source folder as the export walked it

@@ -3,6 +3,7 @@
 // archive of every changed file counts as done.
 #include "export/export_run.h"
 #include "export/temp_marker.h"
+#include "format/working_names.h"
 #include "history/run_details.h"
 #include "platform/dates.h"
 #include "platform/path_rules.h"
@@ -130,6 +131,8 @@ public:
         Strings expected;
         for (const std::string& file : files)
             expected.push_back(paths::RelativePath(Mirror(file)));
+        // Beside the copies, each archive describes its run, for a restore from it alone.
+        expected.push_back(paths::RelativePath(temp) + kRunManifestName);
         std::sort(expected.begin(), expected.end());
         ASSERT_EQ(ListFilesBelow(into), expected);
         for (const std::string& file : files) {
