@@ -51,6 +51,14 @@ public:
     }
 };
 
+// A path's cell keeps its bytes, which its text may not show faithfully.
+QTableWidgetItem* PathCell(const std::string& path)
+{
+    auto* item = new QTableWidgetItem(PathText(path));
+    item->setData(Qt::UserRole, QByteArray::fromStdString(path));
+    return item;
+}
+
 qlonglong Nanoseconds(TimePoint when)
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
@@ -101,9 +109,10 @@ QIcon OutcomeIcon(const QStyle* style, RunOutcome outcome)
 
 } // namespace
 
-HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
+HistoryWindow::HistoryWindow(SettingsStore& store, UiServices& ui, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , store_(store)
+    , ui_(ui)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("Run History"));
@@ -164,11 +173,13 @@ HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
     splitter->setSizes({ 190, 330, 200 });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
+    layout->addWidget(MakeRestoreRow());
     layout->addWidget(problem);
 
     connect(runs, &QTableWidget::itemSelectionChanged, this, [this] { ShowSelectedRun(); });
     connect(findText, &QLineEdit::returnPressed, this, [this] { Find(); });
     connect(findButton, &QPushButton::clicked, this, [this] { Find(); });
+    connect(restoreButton, &QPushButton::clicked, this, [this] { RestoreClicked(); });
 
     Reload();
 }
@@ -282,12 +293,12 @@ void HistoryWindow::Find()
     int row = 0;
     for (const history::FoundFile& f : files)
         SetRow(found, row++,
-            { new QTableWidgetItem(QString::number(f.run)),
+            { new Cell(QString::number(f.run), f.run),
                 new QTableWidgetItem(Text(StoredDateText(f.started))),
                 new QTableWidgetItem(PathText(f.archive)),
                 new QTableWidgetItem(Text(history::SizeText(f.file.size))),
                 new QTableWidgetItem(Text(StoredDateText(f.file.modified))),
-                new QTableWidgetItem(PathText(f.file.path)) });
+                PathCell(f.file.path) });
     found->resizeColumnsToContents();
 }
 

@@ -79,8 +79,7 @@ public:
         indicators_.Busy();
         indicators_.BeginProgress(kRestoreTitle);
         const std::string program = ArchiverProgram(request_.archiverFolder);
-        const std::optional<std::int64_t> asOfEnd = AsOfEnd(request_.asOfDay);
-        Selection selection = Select(program, asOfEnd);
+        Selection selection = Select(program, AsOfEnd(request_.asOfDay));
         if (!selection.inNoBackup.empty())
             return Refuse("No backup holds " + selection.inNoBackup.front()
                 + (request_.asOfDay ? " as of " + *request_.asOfDay : std::string()) + ".");
@@ -120,10 +119,21 @@ private:
 
     // From the history's archives; from the archive folder's own when the history knows
     // none for what was asked (a new computer, an emptied settings folder).
+    // When that archive's export began; Error when the history knows no such archive.
+    std::int64_t StartOf(const std::string& archive) const
+    {
+        for (const CataloguedArchive& read : catalogue_)
+            if (read.path == archive)
+                return read.manifest.started;
+        throw Error("The archive " + archive + " is not among those the history knows.");
+    }
+
     Selection Select(const std::string& program, std::optional<std::int64_t> asOfEnd)
     {
         if (!request_.from) {
             catalogue_ = ReadCatalogue(ArchivesInHistory(store_), program, ui_);
+            if (request_.stateOfArchive)
+                asOfEnd = StartOf(*request_.stateOfArchive) + 1;
             Selection selection = SelectFiles(catalogue_, asOfEnd, Wanted(catalogue_, asOfEnd));
             if (!selection.files.empty() && selection.inNoBackup.empty())
                 return selection;

@@ -16,6 +16,8 @@ class UiServices;
 struct RestoreRequest {
     std::vector<std::string> paths; // files or folders as they were in the sources; none: all
     std::optional<std::string> asOfDay; // MM-DD-YYYY: the state at the end of that day
+    // Or the state that this archive's export found (the history window's run).
+    std::optional<std::string> stateOfArchive;
     std::optional<std::string> to; // each path lands here under its own last name
     std::optional<std::string> from; // the archives in this folder instead of the history's
     std::string archiverFolder; // "" : the archiver is looked for on PATH

@@ -1,6 +1,7 @@
 #include "restore/restore_selection.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vesko {
 
@@ -96,6 +97,29 @@ std::vector<std::string> SourcesAsOf(
         for (const ManifestSource& source : chain.back()->manifest.sources)
             sources.push_back(source.original);
     return sources;
+}
+
+} // namespace vesko
+
+namespace vesko {
+
+std::vector<std::string> OriginalPaths(
+    const CataloguedArchive& archive, const std::vector<std::string>& below)
+{
+    std::unordered_set<std::string> held;
+    for (const ManifestFile& file : archive.manifest.files)
+        held.insert(file.path);
+    std::vector<std::string> originals;
+    for (const std::string& path : below)
+        for (const ManifestSource& source : archive.manifest.sources) {
+            const std::string original
+                = source.original + (source.original == "/" ? "" : "/") + path;
+            if (held.count(original) != 0) {
+                originals.push_back(original);
+                break;
+            }
+        }
+    return originals;
 }
 
 } // namespace vesko

@@ -31,6 +31,11 @@ struct Selection {
 Selection SelectFiles(const std::vector<CataloguedArchive>& catalogue,
     std::optional<std::int64_t> asOfEnd, const std::vector<std::string>& wanted);
 
+// The original paths of files the history names by their paths below their source
+// folders, as the archive's manifest maps them; a path it does not know is left out.
+std::vector<std::string> OriginalPaths(
+    const CataloguedArchive& archive, const std::vector<std::string>& below);
+
 // The source folders the newest archive begun before asOfEnd was made of.
 std::vector<std::string> SourcesAsOf(
     const std::vector<CataloguedArchive>& catalogue, std::optional<std::int64_t> asOfEnd);
