@@ -119,12 +119,15 @@ private:
 
     // From the history's archives; from the archive folder's own when the history knows
     // none for what was asked (a new computer, an emptied settings folder).
-    // When that archive's export began; Error when the history knows no such archive.
-    std::int64_t StartOf(const std::string& archive) const
+    // The state that archive's export found: the archives after it go. Error when the
+    // history knows no such archive.
+    void KeepUpTo(const std::string& archive)
     {
-        for (const CataloguedArchive& read : catalogue_)
-            if (read.path == archive)
-                return read.manifest.started;
+        for (std::size_t i = 0; i < catalogue_.size(); ++i)
+            if (catalogue_[i].path == archive) {
+                catalogue_.resize(i + 1);
+                return;
+            }
         throw Error("The archive " + archive + " is not among those the history knows.");
     }
 
@@ -133,7 +136,7 @@ private:
         if (!request_.from) {
             catalogue_ = ReadCatalogue(ArchivesInHistory(store_), program, ui_);
             if (request_.stateOfArchive)
-                asOfEnd = StartOf(*request_.stateOfArchive) + 1;
+                KeepUpTo(*request_.stateOfArchive);
             Selection selection = SelectFiles(catalogue_, asOfEnd, Wanted(catalogue_, asOfEnd));
             if (!selection.files.empty() && selection.inNoBackup.empty())
                 return selection;
