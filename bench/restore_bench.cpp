@@ -8,6 +8,7 @@
 #include "core/requests.h"
 #include "export/export_run.h"
 #include "platform/path_rules.h"
+#include "platform/process.h"
 #include "restore/archive_catalogue.h"
 #include "restore/restore_run.h"
 #include "restore/restore_selection.h"
@@ -182,16 +183,19 @@ int main(int argc, char** argv)
             ours.push_back(Restore(store, request, base + "/chain-" + std::to_string(run)));
             double plain = 0;
             for (const vesko::CataloguedArchive& archive : catalogue) {
-                std::string command = "/usr/bin/arj x -v -y -i " + Quoted(archive.path) + " "
-                    + Quoted(base + "/x-" + std::to_string(run) + "/");
-                int needed = 0;
+                // Given one by one, as the restore gives them: a shell's command line is
+                // limited to 128 KiB.
+                std::vector<std::string> argv = { "/usr/bin/arj", "x", "-v", "-y", "-i",
+                    archive.path, base + "/x-" + std::to_string(run) + "/" };
                 for (const vesko::ChosenFile& file : chosen.files)
-                    if (file.archive->path == archive.path) {
-                        command += " " + Quoted(file.entry);
-                        ++needed;
-                    }
-                if (needed > 0)
-                    plain += Shell(command);
+                    if (file.archive->path == archive.path)
+                        argv.push_back(file.entry);
+                if (argv.size() == 7)
+                    continue;
+                ::sync();
+                const auto start = Clock::now();
+                Check(vesko::RunProcess(argv, quiet).Succeeded(), "arj x of " + archive.path);
+                plain += Seconds(start);
             }
             theirs.push_back(plain);
         }
