@@ -3,6 +3,7 @@
 #include "care/care_tables.h"
 #include "format/archive_headers.h"
 #include "format/archiver_command_lines.h"
+#include "format/run_manifest_entry.h"
 #include "platform/error.h"
 #include "platform/process.h"
 #include "storage/run_records.h"
@@ -54,8 +55,10 @@ std::string ListProblem(const ArchiveContents& contents, const std::vector<Archi
 {
     std::unordered_multimap<std::string, const ArchiveEntry*> byName;
     std::size_t entries = 0;
+    // The run's own description rides along with the files; the history lists only those.
+    const ArchiveEntry* manifest = RunManifestEntry(contents);
     for (const ArchiveEntry& entry : contents.entries)
-        if (entry.IsFile()) {
+        if (entry.IsFile() && &entry != manifest) {
             byName.emplace(BaseName(entry.name), &entry);
             ++entries;
         }

@@ -108,6 +108,20 @@ void TakeCheckRun(CliOptions& options, const std::string& value)
     options.runs.push_back(std::stoll(value));
 }
 
+void TakeAsOf(CliOptions& options, const std::string& value)
+{
+    if (!ParseDay(value, DayText::Exact))
+        Refuse("--as-of wants a day as MM-DD-YYYY, not '" + value + "'");
+    options.asOf = value;
+}
+
+void TakeFolderValue(std::optional<std::string>& into, const char* option, const std::string& value)
+{
+    if (value.empty())
+        Refuse(std::string(option) + " needs a value");
+    into = value;
+}
+
 // The commands and what each reads. A new option is a row here and a member of CliOptions; a
 // new command is an entry, a Command and its takers; both want their lines in UsageText.
 const std::vector<CommandRule>& CommandRules()
@@ -145,6 +159,17 @@ const std::vector<CommandRule>& CommandRules()
                     o.all = true;
                 } } },
             TakeCheckRun, true },
+        { "restore", Command::Restore,
+            { { "as-of", "day", TakeAsOf },
+                { "to", "dir",
+                    [](CliOptions& o, const std::string& v) { TakeFolderValue(o.to, "--to", v); } },
+                { "from", "folder",
+                    [](CliOptions& o, const std::string& v) {
+                        TakeFolderValue(o.from, "--from", v);
+                    } },
+                { "replace-newer", "",
+                    [](CliOptions& o, const std::string&) { o.replaceNewer = true; } } },
+            [](CliOptions& o, const std::string& v) { o.paths.push_back(v); } },
         // These take nothing, though --help after them still asks for the usage.
         { "--help", Command::Help, {} },
         { "-h", Command::Help, {} },
@@ -284,6 +309,8 @@ std::string UsageText()
            "       vesko-backup import [--name NAME] [--folder DIR] [--replace-newer]\n"
            "       vesko-backup history [RUN | --find TEXT | --all]\n"
            "       vesko-backup check [RUN... | --all]\n"
+           "       vesko-backup restore [--as-of MM-DD-YYYY] [--to DIR] [--from FOLDER]\n"
+           "                            [--replace-newer] [PATH...]\n"
            "       vesko-backup --help | --version\n"
            "\n"
            "export  archives the files of the source list changed after the start of the\n"
@@ -317,6 +344,14 @@ std::string UsageText()
            "        one not removed): every volume there with its size, the archiver's test,\n"
            "        the files against the record. Exit status 1 naming each archive that is\n"
            "        missing, changed or damaged.\n"
+           "restore brings back each PATH (a file or folder as it was in the sources,\n"
+           "        absolute or with ~; none: every source folder) from the newest copies,\n"
+           "        or as it was at the end of the --as-of day (files deleted by then stay\n"
+           "        away), to its original place or under its own last name in DIR, all or\n"
+           "        nothing. --from reads the archives in FOLDER instead of the history's.\n"
+           "        Newer files at the destination are kept, each named on standard\n"
+           "        error, unless --replace-newer is given. Exit status 1 when nothing\n"
+           "        was changed.\n"
            "\n"
            "Messages go to standard error, the archiver's output to standard output.\n"
            "Exit status: 0 success, 1 failure, 2 usage error, 3 incomplete (the archive\n"

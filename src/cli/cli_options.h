@@ -8,7 +8,7 @@
 namespace vesko::cli {
 
 struct CliOptions {
-    enum class Command { Window, Help, Version, Export, Import, History, Check };
+    enum class Command { Window, Help, Version, Export, Import, History, Check, Restore };
     Command command = Command::Window;
     // export: the cut-off day as MM-DD-YYYY, or "last"; none means today.
     std::optional<std::string> since;
@@ -29,8 +29,15 @@ struct CliOptions {
     std::vector<std::int64_t> runs;
     std::optional<std::string> find;
     bool all = false;
-    // import: files in the folder newer than the archive's copies are replaced, not kept.
+    // import, restore: files newer than the archive's copies are replaced, not kept.
     bool replaceNewer = false;
+    // restore: the day whose state comes back (MM-DD-YYYY), where it lands instead of the
+    // original places, the folder of archives read instead of the history's, and the paths
+    // as they were in the sources (none: every source folder).
+    std::optional<std::string> asOf;
+    std::optional<std::string> to;
+    std::optional<std::string> from;
+    std::vector<std::string> paths;
 };
 
 // Reads the arguments after the program name, as the bytes they are. Returns false with a

@@ -8,6 +8,7 @@
 #include "cli/export_ending.h"
 #include "cli/history_command.h"
 #include "cli/name_pattern.h"
+#include "cli/restore_command.h"
 #include "export/export_run.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
@@ -114,6 +115,9 @@ int Run(const cli::CliOptions& options)
         ShowTrap(ui, "Refresh Labels Error", e.what());
         return kFailure;
     }
+    // The archives alone are enough to restore from, on a computer with no settings.
+    if (options.command == cli::CliOptions::Command::Restore)
+        return cli::RunRestoreCommand(options, settings, ui, store, std::cerr);
     // Before --since last, which would blame the missing day instead.
     if (RefuseNothingSetUp(ui, store))
         return kFailure;
@@ -154,6 +158,7 @@ int RunCommandLine(int argc, char** argv)
     }
     case cli::CliOptions::Command::Export:
     case cli::CliOptions::Command::Import:
+    case cli::CliOptions::Command::Restore:
         break;
     }
 

@@ -9,7 +9,7 @@
 
 namespace vesko {
 
-enum class RunKind { Export, Import };
+enum class RunKind { Export, Import, Restore };
 
 // How one export or import ended. Only Success may say "done"; Incomplete means an archive
 // was written and verified but something was left out of it.

@@ -17,6 +17,7 @@
 #include "history/run_recording.h"
 #include "platform/filesystem.h"
 #include "platform/path_rules.h"
+#include "restore/export_manifest.h"
 #include "settings/stored_settings.h"
 #include "storage/settings_store.h"
 
@@ -269,6 +270,8 @@ private:
             ShowTrap(ui_, msg::kCopyTrapTitle, e.what());
             return RunOutcome::Failed;
         }
+        // So that the archive alone can be restored from, on another computer.
+        WriteExportManifest(request_, log_, copyBegan_);
         const ArchiveResult archived = ArchiveTempTree(ui_, request_, log_, report_, store_);
         indicators_.Finish();
         if (archived.outcome != RunOutcome::Success) {

@@ -187,6 +187,8 @@ void CopyIfChanged(Copier& walk, const OpenFolder& folder, std::size_t i, Mirror
     if (!facts)
         return;
     ++walk.log.counters.examined;
+    walk.log.walked.push_back({ ChildPath(folder.Path(), folder.FileName(i)), facts->size,
+        static_cast<std::int64_t>(facts->modified.tv_sec) });
     // A file moved or extracted in keeps an old modification time; its status-change time
     // tells that it is new here. Equal to the cut-off instant is not later: left out.
     if (walk.cutOff < facts->DateLastChangedHere())

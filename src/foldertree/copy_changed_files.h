@@ -26,9 +26,17 @@ struct CopyCounters {
     std::uint64_t bytes = 0;
 };
 
+// A file the walk looked at, copied or not: what the sources held at this run.
+struct WalkedFile {
+    std::string original;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // seconds since the epoch
+};
+
 // What the copy phase of one export copied and left out, over all its sources.
 struct CopyLog {
     std::vector<CopiedFile> copied;
+    std::vector<WalkedFile> walked;
     std::vector<LeftOutFile> leftOut;
     // Links, FIFOs, sockets and devices, the reason being their kind: no file to back up.
     std::vector<LeftOutFile> notTaken;

@@ -57,6 +57,14 @@ public:
     }
 };
 
+// A path's cell keeps its bytes, which its text may not show faithfully.
+QTableWidgetItem* PathCell(const std::string& path)
+{
+    auto* item = new QTableWidgetItem(PathText(path));
+    item->setData(Qt::UserRole, QByteArray::fromStdString(path));
+    return item;
+}
+
 qlonglong Nanoseconds(TimePoint when)
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
@@ -125,9 +133,10 @@ QTableWidgetItem* LastCheckCell(
 
 } // namespace
 
-HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
+HistoryWindow::HistoryWindow(SettingsStore& store, UiServices& ui, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , store_(store)
+    , ui_(ui)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("Run History"));
@@ -197,6 +206,7 @@ HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
+    layout->addWidget(MakeRestoreRow());
     layout->addWidget(problem);
     layout->addLayout(checkRow);
 
@@ -204,6 +214,7 @@ HistoryWindow::HistoryWindow(SettingsStore& store, QWidget* parent)
     connect(findText, &QLineEdit::returnPressed, this, [this] { Find(); });
     connect(findButton, &QPushButton::clicked, this, [this] { Find(); });
     connect(checkButton, &QPushButton::clicked, this, [this] { CheckArchives(); });
+    connect(restoreButton, &QPushButton::clicked, this, [this] { RestoreClicked(); });
 
     Reload();
 }
@@ -336,12 +347,12 @@ void HistoryWindow::Find()
     int row = 0;
     for (const history::FoundFile& f : files)
         SetRow(found, row++,
-            { new QTableWidgetItem(QString::number(f.run)),
+            { new Cell(QString::number(f.run), f.run),
                 new QTableWidgetItem(Text(StoredDateText(f.started))),
                 new QTableWidgetItem(PathText(f.archive)),
                 new QTableWidgetItem(Text(history::SizeText(f.file.size))),
                 new QTableWidgetItem(Text(StoredDateText(f.file.modified))),
-                new QTableWidgetItem(PathText(f.file.path)) });
+                PathCell(f.file.path) });
     found->resizeColumnsToContents();
 }
 

@@ -6,18 +6,21 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QTableWidget;
 
 namespace vesko {
 
 class SettingsStore;
+class UiServices;
 
 // The run history, beside the main window and without blocking it: the recorded runs
 // (newest first, sortable), the selected run's details and left-out files, and a search
-// for an archived file across runs. It only shows what src/history reads.
+// for an archived file across runs. It shows what src/history reads, and restores the
+// files of the selected run, or those selected among the search's, as that run found them.
 class HistoryWindow : public QWidget {
 public:
-    HistoryWindow(SettingsStore& store, QWidget* parent = nullptr);
+    HistoryWindow(SettingsStore& store, UiServices& ui, QWidget* parent = nullptr);
 
     // Reads the runs again, keeping the selected one when it is still there.
     void Reload();
@@ -34,13 +37,21 @@ public:
     QLabel* problem; // what went wrong reading the history, when something did
     QPushButton* checkButton; // checks every kept archive again
     QLabel* checkNote; // how the last check went
+    QRadioButton* originalPlaceButton; // where Restore… puts the files
+    QRadioButton* chosenFolderButton;
+    QLineEdit* restoreFolderEdit;
+    QPushButton* restoreButton;
 
 private:
     void ShowSelectedRun();
     std::int64_t SelectedRun() const;
     void Report(const char* what, const std::exception& e);
+    QWidget* MakeRestoreRow();
+    // The restores the button asks for, one for each run whose files are chosen.
+    void RestoreClicked();
 
     SettingsStore& store_;
+    UiServices& ui_;
 };
 
 } // namespace vesko

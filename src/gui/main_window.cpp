@@ -478,7 +478,7 @@ void MainWindow::HistoryClicked()
 {
     // Not through Run: the history window shows its own failures.
     if (!history_)
-        history_ = new HistoryWindow(store_, this);
+        history_ = new HistoryWindow(store_, ui_, this);
     else
         history_->Reload();
     history_->show();

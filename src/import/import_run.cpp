@@ -6,6 +6,7 @@
 #include "format/archive_headers.h"
 #include "format/archiver_command_lines.h"
 #include "format/entry_safety.h"
+#include "format/run_manifest_entry.h"
 #include "history/run_recording.h"
 #include "import/interrupted_imports.h"
 #include "import/restore_placement.h"
@@ -21,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace vesko {
@@ -83,6 +85,17 @@ RunOutcome PlacementFailed(
     return RunOutcome::Failed;
 }
 
+// The export's description of its run is for restores: the import brings back the
+// person's files alone.
+ArchiveContents WithoutRunManifest(ArchiveContents contents, const std::string& extracted)
+{
+    if (const ArchiveEntry* manifest = RunManifestEntry(contents)) {
+        ::unlink((extracted + EntryPath(manifest->name)).c_str());
+        contents.entries.erase(contents.entries.begin() + (manifest - contents.entries.data()));
+    }
+    return contents;
+}
+
 // Extracts into the staging folder, checks the result against the archive's entries and
 // moves it into place; the staging folder goes away with every ending but a failed putting back.
 RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicators,
@@ -101,7 +114,9 @@ RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicato
 
     std::vector<PlacementStep> steps;
     try {
-        steps = PlanPlacement(CheckExtracted(staging.Extracted(), contents), folder);
+        steps = PlanPlacement(
+            CheckExtracted(staging.Extracted(), WithoutRunManifest(contents, staging.Extracted())),
+            folder);
     } catch (const Error& e) {
         return PlacementFailed(ui, report, e.what(), true);
     }

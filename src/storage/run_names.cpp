@@ -20,7 +20,15 @@ constexpr std::array<std::pair<RunOutcome, const char*>, 6> kOutcomes { {
 
 const char* KindName(RunKind kind)
 {
-    return kind == RunKind::Export ? "export" : "import";
+    switch (kind) {
+    case RunKind::Export:
+        return "export";
+    case RunKind::Import:
+        return "import";
+    case RunKind::Restore:
+        return "restore";
+    }
+    return "export";
 }
 
 const char* OutcomeName(RunOutcome outcome)
@@ -37,6 +45,8 @@ std::optional<RunKind> KindFromName(const std::string& name)
         return RunKind::Export;
     if (name == "import")
         return RunKind::Import;
+    if (name == "restore")
+        return RunKind::Restore;
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include "cli/history_command.h"
 #include "core/requests.h"
 #include "export/export_run.h"
+#include "format/working_names.h"
 #include "platform/dates.h"
 #include "settings/stored_settings.h"
 #include "storage/run_history.h"
@@ -104,7 +105,8 @@ public:
         }
         Files files;
         for (const std::string& path : ListFilesBelow(into))
-            files[fs::path(path).filename()] = ReadFile(into + "/" + path);
+            if (fs::path(path).filename() != kRunManifestName)
+                files[fs::path(path).filename()] = ReadFile(into + "/" + path);
         return files;
     }
 

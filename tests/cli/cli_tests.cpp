@@ -109,7 +109,10 @@ TEST(CommandLineOptions, ReadEachArgument)
         { "check --all", "6 all" },
         { "check 3 --all", "error: check takes RUN... or --all" },
         { "check 0", "error: not a run number '0' for check" },
-        { "restore", "error: unknown command 'restore'" },
+        { "restore --as-of 02-30-2024",
+            "error: --as-of wants a day as MM-DD-YYYY, not '02-30-2024'" },
+        { "restore --to", "error: --to needs a value" },
+        { "backup", "error: unknown command 'backup'" },
         { "--bogus", "error: unknown option '--bogus'" },
     };
     for (const auto& [line, read_] : rows)

@@ -4,6 +4,7 @@
 #include "export/export_run.h"
 #include "export/temp_marker.h"
 #include "foldertree/remove_tree.h"
+#include "format/working_names.h"
 #include "history/run_details.h"
 #include "platform/dates.h"
 #include "platform/path_rules.h"
@@ -156,6 +157,8 @@ public:
         Strings expected;
         for (const std::string& file : files)
             expected.push_back(paths::RelativePath(Mirror(file)));
+        // Beside the copies, each archive describes its run, for a restore from it alone.
+        expected.push_back(paths::RelativePath(temp) + kRunManifestName);
         std::sort(expected.begin(), expected.end());
         ASSERT_EQ(ListFilesBelow(into), expected);
         for (const std::string& file : files) {
@@ -599,8 +602,10 @@ const Road kRoads[] = {
         },
         Success, { kDone, kCleanup, kCleanupDone }, { "1 entry not taken" },
         [](R t) {
+            // Within the few bytes by which the run's own description differs each night.
             const auto size = [&t](const char* name) { return fs::file_size(t.arc + name); };
-            EXPECT_EQ(size("night3.arj"), size("night1.arj")) << "no archive in the next";
+            EXPECT_NEAR(double(size("night3.arj")), double(size("night1.arj")), 64.0)
+                << "no archive in the next";
             EXPECT_EQ(std::ranges::count_if(
                           t.ui.Steps(), [](auto& s) { return s.starts_with("Not backing up"); }),
                 2)

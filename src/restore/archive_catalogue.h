@@ -1,0 +1,35 @@
+#pragma once
+
+#include "format/archive_headers.h"
+#include "restore/run_manifest.h"
+
+#include <string>
+#include <vector>
+
+namespace vesko {
+
+class SettingsStore;
+class UiServices;
+
+// An archive of this program's with what its manifest says about the run that made it.
+struct CataloguedArchive {
+    std::string path; // its first volume
+    ArchiveContents contents; // as its headers give it
+    RunManifest manifest;
+    std::string base; // the stored folder the manifest lies in: "" or "tmp/vesko-temp/"
+};
+
+// The first volumes of the archives in folder (ending with '/'), by name. Error when the
+// folder cannot be read.
+std::vector<std::string> ArchivesInFolder(const std::string& folder);
+// The archives of the exports the history knows as written and verified, oldest first;
+// one whose first volume is gone is left out (removed by the person or by retention).
+std::vector<std::string> ArchivesInHistory(SettingsStore& store);
+
+// Reads each archive's headers and extracts its manifest alone into a private scratch
+// folder. An archive without a manifest (not made by this program) is left out; one that
+// is damaged or misses a volume throws Error naming it. Oldest run first.
+std::vector<CataloguedArchive> ReadCatalogue(
+    const std::vector<std::string>& archives, const std::string& program, UiServices& ui);
+
+} // namespace vesko
