@@ -217,7 +217,7 @@ protected:
         fs::resize_file(src + "/huge", std::uintmax_t { 5 } << 30);
     }
     // The last export began copying today, and a file arrives in the source by the command,
-    // with a modification time from long before: {away} and {src} in it are the folders.
+    // keeping a modification time from long before: {away} and {src} in it are the folders.
     void ArrivedWithOldTime(std::string command)
     {
         StoreSettings(
@@ -230,6 +230,8 @@ protected:
             for (auto at = command.find(word); at != std::string::npos; at = command.find(word))
                 command.replace(at, std::string(word).size(), folder);
         ASSERT_EQ(Shell(command), 0) << command;
+        // Its modification time alone would leave it out.
+        EXPECT_EQ(MTime(src + "/taxes.pdf"), LocalTime(2020, 11, 20, 9, 30));
     }
 
     TempDir tmp;

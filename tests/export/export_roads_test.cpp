@@ -194,7 +194,6 @@ public:
         }
         return false;
     }
-    RunOutcome LastRunOf(SettingsStore& s) { return history::ListRuns(s).front().report.outcome; }
 
     TempDir root;
     ScopedEnv config { "XDG_CONFIG_HOME", root / "config" };

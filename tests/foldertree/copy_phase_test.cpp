@@ -3,7 +3,6 @@
 #include "export/export_run.h"
 #include "foldertree/copy_changed_files.h"
 #include "platform/path_rules.h"
-#include "support/probes.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
@@ -94,54 +93,6 @@ TEST(CopyPhase, OneChangedFileMakesItsChainOfFoldersAndNoOther)
     EXPECT_EQ(CopySource(ui, request, src, log), CopyEnd::Done);
     EXPECT_EQ(Entries(temp), chain);
     EXPECT_TRUE(ui.Log().empty());
-}
-
-// However a file arrives in a source folder after the cut-off, it is copied, even though it
-// keeps a modification time from long before; a file that has not changed since is not.
-TEST(CopyPhase, AFileNewHereIsCopiedWhateverItsModificationTime)
-{
-    TempDir dir;
-    const std::string src = dir / "src", elsewhere = dir / "elsewhere", temp = dir / "temp/",
-                      mirror = temp + paths::RelativePath(src);
-    const TimePoint old = LocalTime(2020, 11, 20, 9, 30, 0);
-    for (const char* name : { "taxes.pdf", "photo.jpg", "packed.txt" }) {
-        WriteFile(elsewhere + "/" + name, name);
-        SetMTime(elsewhere + "/" + name, old);
-    }
-    WriteFile(src + "/unchanged.txt", "same");
-    SetMTime(src + "/unchanged.txt", old);
-    ASSERT_EQ(Shell("cd " + elsewhere + " && arj a -y packed.arj packed.txt >/dev/null"), 0);
-    ::mkdir(temp.c_str(), 0700);
-    const TimePoint cutOff = AfterTheFilesSoFar();
-
-    const struct {
-        const char* name;
-        std::string command; // how the file arrives; "" for none
-        const char* file;
-        bool copied;
-    } rows[] = {
-        { "moved in", "mv " + elsewhere + "/taxes.pdf " + src + "/", "taxes.pdf", true },
-        { "extracted with arj x",
-            "cd " + src + " && arj x -y " + elsewhere + "/packed.arj >/dev/null", "packed.txt",
-            true },
-        { "copied with cp -p", "cp -p " + elsewhere + "/photo.jpg " + src + "/", "photo.jpg",
-            true },
-        { "unchanged", "", "unchanged.txt", false },
-    };
-    for (const auto& row : rows) {
-        if (!row.command.empty()) {
-            ASSERT_EQ(Shell(row.command), 0) << row.command;
-        }
-    }
-    RecordingUi ui;
-    CopyLog log;
-    EXPECT_EQ(CopyChangedFiles(ui, temp, src, cutOff, log), CopyEnd::Done);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        // Its modification time alone would leave it out.
-        EXPECT_EQ(MTime(src + "/" + row.file), old);
-        EXPECT_EQ(Exists(mirror + "/" + row.file), row.copied);
-    }
 }
 
 } // namespace

