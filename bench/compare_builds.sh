@@ -2,7 +2,9 @@
 # Two builds' vesko-bench by turns in one session (A, B, A, B ...), for telling whether a
 # change made the copy phase or the whole export slower. The machine's load moves both
 # sides alike only when they alternate, so each side's pairs are pooled over its turns and
-# the medians of the pooled pairs are compared.
+# the medians of the pooled pairs are compared. Before each turn the disks are synced and
+# SETTLE seconds (30) go by: on ext4 the previous turn's deletions make new files slow for a
+# while, which would weigh on whichever side comes next.
 #
 #   compare_builds.sh A-BENCH B-BENCH TURNS [vesko-bench options ...]
 #   e.g. compare_builds.sh old/vesko-bench new/vesko-bench 4 --changed 1,10 --no-import \
@@ -12,7 +14,7 @@
 # of the pairs' ratios, and B against A (the medians of the times, and of the ratios). Every
 # turn's whole output is kept in the folder it names.
 set -eu
-[ $# -ge 3 ] || { sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 2; }
+[ $# -ge 3 ] || { sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 2; }
 a=$1 b=$2 turns=$3
 shift 3
 logs=$(mktemp -d "${TMPDIR:-/tmp}/vesko-compare-XXXXXX")
@@ -23,6 +25,8 @@ while [ "$turn" -le "$turns" ]; do
     for side in A B; do
         if [ "$side" = A ]; then bench=$a; else bench=$b; fi
         log="$logs/$turn-$side.txt"
+        sync
+        sleep "${SETTLE:-30}"
         echo "turn $turn, $side: $bench (load $(cut -d' ' -f1-3 /proc/loadavg))"
         "$bench" "$@" >"$log" 2>"$log.err" || { echo "$side failed, see $log.err"; exit 1; }
         awk -F' *[|] *' '/^[|] [0-9.]+% / { print "    " $2 " changed, same files: " $9 }' "$log"
