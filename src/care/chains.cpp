@@ -12,12 +12,6 @@ namespace {
 
 using storage::Statement;
 
-TimePoint Instant(std::int64_t nanoseconds)
-{
-    return TimePoint(
-        std::chrono::duration_cast<TimePoint::duration>(std::chrono::nanoseconds(nanoseconds)));
-}
-
 } // namespace
 
 std::vector<KnownArchive> KnownArchives(SettingsStore& store)
@@ -42,7 +36,7 @@ std::vector<KnownArchive> KnownArchives(SettingsStore& store)
     while (runs.Step()) {
         KnownArchive known;
         known.run = runs.Int(0);
-        known.started = Instant(runs.Int(1));
+        known.started = storage::InstantFromStore(runs.Int(1));
         known.outcome = OutcomeFromName(runs.Bytes(2)).value_or(RunOutcome::Unfinished);
         known.full = runs.Int(3) != 0;
         known.archive = runs.Bytes(4);
@@ -81,7 +75,7 @@ bool FullExportDue(SettingsStore& store, int days, TimePoint now)
     last.BindText(1, KindName(RunKind::Export)).BindText(2, OutcomeName(RunOutcome::Success));
     if (!last.Step() || !last.OptionalInt(0))
         return true;
-    return Instant(*last.OptionalInt(0)) + std::chrono::days(days) <= now;
+    return storage::InstantFromStore(*last.OptionalInt(0)) + std::chrono::days(days) <= now;
 }
 
 std::set<std::int64_t> RemovedRuns(SettingsStore& store)

@@ -2,7 +2,7 @@
 
 #include "care/archive_check.h"
 #include "care/chains.h"
-#include "core/ui_services.h"
+#include "core/silent_ui.h"
 #include "gui/path_text.h"
 #include "settings/stored_settings.h"
 
@@ -15,27 +15,12 @@ namespace {
 
 // The archiver's test runs without a progress window: its lines are not shown, and the
 // window answers the person while it runs.
-class QuietChecks : public UiServices {
+class QuietChecks : public SilentUi {
 public:
-    void Beep() override { }
-    void SetBusy(bool) override { }
-    void ProgressBegin(const std::string&) override { }
-    void ProgressStep(const std::string&) override { }
-    void ProgressFolder(const std::string&) override { }
-    void ProgressCounts(std::uint64_t, std::uint64_t, std::uint64_t) override { }
-    void ProgressOutput(const std::string&) override { }
     bool ProgressPoll() override
     {
         QCoreApplication::processEvents();
         return false;
-    }
-    void ProgressEnd() override { }
-
-protected:
-    Answer ShowMessage(
-        const std::string&, const std::string&, Icon, Buttons, const std::string&) override
-    {
-        return Answer::Ok;
     }
 };
 

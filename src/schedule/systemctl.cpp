@@ -1,6 +1,6 @@
 #include "schedule/systemctl.h"
 
-#include "core/ui_services.h"
+#include "core/silent_ui.h"
 #include "platform/error.h"
 #include "platform/process.h"
 
@@ -14,30 +14,16 @@ namespace {
 
 // Nobody watches systemctl run: its output lines are collected, and it is stopped once it has
 // taken longer than a manager that answers ever takes.
-class UnattendedUi : public UiServices {
+class UnattendedUi : public SilentUi {
 public:
     explicit UnattendedUi(std::string& output)
         : output_(output)
     {
     }
 
-    void Beep() override { }
-    void SetBusy(bool) override { }
-    void ProgressBegin(const std::string&) override { }
-    void ProgressStep(const std::string&) override { }
-    void ProgressFolder(const std::string&) override { }
-    void ProgressCounts(std::uint64_t, std::uint64_t, std::uint64_t) override { }
     // systemctl's answers are plain lines of names and values.
     void ProgressOutput(const std::string& line) override { output_ += line + '\n'; }
     bool ProgressPoll() override { return std::chrono::steady_clock::now() > giveUpAt_; }
-    void ProgressEnd() override { }
-
-protected:
-    Answer ShowMessage(
-        const std::string&, const std::string&, Icon, Buttons, const std::string&) override
-    {
-        return Answer::Ok;
-    }
 
 private:
     std::string& output_;

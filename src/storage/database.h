@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/dates.h"
 #include "platform/error.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +13,17 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace vesko::storage {
+
+// The store keeps an instant as nanoseconds since the epoch.
+inline std::int64_t StoredInstant(TimePoint when)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+}
+inline TimePoint InstantFromStore(std::int64_t nanoseconds)
+{
+    return TimePoint(
+        std::chrono::duration_cast<TimePoint::duration>(std::chrono::nanoseconds(nanoseconds)));
+}
 
 // The program keeps one SQLite file, the settings store; every failure names it so:
 // Settings store "<path>": <reason>.

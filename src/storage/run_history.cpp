@@ -15,11 +15,6 @@ namespace {
 using storage::Database;
 using storage::Statement;
 
-std::int64_t Nanoseconds(TimePoint when)
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
-}
-
 std::int64_t Signed(std::uint64_t value)
 {
     return static_cast<std::int64_t>(value);
@@ -89,7 +84,7 @@ void WriteArchived(Database& db, std::int64_t id, const std::vector<ArchivedFile
             .Bind(2, seq++)
             .Bind(3, pathId)
             .Bind(4, Signed(file.size))
-            .Bind(5, Nanoseconds(file.modified))
+            .Bind(5, storage::StoredInstant(file.modified))
             .Run();
     }
 }
@@ -115,7 +110,7 @@ std::int64_t BeginRun(SettingsStore& store, const RunReport& report)
             "archive, message) VALUES (?1, ?2, ?3, ?4, 0, 0, ?5, '')")
             .BindText(1, KindName(report.kind))
             .BindText(2, OutcomeName(RunOutcome::Unfinished))
-            .Bind(3, Nanoseconds(report.started))
+            .Bind(3, storage::StoredInstant(report.started))
             .BindText(4, report.cutOffDay)
             .BindBytes(5, report.archive)
             .Run();
@@ -140,7 +135,7 @@ void EndRun(SettingsStore& store, std::int64_t id, const RunReport& report)
             "WHERE id = ?1 AND ended IS NULL")
             .Bind(1, id)
             .BindText(2, OutcomeName(report.outcome))
-            .Bind(3, Nanoseconds(report.ended))
+            .Bind(3, storage::StoredInstant(report.ended))
             .BindText(4, report.cutOffDay)
             .Bind(5, Signed(report.files))
             .Bind(6, Signed(report.bytes))

@@ -11,12 +11,6 @@ namespace {
 
 using storage::Statement;
 
-TimePoint Instant(std::int64_t nanoseconds)
-{
-    return TimePoint(
-        std::chrono::duration_cast<TimePoint::duration>(std::chrono::nanoseconds(nanoseconds)));
-}
-
 std::uint64_t Count(std::int64_t value)
 {
     return value < 0 ? 0 : static_cast<std::uint64_t>(value);
@@ -35,9 +29,9 @@ RecordedRun RunFromRow(const Statement& row)
     RunReport& r = run.report;
     r.kind = KindFromName(row.Bytes(1)).value_or(RunKind::Export);
     r.outcome = OutcomeFromName(row.Bytes(2)).value_or(RunOutcome::Unfinished);
-    r.started = Instant(row.Int(3));
+    r.started = storage::InstantFromStore(row.Int(3));
     if (const auto ended = row.OptionalInt(4))
-        r.ended = Instant(*ended);
+        r.ended = storage::InstantFromStore(*ended);
     else
         r.outcome = RunOutcome::Unfinished;
     r.cutOffDay = row.Bytes(5);
@@ -108,7 +102,8 @@ std::vector<ArchivedFile> ArchivedFiles(SettingsStore& store, std::int64_t id)
         "JOIN history_paths AS p ON p.id = a.path WHERE a.run = ?1 ORDER BY a.seq");
     rows.Bind(1, id);
     while (rows.Step())
-        files.push_back({ rows.Bytes(0), Count(rows.Int(1)), Instant(rows.Int(2)) });
+        files.push_back(
+            { rows.Bytes(0), Count(rows.Int(1)), storage::InstantFromStore(rows.Int(2)) });
     return files;
 }
 
@@ -128,8 +123,8 @@ std::vector<FoundFile> FindArchived(SettingsStore& store, const std::string& tex
         "WHERE instr(p.path, ?1) > 0 ORDER BY r.id DESC, a.seq");
     rows.BindBytes(1, text);
     while (rows.Step())
-        found.push_back({ rows.Int(0), Instant(rows.Int(1)), rows.Bytes(2),
-            { rows.Bytes(3), Count(rows.Int(4)), Instant(rows.Int(5)) } });
+        found.push_back({ rows.Int(0), storage::InstantFromStore(rows.Int(1)), rows.Bytes(2),
+            { rows.Bytes(3), Count(rows.Int(4)), storage::InstantFromStore(rows.Int(5)) } });
     return found;
 }
 
