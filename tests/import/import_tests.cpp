@@ -12,7 +12,6 @@
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
-#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -28,16 +27,17 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 using Files = std::map<std::string, std::string>;
 
+// An archive the real archiver makes of these files.
+void Archived(const std::string& area, const std::string& archive, const Files& files,
+    const std::string& switches = "")
+{
+    ASSERT_EQ(ArchivedByArj(area, archive, files, switches), 0);
+}
+
 class ImportTest : public ::testing::Test {
 public:
-    void SetUp() override
-    {
-        store.SaveSetting(kSettingsApplication, kSettingsSection, "ImportArj", "stored-name");
-    }
-    std::string LastImport()
-    {
-        return store.GetSetting(kSettingsApplication, kSettingsSection, "LastImport");
-    }
+    void SetUp() override { SaveSetting(store, "ImportArj", "stored-name"); }
+    std::string LastImport() { return StoredSetting(store, "LastImport"); }
     // A box's text on one line, a staging folder by its name's start.
     static std::string Shown(const std::string& text)
     {
@@ -53,12 +53,6 @@ public:
                     ? "beep"
                     : "-i?!x"[int(e.icon)] + e.title + "|" + Shown(e.text));
         return log;
-    }
-    // An archive the real archiver makes of these files.
-    static void Archived(const std::string& area, const std::string& archive, const Files& files,
-        const std::string& switches = "")
-    {
-        ASSERT_EQ(ArchivedByArj(area, archive, files, switches), 0);
     }
     // Every file and folder below root with its bytes and time, to show nothing changed.
     static Files Snapshot(const std::string& root)
@@ -164,12 +158,7 @@ public:
 // Every road of the import, each a test of its own named by what it tries.
 std::vector<ImportTest::Road> AllRoads()
 {
-    using Road = ImportTest::Road;
     using Prepare = ImportTest::Prepare;
-    const auto Archived = [](const std::string& area, const std::string& archive,
-                              const Files& files, const std::string& switches = "") {
-        ImportTest::Archived(area, archive, files, switches);
-    };
     const Files week = { { "note.txt", "archived note\n" }, { "old.txt", "archived old\n" },
         { "sub/new.txt", "archived new\n" } };
     const auto tiny = [=](std::string archive, std::string typed) -> Prepare {
@@ -234,26 +223,25 @@ std::vector<ImportTest::Road> AllRoads()
         "and the path is correct in the settings section." };
     const std::string n = "n.txt", one = "printf abc > \"$6/n.txt\"";
     const std::string main = Header(Basic({ "c.arj", 2, 0, 0 }));
-    std::vector<Road> roads = {
-        { "no name", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
-        { "name completed", tiny("w.arj", "w"), restored("1 file (9 bytes)"),
+    return {
+        { "NoName", tiny("n.arj", ""), { "beep", "iEntry Required|Please enter a file name." } },
+        { "NameCompleted", tiny("w.arj", "w"), restored("1 file (9 bytes)"),
             { { n, "restored\n" } } },
-        { "name holding the extension", tiny("old.arjx", "old.arjx"),
-            restored("1 file (9 bytes)") },
-        { "extension found by its case", tiny("W.ARJ", "W.ARJ"), notFound },
-        { "a wildcard", tiny("w1.arj", "w?"),
+        { "NameHoldingTheExtension", tiny("old.arjx", "old.arjx"), restored("1 file (9 bytes)") },
+        { "ExtensionFoundByItsCase", tiny("W.ARJ", "W.ARJ"), notFound },
+        { "AWildcard", tiny("w1.arj", "w?"),
             { "beep",
                 "!Invalid Name|The archive name can't hold * or ?: the archiver would extract "
                 "every archive that matches it." } },
-        { "no folder: the root",
+        { "NoFolderTheRoot",
             [](const std::string&, std::string& dir) {
                 dir.clear();
                 return "vesko-import-test-no-such-archive";
             },
             notFound },
-        { "archiver folder without its ending slash", tiny("t.arj", "t"),
-            restored("1 file (9 bytes)"), {}, "/usr/bin" },
-        { "folders of the person named like staging folders",
+        { "ArchiverFolderWithoutItsEndingSlash", tiny("t.arj", "t"), restored("1 file (9 bytes)"),
+            {}, "/usr/bin" },
+        { "FoldersOfThePersonNamedLikeStagingFolders",
             [=](const std::string& area, std::string& dir) {
                 // No import of this store made them: they are the person's, whatever their names.
                 WriteFile(dir + ".vesko-import-notes/todo.txt", "todo\n");
@@ -265,7 +253,7 @@ std::vector<ImportTest::Road> AllRoads()
             { { n, "restored\n" }, { ".vesko-import-notes/todo.txt", "todo\n" },
                 { ".vesko-import-Ab12Cd/files/n.txt", "half\n" },
                 { ".vesko-import-mine", "mine\n" } } },
-        { "another run holds the lock",
+        { "AnotherRunHoldsTheLock",
             [=](const std::string& area, std::string& dir) {
                 ImportTest::Current().held = RunLock::TryTake(ImportTest::Current().store.Path());
                 return tiny("t.arj", "t")(area, dir);
@@ -273,7 +261,7 @@ std::vector<ImportTest::Road> AllRoads()
             { "beep",
                 "!Import Running|An export or another import is running. Try the import again "
                 "when it has ended." } },
-        { "newer kept", weekAnd([=](const std::string&, std::string& dir) {
+        { "NewerKept", weekAnd([=](const std::string&, std::string& dir) {
              edited(dir + "note.txt", later), edited(dir + "old.txt", earlier);
          }),
             { restored("", "1 files")[0], "beep",
@@ -281,11 +269,11 @@ std::vector<ImportTest::Road> AllRoads()
                 "{dir}.|1 newer file in the folder kept." },
             { { "note.txt", "edited\n" }, { "old.txt", "archived old\n" },
                 { "sub/new.txt", "archived new\n" } } },
-        { "newer replaced", weekAnd([=](const std::string&, std::string& dir) {
+        { "NewerReplaced", weekAnd([=](const std::string&, std::string& dir) {
              edited(dir + "old.txt", later), edited(dir + "note.txt", later);
          }),
             restored("3 files (40 bytes)", "2 files"), week, "/usr/bin/", { Answer::Yes } },
-        { "folder entered", weekAnd([=](const std::string&, std::string& dir) {
+        { "FolderEntered", weekAnd([=](const std::string&, std::string& dir) {
              // Of the archive's own time: not newer.
              edited(dir + "note.txt", LocalTime(2022, 3, 4)), edited(dir + "sub/new.txt", earlier);
              WriteFile(dir + "sub/m", "m\n");
@@ -293,17 +281,17 @@ std::vector<ImportTest::Road> AllRoads()
             restored("3 files (40 bytes)"),
             { { "note.txt", "archived note\n" }, { "sub/m", "m\n" },
                 { "sub/new.txt", "archived new\n" } } },
-        { "folder where a file goes",
+        { "FolderWhereAFileGoes",
             weekAnd([](const std::string&, std::string& dir) { MakeDirs(dir + "old.txt"); }),
             failed("\"{dir}old.txt\" is in the way: the archive holds a file there.") },
-        { "file where a folder goes",
+        { "FileWhereAFolderGoes",
             weekAnd([](const std::string&, std::string& dir) { WriteFile(dir + "sub", ""); }),
             failed("\"{dir}sub\" is in the way: the archive holds a folder there.") },
-        { "missing middle volume", spanned([](const std::string&, const std::string& dir) {
+        { "MissingMiddleVolume", spanned([](const std::string&, const std::string& dir) {
              fs::remove(dir + "span.a01");
          }),
             failed("The archive goes on in the volume \"{dir}span.a01\", which is missing.") },
-        { "volumes of two runs", spanned([](const std::string& area, const std::string& dir) {
+        { "VolumesOfTwoRuns", spanned([](const std::string& area, const std::string& dir) {
              // A later run's second volume, of a later copy: it passes its CRC.
              ASSERT_EQ(
                  ArchivedByArj(area + "/later", area + "/later/span.arj",
@@ -314,81 +302,63 @@ std::vector<ImportTest::Road> AllRoads()
          }),
             failed("The volume \"{dir}span.a01\" does not belong to the archive \"{dir}span.arj\": "
                    "its part of \"big.bin\" comes from a copy of another date.") },
-        { "entry named like the archive",
+        { "EntryNamedLikeTheArchive",
             [=](const std::string& area, std::string& dir) {
                 Archived(area, dir + "w.arj", { { "w.arj", "not the archive\n" } });
                 return "w";
             },
             unsafe("w.arj\" would land on the archive's own volume \"{dir}w.arj\"") },
         // Under a time limit: the archiver would never finish it.
-        { "top-level dot name", entries({ { ".profile" } }),
+        { "TopLevelDotName", entries({ { ".profile" } }),
             unsafe(".profile\" cannot be extracted: the archiver hangs on a top-level name that "
                    "begins with \".\""),
             {}, "exec timeout 5 /usr/bin/arj \"$@\"" },
-        { "archiver fails", entries({ { n } }), failed("Exit status 2.|its output"), {},
+        { "ArchiverFails", entries({ { n } }), failed("Exit status 2.|its output"), {},
             "echo 'its output'; exit 2" },
-        { "archiver killed", entries({ { n } }), failed("Stopped by signal 9."), {}, "kill -9 $$" },
-        { "archiver missing", entries({ { n } }),
+        { "ArchiverKilled", entries({ { n } }), failed("Stopped by signal 9."), {}, "kill -9 $$" },
+        { "ArchiverMissing", entries({ { n } }),
             { "beep", "xImport Error|Cannot start \"/no/such/arj\": No such file or directory" },
             {}, "/no/such/" },
-        { "file cut short", entries({ { n } }),
+        { "FileCutShort", entries({ { n } }),
             failed("\"n.txt\" came out with 2 bytes instead of 3."), {},
             "printf ab >\"$6/n.txt\"" },
-        { "file not named", entries({ { n } }),
+        { "FileNotNamed", entries({ { n } }),
             failed("The archiver wrote \"more\", which the archive does not name."), {},
             one + "; : > \"$6/more\"" },
-        { "file not written", entries({ { n } }),
+        { "FileNotWritten", entries({ { n } }),
             failed("\"n.txt\" is missing after the extraction."), {}, "true" },
-        { "folder for a file", entries({ { n } }),
+        { "FolderForAFile", entries({ { n } }),
             failed("\"n.txt\" came out as something else than a file."), {}, "mkdir \"$6/n.txt\"" },
-        { "file for a folder", entries({ { "d", 3, 0, 0 } }),
+        { "FileForAFolder", entries({ { "d", 3, 0, 0 } }),
             failed("\"d\" came out as something else than a folder."), {}, ": > \"$6/d\"" },
-        { "folder, file over two volumes, the longest header",
+        { "FolderFileOverTwoVolumesTheLongestHeader",
             crafted({ Crafted({ { "d", 3, 0, 0 }, { "./d/n.txt", 0, 4, 2 } }, 4),
                 Crafted({ { "./d/n.txt", 0, 8, 1, std::string(2555, 'c'), 2 } }) }),
             restored("1 file (3 bytes)"), { { "d/n.txt", "abc" } },
             "mkdir \"$6/d\" && printf abc > \"$6/d/n.txt\"" },
-        { "the longest extended header",
+        { "TheLongestExtendedHeader",
             crafted(
                 { main + Header(Basic({ n }), { std::string(2600, 'e') }) + "xxx" + kArchiveEnd }),
             restored("1 file (3 bytes)"), { { n, "abc" } }, one },
+        { "Cancelled", entries({ { n } }),
+            { "beep",
+                "iImport Cancelled|Archive restore cancelled.||Nothing in the import folder was "
+                "changed." },
+            {}, "sleep 9", {}, true },
+        { "NoNameNothingSetUp",
+            [=](const std::string& area, std::string& dir) {
+                ImportTest::Current().store.DeleteSetting(
+                    kSettingsApplication, kSettingsSection, "ImportArj");
+                return tiny("n.arj", "")(area, dir);
+            },
+            { "beep", "iEntry Required|Please enter a file name." }, {}, "/usr/bin/", {}, false,
+            false },
     };
-    // Once asked for, the cancel stays: after it only a road refused before any poll.
-    roads.push_back({ "cancelled", entries({ { n } }),
-        { "beep",
-            "iImport Cancelled|Archive restore cancelled.||Nothing in the import folder was "
-            "changed." },
-        {}, "sleep 9", {}, true });
-    roads.push_back({ "no name, nothing set up",
-        [=](const std::string& area, std::string& dir) {
-            ImportTest::Current().store.DeleteSetting(
-                kSettingsApplication, kSettingsSection, "ImportArj");
-            return tiny("n.arj", "")(area, dir);
-        },
-        { "beep", "iEntry Required|Please enter a file name." }, {}, "/usr/bin/", {}, false,
-        false });
-    return roads;
 }
 
 void PrintTo(const ImportTest::Road& road, std::ostream* os)
 {
     *os << road.name;
-}
-
-// "folder, file over two volumes" becomes FolderFileOverTwoVolumes.
-std::string TestName(const std::string& words)
-{
-    std::string name;
-    bool start = true;
-    for (char c : words) {
-        if (std::isalnum(static_cast<unsigned char>(c))) {
-            name += start ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
-            start = false;
-        } else {
-            start = true;
-        }
-    }
-    return name;
 }
 
 class ImportRoads : public ImportTest, public ::testing::WithParamInterface<ImportTest::Road> { };
@@ -401,9 +371,7 @@ TEST_P(ImportRoads, EndsAsItShould)
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, ImportRoads, ::testing::ValuesIn(AllRoads()),
-    [](const ::testing::TestParamInfo<ImportTest::Road>& info) {
-        return TestName(info.param.name);
-    });
+    [](const ::testing::TestParamInfo<ImportTest::Road>& info) { return info.param.name; });
 
 // A file that cannot be moved aside stops the placement half-way: what was already moved
 // goes back, and the folder is as it was.
