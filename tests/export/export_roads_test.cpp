@@ -49,6 +49,8 @@ const char* const kDrive = "Invalid Drive";
 const char* const kTempExists = "Temporary Folder Exists";
 // The closing box of a failed copy or archive step comes without a beep of its own.
 const char* const kQuietError = "(no beep) Export Error";
+// The boxes of an export that archived everything and removed its tree.
+const Strings kFinished = { kDone, kCleanup, kCleanupDone };
 const auto kBefore = LocalTime(2020, 6, 14, 23, 59, 59);
 const auto kAfter = LocalTime(2020, 6, 15, 0, 0, 1);
 // The write-only attributes of the kernel's sysfs cannot be read by anyone, root included.
@@ -142,10 +144,6 @@ public:
     }
     std::string Mirror(const std::string& file) const { return temp + paths::RelativePath(file); }
     std::string Archive() const { return arc + name + ".arj"; }
-    std::string Stored(const std::string& key)
-    {
-        return store.GetSetting(kSettingsApplication, kSettingsSection, key);
-    }
     // The archive holds exactly these source files, byte for byte and with their
     // modification times (whole seconds, as the archive keeps them), by their copies' full
     // paths without the leading '/'.
@@ -257,24 +255,22 @@ TEST_P(ExportRoads, EndsInItsOwnOutcome)
             arcExisted || (fs::status(arc).permissions() & fs::perms::all) == fs::perms::owner_all);
         EXPECT_EQ(ui.ProgressBegins(), progressBegins + 1);
         EXPECT_GT(ui.BusyChanges().size(), busyChanges) << "no busy pointer";
-    } else {
-        if (!road.archiveKept) {
-            EXPECT_EQ(ArchiveFolder(), arcBefore) << "the archive folder as it was";
-        }
+    } else if (!road.archiveKept) {
+        EXPECT_EQ(ArchiveFolder(), arcBefore) << "the archive folder as it was";
     }
     // Only a complete archive records its date, and the start of the copy before it: the
     // next "since last" run covers the same days again.
     TimePoint copyStart, archiverStart;
-    const bool recorded = ParseStoredDate(Stored("LastExport"), archiverStart);
+    const bool recorded = ParseStoredDate(StoredSetting(store, "LastExport"), archiverStart);
     EXPECT_EQ(recorded, outcome == RunOutcome::Success && !archived.empty());
     if (recorded) {
-        ASSERT_TRUE(ParseStoredDate(Stored(kLastExportCopyStartKey), copyStart));
+        ASSERT_TRUE(ParseStoredDate(StoredSetting(store, kLastExportCopyStartKey), copyStart));
         EXPECT_LE(started, copyStart);
         EXPECT_LE(copyStart, archiverStart);
         EXPECT_LE(archiverStart, std::chrono::system_clock::now());
     }
+    // The left-out files outlive the box in the run history; its details end saying so.
     if (outcome == RunOutcome::Incomplete) {
-        // The left-out files outlive the box in the run history; its details end saying so.
         EXPECT_THAT(said, Contains(::testing::EndsWith(history::kSeeHistoryLine)));
     }
     if (outcome == RunOutcome::Refused) {
@@ -316,7 +312,7 @@ const Road kRoads[] = {
             t.Sources({ t.src, "", t.other, t.temp });
             return changed;
         },
-        Success, { kDone, kCleanup, kCleanupDone },
+        Success, kFinished,
         { "Backup completed successfully.", "Proceed with cleanup?",
             "Cleanup operation completed." },
         [](R t) {
@@ -338,7 +334,7 @@ const Road kRoads[] = {
             t.Sources({ t.src });
             return changed;
         },
-        Success, { kDone, kCleanup, kCleanupDone }, {},
+        Success, kFinished, {},
         [](R t) {
             for (const char* volume : { ".a01", ".a02" })
                 EXPECT_TRUE(fs::exists(t.arc + "backup.12" + volume)) << volume;
@@ -360,7 +356,7 @@ const Road kRoads[] = {
                 f->pop_back();
             return files;
         },
-        Success, { kDone, kCleanup, kCleanupDone }, {},
+        Success, kFinished, {},
         [](R t) {
             // Without spanning no volume size; then the test of the archive, across volumes,
             // under the run's own working name, before it takes the archive's.
@@ -575,7 +571,7 @@ const Road kRoads[] = {
             RemoveTreeFiles(t.ui, t.temp);
             return Strings { t.src + "/a.txt" };
         },
-        Success, { kDone, kCleanup, kCleanupDone }, {},
+        Success, kFinished, {},
         [](R t) {
             EXPECT_THAT(t.ui.Steps(), Contains(HasSubstr("that an earlier export left")));
         } },
@@ -599,7 +595,7 @@ const Road kRoads[] = {
             }
             return Strings { file };
         },
-        Success, { kDone, kCleanup, kCleanupDone }, { "1 entry not taken" },
+        Success, kFinished, { "1 entry not taken" },
         [](R t) {
             // Within the few bytes by which the run's own description differs each night.
             const auto size = [&t](const char* name) { return fs::file_size(t.arc + name); };
@@ -627,7 +623,7 @@ const Road kRoads[] = {
             ::close(fd);
             return files;
         },
-        Success, { kDone, kCleanup, kCleanupDone }, { "3 entries not taken" },
+        Success, kFinished, { "3 entries not taken" },
         [](R t) {
             const auto run = history::ReadRun(t.store, history::ListRuns(t.store).front().id);
             Strings kinds;
@@ -657,7 +653,7 @@ const Road kRoads[] = {
             });
             return files;
         },
-        Success, { kDone, kCleanup, kCleanupDone }, {},
+        Success, kFinished, {},
         [](R t) {
             t.otherRun.join();
             EXPECT_EQ(t.otherReport.outcome, Failed);
@@ -711,7 +707,7 @@ const Road kRoads[] = {
             EXPECT_GT(t.ArchiveFolder().size(), 1u) << "a partial archive left";
             return Strings { file };
         },
-        Success, { kDone, kCleanup, kCleanupDone }, {},
+        Success, kFinished, {},
         [](R t) {
             EXPECT_EQ(t.ArchiveFolder(), (Strings { "ARJTEMP.$01", "backup.arj" }));
             EXPECT_THAT(t.ui.Steps(), Contains(HasSubstr("that an earlier export left")));
