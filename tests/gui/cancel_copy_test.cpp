@@ -25,14 +25,9 @@ TEST_F(MainWindowTest, CancelInTheProgressWindowStopsTheCopyAtOnce)
         for (int file = 0; file < 100; ++file)
             ::close(::open((path + "f" + std::to_string(file)).c_str(), O_CREAT | O_WRONLY, 0600));
     }
-    {
-        SettingsStore store;
-        for (const auto& [key, value] : std::map<std::string, std::string> {
-                 { "ArcFolder", temp / "archive/" }, { "ArjFolder", "/usr/bin/" },
-                 { "DestinDir", temp / "tree/" }, { "ExportArj", "cancelled" }, { "ImportArj", "" },
-                 { "DisksSpan", "no" }, { "SourceDir0", source } })
-            store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
-    }
+    SettingsStore store;
+    ApplySettings(store,
+        { temp / "archive/", "/usr/bin/", temp / "tree/", "cancelled", "", false, { source } });
     MainWindow& w = Window();
     w.show();
     w.exportTab()->cutOffEdit->setDate(QDate(1990, 1, 1));
@@ -43,9 +38,8 @@ TEST_F(MainWindowTest, CancelInTheProgressWindowStopsTheCopyAtOnce)
     QObject::connect(&presser, &QTimer::timeout, [&] {
         ProgressDialog* progress = w.Ui().Progress();
         if (!progress || sinceCancel.isValid()
-            || !progress->Step()->text().startsWith(QStringLiteral("Copying")))
-            return;
-        if (progress->Counts()->text().isEmpty())
+            || !progress->Step()->text().startsWith(QStringLiteral("Copying"))
+            || progress->Counts()->text().isEmpty())
             return;
         sinceCancel.start();
         progress->CancelButton()->click();
@@ -61,7 +55,6 @@ TEST_F(MainWindowTest, CancelInTheProgressWindowStopsTheCopyAtOnce)
     EXPECT_EQ(person.Log(),
         QStringLiteral("Export Cancelled|Export cancelled. The files copied so far were removed; "
                        "no archive was written.|information"));
-    SettingsStore store;
     const RunReport run = history::ListRuns(store).front().report;
     EXPECT_EQ(run.outcome, RunOutcome::Cancelled);
     EXPECT_LT(run.files, 20000u) << "not every file was copied";
