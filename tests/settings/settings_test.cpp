@@ -23,14 +23,6 @@ protected:
     vesko::Settings edited;
 
     std::string StorePath() const { return tmp / "config/vesko-backup/settings.sqlite"; }
-    std::string Get(const std::string& key)
-    {
-        return store.GetSetting(kSettingsApplication, kSettingsSection, key);
-    }
-    void Save(const std::string& key, const std::string& value)
-    {
-        store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
-    }
     Entries All() { return store.GetAllSettings(kSettingsApplication, kSettingsSection); }
     void Fill(const std::string& arc, const Strings& sources)
     {
@@ -59,21 +51,21 @@ TEST_F(SettingsStoreTest, TwoStoresOnOneFileWaitForEachOthersLock)
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             held.Commit();
         });
-        EXPECT_EQ(ErrorOf([&] { Save("ArcFolder", "/c/"); }), "no error");
+        EXPECT_EQ(ErrorOf([&] { SaveSetting(store, "ArcFolder", "/c/"); }), "no error");
         holder.join();
     }
-    EXPECT_EQ(Get("ArcFolder"), "/c/");
+    EXPECT_EQ(StoredSetting(store, "ArcFolder"), "/c/");
 }
 
 // Each operation's connection is closed when it ends, whatever the road: a store used for
 // hours keeps no file open.
 TEST_F(SettingsStoreTest, NoConnectionOutlivesItsOperation)
 {
-    Save("warm", "up");
+    SaveSetting(store, "warm", "up");
     const auto before = OpenDescriptors();
     for (int i = 0; i < 3; ++i) {
-        Save("k", std::to_string(i));
-        EXPECT_EQ(Get("k"), std::to_string(i));
+        SaveSetting(store, "k", std::to_string(i));
+        EXPECT_EQ(StoredSetting(store, "k"), std::to_string(i));
         EXPECT_EQ(All().size(), 2u);
         store.DeleteSetting(kSettingsApplication, kSettingsSection, "gone");
         SettingsStore::Transaction(store).Commit();
