@@ -69,19 +69,18 @@ std::string ReadFile(const std::string& path)
     return s.str();
 }
 
+void SetMTime(const std::string& path, std::chrono::system_clock::time_point when)
+{
+    const auto ns
+        = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+    const timespec time { ns / 1000000000, ns % 1000000000 }, times[2] = { time, time };
+    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        throw std::runtime_error("utimensat failed for " + path);
+}
+
 void MakeDirs(const std::string& path)
 {
     fs::create_directories(path);
-}
-
-void SetMTime(const std::string& path, std::chrono::system_clock::time_point when)
-{
-    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
-    timespec times[2];
-    times[0].tv_sec = times[1].tv_sec = ns / 1000000000;
-    times[0].tv_nsec = times[1].tv_nsec = ns % 1000000000;
-    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
-        throw std::runtime_error("utimensat failed for " + path);
 }
 
 std::chrono::system_clock::time_point MTime(const std::string& path)
@@ -112,10 +111,9 @@ std::chrono::system_clock::time_point LocalTime(
 std::vector<std::string> ListFilesBelow(const std::string& root)
 {
     std::vector<std::string> files;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
-         ++it)
-        if (it->is_regular_file() && !it->is_symlink())
-            files.push_back(fs::relative(it->path(), root).string());
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file() && !entry.is_symlink())
+            files.push_back(fs::relative(entry.path(), root).string());
     std::sort(files.begin(), files.end());
     return files;
 }
