@@ -47,11 +47,9 @@ public:
     // Beeps and boxes in order, each box as its icon ("i?!x"), title and text.
     Lines Log() const
     {
-        Lines log;
-        for (const auto& e : ui.Events())
-            log.push_back(e.kind == RecordingUi::Event::Kind::Beep
-                    ? "beep"
-                    : "-i?!x"[int(e.icon)] + e.title + "|" + Shown(e.text));
+        Lines log = ui.Log();
+        for (std::string& line : log)
+            line = Shown(line);
         return log;
     }
     // Every file and folder below root with its bytes and time, to show nothing changed.

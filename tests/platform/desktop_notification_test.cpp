@@ -22,33 +22,28 @@ TEST(DesktopNotice, ReplacesTheLastOneAndGivesUpQuietly)
     // address: 'b' the bus, 'n' a socket path where nothing listens, '-' none; runtime: 'r'
     // the folder holding the bus, 'e' one without a bus, '-' none; service: '+' answering,
     // 'z' stopped, '-' gone.
+    using enum NoticeUrgency;
+    using enum NoticeDelivery;
     const struct {
         const char* name;
         char address, runtime, service;
         NoticeUrgency urgency;
         NoticeDelivery delivery;
-        const char* call; // the service's record of it, "" for none
+        int id; // the notice it replaces in the service's record of it; -1: no record
         double seconds; // the longest it may take
     } rows[] = {
-        { "a failure, with nothing to replace", 'b', 'r', '+', NoticeUrgency::Critical,
-            NoticeDelivery::Sent, "Vesko Backup|0|vesko-backup|S|B — ü|0|1|uchar 2|-1", 1 },
-        { "the next notice replaces it", 'b', 'r', '+', NoticeUrgency::Normal, NoticeDelivery::Sent,
-            "Vesko Backup|41|vesko-backup|S|B — ü|0|1|uchar 1|-1", 1 },
-        { "the runtime folder's bus when no address is given", '-', 'r', '+',
-            NoticeUrgency::Critical, NoticeDelivery::Sent,
-            "Vesko Backup|42|vesko-backup|S|B — ü|0|1|uchar 2|-1", 1 },
-        { "no runtime folder: a new notice, its id not kept", 'b', '-', '+', NoticeUrgency::Normal,
-            NoticeDelivery::Sent, "Vesko Backup|0|vesko-backup|S|B — ü|0|1|uchar 1|-1", 1 },
-        { "an address where nothing listens", 'n', 'r', '+', NoticeUrgency::Critical,
-            NoticeDelivery::NoSessionBus, "", 0.5 },
-        { "no address, no bus in the runtime folder", '-', 'e', '+', NoticeUrgency::Critical,
-            NoticeDelivery::NoSessionBus, "", 0.5 },
-        { "no address, no runtime folder", '-', '-', '+', NoticeUrgency::Critical,
-            NoticeDelivery::NoSessionBus, "", 0.5 },
-        { "a service that does not answer, given up", 'b', 'r', 'z', NoticeUrgency::Critical,
-            NoticeDelivery::NotDelivered, "", 3 },
-        { "no notification service on the bus", 'b', 'r', '-', NoticeUrgency::Critical,
-            NoticeDelivery::NotDelivered, "", 3 },
+        { "a failure, with nothing to replace", 'b', 'r', '+', Critical, Sent, 0, 1 },
+        { "the next notice replaces it", 'b', 'r', '+', Normal, Sent, 41, 1 },
+        { "the runtime folder's bus when no address is given", '-', 'r', '+', Critical, Sent, 42,
+            1 },
+        { "no runtime folder: a new notice, its id not kept", 'b', '-', '+', Normal, Sent, 0, 1 },
+        { "an address where nothing listens", 'n', 'r', '+', Critical, NoSessionBus, -1, 0.5 },
+        { "no address, no bus in the runtime folder", '-', 'e', '+', Critical, NoSessionBus, -1,
+            0.5 },
+        { "no address, no runtime folder", '-', '-', '+', Critical, NoSessionBus, -1, 0.5 },
+        { "a service that does not answer, given up", 'b', 'r', 'z', Critical, NotDelivered, -1,
+            3 },
+        { "no notification service on the bus", 'b', 'r', '-', Critical, NotDelivered, -1, 3 },
     };
     ScopedEnv busAddress("DBUS_SESSION_BUS_ADDRESS", address);
     ScopedEnv runtime("XDG_RUNTIME_DIR", tmp / "run");
@@ -71,7 +66,9 @@ TEST(DesktopNotice, ReplacesTheLastOneAndGivesUpQuietly)
         EXPECT_EQ(SendDesktopNotice("S", "B — ü", row.urgency), row.delivery);
         EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
             row.seconds);
-        calls += *row.call ? row.call + std::string("\n") : "";
+        if (row.id >= 0)
+            calls += "Vesko Backup|" + std::to_string(row.id) + "|vesko-backup|S|B — ü|0|1|uchar "
+                + (row.urgency == Critical ? "2" : "1") + "|-1\n";
         EXPECT_EQ(ReadFile(tmp / "calls"), calls);
     }
     EXPECT_EQ(ReadFile(tmp / "run/vesko-backup/notification-id"), "43\n");

@@ -53,8 +53,9 @@ std::vector<std::string> RecordingUi::Log() const
 {
     std::vector<std::string> log;
     for (const auto& e : events_)
-        log.push_back(e.kind == Event::Kind::Beep ? std::string("beep")
-                                                  : "box:" + e.title + "|" + Flat(e.text));
+        log.push_back(e.kind == Event::Kind::Beep
+                ? std::string("beep")
+                : "-i?!x"[int(e.icon)] + e.title + "|" + Flat(e.text));
     return log;
 }
 

@@ -48,7 +48,7 @@ public:
     const std::vector<Event>& Events() const { return events_; }
     // The boxes alone, in order.
     std::vector<Event> Boxes() const;
-    // "beep", "box:Title|text" lines, for readable assertions on order.
+    // "beep", or a box as its icon ("-i?!x"), title and text with each CR a '|'.
     std::vector<std::string> Log() const;
     bool Busy() const { return busy_; }
     const std::vector<bool>& BusyChanges() const { return busyChanges_; }
