@@ -56,17 +56,6 @@ const auto kAfter = LocalTime(2020, 6, 15, 0, 0, 1);
 // The write-only attributes of the kernel's sysfs cannot be read by anyone, root included.
 const std::string kSysfs = "/sys/bus/cpu";
 
-// The recorded person, who may also act while the progress window polls.
-class ScriptedUi : public RecordingUi {
-public:
-    std::function<bool()> cancelWhen; // at each poll of the progress window
-
-    bool ProgressPoll() override
-    {
-        return RecordingUi::ProgressPoll() || (cancelWhen && cancelWhen());
-    }
-};
-
 // Levels of 200-byte folder names below parent, made one by one (no path names the bottom
 // beyond 4095 bytes), with a file "f" at the bottom.
 void DeepChain(const std::string& parent, int levels)
@@ -199,7 +188,7 @@ public:
     vesko::Settings settings;
     std::string day = "06-15-2020";
     std::optional<TimePoint> cutOff;
-    ScriptedUi ui;
+    RecordingUi ui;
     std::string src = root / "src", other = root / "other", temp = root / "work/temp/";
     std::string arc = root / "archive/", arj = "/usr/bin/", name = "backup";
     bool span = false;

@@ -97,7 +97,7 @@ public:
         const std::string name = road.prepare(area, dir);
         const Files before = Snapshot(area);
         if (road.cancel)
-            ui.CancelAtPoll(1);
+            ui.cancelWhen = [] { return true; };
         for (Answer a : road.answers)
             ui.Answer(a);
         ui.Clear();

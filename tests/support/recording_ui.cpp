@@ -13,12 +13,6 @@ void RecordingUi::ProgressCounts(std::uint64_t, std::uint64_t copied, std::uint6
     copied_ = copied;
 }
 
-bool RecordingUi::ProgressPoll()
-{
-    ++polls_;
-    return cancelAt_ >= 0 && polls_ >= cancelAt_;
-}
-
 void RecordingUi::ProgressEnd()
 {
     if (progressDepth_ > 0)

@@ -3,6 +3,7 @@
 #include "core/ui_services.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ public:
     };
 
     void Answer(vesko::Answer a) { script_.push_back(a); }
-    // Cancel the progress window at the n-th poll from now (1 = the next one).
-    void CancelAtPoll(int n) { cancelAt_ = polls_ + n; }
+    // Asked at each poll of the progress window: the person presses Cancel when it says so,
+    // and may act on the files meanwhile.
+    std::function<bool()> cancelWhen;
 
     void Beep() override
     {
@@ -42,7 +44,7 @@ public:
     void ProgressFolder(const std::string&) override { }
     void ProgressCounts(std::uint64_t examined, std::uint64_t copied, std::uint64_t bytes) override;
     void ProgressOutput(const std::string& line) override { output_.push_back(line); }
-    bool ProgressPoll() override;
+    bool ProgressPoll() override { return cancelWhen && cancelWhen(); }
     void ProgressEnd() override;
 
     const std::vector<Event>& Events() const { return events_; }
@@ -70,8 +72,6 @@ private:
     std::vector<bool> busyChanges_;
     int progressDepth_ = 0;
     int progressBegins_ = 0;
-    long polls_ = 0;
-    long cancelAt_ = -1;
     std::uint64_t copied_ = 0;
     std::vector<std::string> output_;
     std::vector<std::string> steps_;
