@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -32,11 +33,8 @@ using Lines = std::vector<std::string>;
 
 std::vector<std::string> Words(const std::string& text)
 {
-    std::vector<std::string> words;
     std::istringstream in(text);
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    return words;
+    return { std::istream_iterator<std::string>(in), {} };
 }
 
 TEST(CommandLineOptions, ReadEachArgument)
@@ -133,10 +131,9 @@ protected:
     // Writes the settings with the store's own code, into the store the program will read.
     void StoreSettings(const std::map<std::string, std::string>& settings)
     {
-        ScopedEnv config("XDG_CONFIG_HOME", configHome);
-        SettingsStore store;
+        SettingsStore store(storePath);
         for (const auto& [key, value] : settings)
-            store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
+            SaveSetting(store, key, value);
     }
     // Runs the program with the arguments, without a display, on the temporary store, and
     // without a session bus unless env names one.
@@ -236,6 +233,7 @@ protected:
 
     TempDir tmp;
     std::string configHome = tmp / "config";
+    std::string storePath = configHome + "/vesko-backup/settings.sqlite"; // where it looks
     std::string src = tmp / "source";
     std::string arc = tmp / "archive/";
     std::string temp = tmp / "temp/";
@@ -247,13 +245,12 @@ protected:
 TEST_F(CommandLine, AStoreThatIsNotADatabaseStopsTheRunAndIsKept)
 {
     // A store that cannot be read: the run would go on half set up.
-    WriteFile(configHome + "/vesko-backup/settings.sqlite", "somebody's file");
+    WriteFile(storePath, "somebody's file");
     const ChildRun run = Program({ "export" });
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
-        "Refresh Labels Error: Settings store \"" + configHome
-            + "/vesko-backup/settings.sqlite\": file is not a database\n");
-    EXPECT_EQ(ReadFile(configHome + "/vesko-backup/settings.sqlite"), "somebody's file");
+        "Refresh Labels Error: Settings store \"" + storePath + "\": file is not a database\n");
+    EXPECT_EQ(ReadFile(storePath), "somebody's file");
 }
 
 // Each run from a fresh start, brought by the row to what it needs, by what it prints,
@@ -283,9 +280,7 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
             "export --since last --keep-temp", 0, {}, { { mirror + "taxes.pdf", "tax\n" } } },
         { "killed", [&] { KillingArchiver(); }, "export --since 01-01-2001", -1, {},
             { { mirror + "Makefile", "all:\n" } } },
-        { "another run holds the lock",
-            [&] { lock = RunLock::TryTake(configHome + "/vesko-backup/settings.sqlite"); },
-            "import", 1,
+        { "another run holds the lock", [&] { lock = RunLock::TryTake(storePath); }, "import", 1,
             { "Import Running: An export or another import is running. Try the import again when "
               "it has ended.\n" } },
         { "archiver missing",
