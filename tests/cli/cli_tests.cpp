@@ -7,7 +7,6 @@
 #include "platform/path_rules.h"
 #include "platform/run_lock.h"
 #include "settings/stored_settings.h"
-#include "storage/run_history.h"
 #include "storage/settings_store.h"
 #include "support/child_process.h"
 #include "support/made_files.h"

@@ -10,7 +10,6 @@
 #include "platform/path_rules.h"
 #include "settings/stored_settings.h"
 #include "storage/database.h"
-#include "storage/run_history.h"
 #include "storage/run_records.h"
 #include "storage/settings_store.h"
 #include "support/child_process.h"

@@ -3,9 +3,7 @@
 #include "settings/stored_settings.h"
 #include "storage/run_records.h"
 #include "storage/settings_store.h"
-#include "support/made_files.h"
 
-#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <QElapsedTimer>

@@ -12,7 +12,6 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QStandardItemModel>
 
 namespace vesko::test {
 namespace {

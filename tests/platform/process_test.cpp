@@ -5,7 +5,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/prctl.h>

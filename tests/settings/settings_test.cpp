@@ -5,7 +5,6 @@
 #include "support/probes.h"
 #include "support/temp_dir.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
