@@ -42,4 +42,14 @@ void SaveCareSettings(SettingsStore& store, const CareSettings& care)
     SaveSetting(store, kKeepChainsKey, std::to_string(care.keepChains));
 }
 
+bool LoadCheckAfterNightly(SettingsStore& store)
+{
+    return StoredSetting(store, kCheckAfterNightlyKey) == "1";
+}
+
+void SaveCheckAfterNightly(SettingsStore& store, bool on)
+{
+    SaveSetting(store, kCheckAfterNightlyKey, on ? "1" : "0");
+}
+
 } // namespace vesko
