@@ -24,6 +24,7 @@ struct CareSettings {
 // A stored value that is not a whole number from 0 to 36500 reads as 0. Throws Error when the
 // store cannot be read.
 CareSettings LoadCareSettings(SettingsStore& store);
+// Writes only the values that differ from what the store reads as. Throws Error.
 void SaveCareSettings(SettingsStore& store, const CareSettings& care);
 
 bool LoadCheckAfterNightly(SettingsStore& store);
