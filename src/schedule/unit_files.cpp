@@ -103,8 +103,9 @@ std::string ServiceUnitText(
     return std::string(kMarkerLine)
         + "\n[Unit]\nDescription=Vesko Backup: export of what changed since the last export\n\n"
           "[Service]\nType=oneshot\nExecStart="
-        + ExecWord(programPath, false) + " export --since last --name "
-        + ExecWord(NightlyNamePattern(exportName)) + (checkAfter ? " --check-after\n" : "\n");
+        + ExecWord(programPath, false) + " export --since last"
+        + (checkAfter ? " --check-after" : "") + " --name "
+        + ExecWord(NightlyNamePattern(exportName)) + "\n";
 }
 
 std::string TimerUnitText(TimeOfDay time)
@@ -130,9 +131,9 @@ std::string CrontabLine(TimeOfDay time, const std::string& programPath,
 {
     ServiceUnitText(programPath, exportName); // the same refusals
     return std::to_string(time.minute) + " " + std::to_string(time.hour) + " * * * "
-        + CronWord(programPath) + " export --since last --name "
-        + CronWord(NightlyNamePattern(exportName)) + (checkAfter ? " --check-after" : "") + " >> "
-        + CronWord(logFile) + " 2>&1";
+        + CronWord(programPath) + " export --since last" + (checkAfter ? " --check-after" : "")
+        + " --name " + CronWord(NightlyNamePattern(exportName)) + " >> " + CronWord(logFile)
+        + " 2>&1";
 }
 
 std::string ShellWord(const std::string& word)

@@ -127,8 +127,8 @@ TEST_F(NightlyWindowTest, TurningTheScheduleOnWithoutSystemdShowsTheCrontabLine)
         EXPECT_NE(status.find("No systemd user instance answers here"), std::string::npos)
             << status;
         EXPECT_NE(status.find("15 3 * * * " + QCoreApplication::applicationFilePath().toStdString()
-                      + " export --since last --name 'nightly-\\%Y-\\%m-\\%d'"
-                      + (checkAfter ? " --check-after >> " : " >> ")),
+                      + " export --since last" + (checkAfter ? " --check-after" : "")
+                      + " --name 'nightly-\\%Y-\\%m-\\%d' >> "),
             std::string::npos)
             << status;
         window.reset();
