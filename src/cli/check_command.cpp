@@ -86,10 +86,15 @@ int CheckOldestUnchecked(SettingsStore& store, std::ostream& out, std::ostream& 
 {
     try {
         const std::map<std::int64_t, ArchiveCheck> checks = LastChecks(store);
-        for (const history::KnownArchive& archive : history::KnownArchives(store))
-            if (!archive.removed && !checks.contains(archive.run))
+        bool anyKept = false;
+        for (const history::KnownArchive& archive : history::KnownArchives(store)) {
+            if (archive.removed)
+                continue;
+            if (!checks.contains(archive.run))
                 return CheckAndTell(store, archive, out, err) ? 0 : 1;
-        out << "Every kept archive has been checked.\n";
+            anyKept = true;
+        }
+        out << (anyKept ? "Every kept archive has been checked.\n" : "No archive to check yet.\n");
         return 0;
     } catch (const std::exception& e) {
         err << "Error: " << e.what() << "\n";
