@@ -38,8 +38,23 @@ CareSettings LoadCareSettings(SettingsStore& store)
 
 void SaveCareSettings(SettingsStore& store, const CareSettings& care)
 {
-    SaveSetting(store, kFullEveryKey, std::to_string(care.fullEveryDays));
-    SaveSetting(store, kKeepChainsKey, std::to_string(care.keepChains));
+    // A value that reads as it is keeps its stored bytes; an Apply that changed nothing here
+    // writes nothing.
+    const CareSettings stored = LoadCareSettings(store);
+    if (care.fullEveryDays != stored.fullEveryDays)
+        SaveSetting(store, kFullEveryKey, std::to_string(care.fullEveryDays));
+    if (care.keepChains != stored.keepChains)
+        SaveSetting(store, kKeepChainsKey, std::to_string(care.keepChains));
+}
+
+bool LoadCheckAfterNightly(SettingsStore& store)
+{
+    return StoredSetting(store, kCheckAfterNightlyKey) == "1";
+}
+
+void SaveCheckAfterNightly(SettingsStore& store, bool on)
+{
+    SaveSetting(store, kCheckAfterNightlyKey, on ? "1" : "0");
 }
 
 } // namespace vesko

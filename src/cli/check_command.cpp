@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <exception>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 namespace vesko::cli {
@@ -40,6 +41,26 @@ bool Chosen(const std::vector<history::KnownArchive>& known, const CliOptions& o
     return all;
 }
 
+// Checks one archive, records the result and tells it; false when it does not hold.
+bool CheckAndTell(SettingsStore& store, const history::KnownArchive& archive, std::ostream& out,
+    std::ostream& err)
+{
+    Settings settings = LoadSettings(store);
+    AddTrailingSlashes(settings);
+    // The archiver's own lines would bury the verdicts: they are not shown.
+    std::ostringstream archiverLines;
+    CliUi ui(archiverLines, err, Answer::No);
+    const ArchiveCheck check = CheckArchive(store, archive, settings.archiverFolder + "arj", ui);
+    RecordCheck(store, check);
+    out << "Run " << check.run << "  " << VerdictName(check.verdict) << "  " << check.archive
+        << "\n";
+    if (check.verdict == CheckVerdict::Holds)
+        return true;
+    err << "Archive " << VerdictName(check.verdict) << ": " << check.archive << " (" << check.detail
+        << ")\n";
+    return false;
+}
+
 } // namespace
 
 int CheckArchives(
@@ -52,24 +73,29 @@ int CheckArchives(
             err << "No archive is recorded yet.\n";
             return 1;
         }
-        Settings settings = LoadSettings(store);
-        AddTrailingSlashes(settings);
-        // The archiver's own lines would bury the verdicts: they are not shown.
-        std::ostringstream archiverLines;
-        CliUi ui(archiverLines, err, Answer::No);
-        for (const history::KnownArchive& archive : chosen) {
-            const ArchiveCheck check
-                = CheckArchive(store, archive, settings.archiverFolder + "arj", ui);
-            RecordCheck(store, check);
-            out << "Run " << check.run << "  " << VerdictName(check.verdict) << "  "
-                << check.archive << "\n";
-            if (check.verdict != CheckVerdict::Holds) {
-                err << "Archive " << VerdictName(check.verdict) << ": " << check.archive << " ("
-                    << check.detail << ")\n";
-                allHold = false;
-            }
-        }
+        for (const history::KnownArchive& archive : chosen)
+            allHold = CheckAndTell(store, archive, out, err) && allHold;
         return allHold ? 0 : 1;
+    } catch (const std::exception& e) {
+        err << "Error: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+int CheckOldestUnchecked(SettingsStore& store, std::ostream& out, std::ostream& err)
+{
+    try {
+        const std::map<std::int64_t, ArchiveCheck> checks = LastChecks(store);
+        bool anyKept = false;
+        for (const history::KnownArchive& archive : history::KnownArchives(store)) {
+            if (archive.removed)
+                continue;
+            if (!checks.contains(archive.run))
+                return CheckAndTell(store, archive, out, err) ? 0 : 1;
+            anyKept = true;
+        }
+        out << (anyKept ? "Every kept archive has been checked.\n" : "No archive to check yet.\n");
+        return 0;
     } catch (const std::exception& e) {
         err << "Error: " << e.what() << "\n";
         return 1;

@@ -17,5 +17,10 @@ struct CliOptions;
 int CheckArchives(
     SettingsStore& store, const CliOptions& options, std::ostream& out, std::ostream& err);
 
+// export --check-after: checks the oldest archive not removed that has no recorded check, as
+// CheckArchives does one run's; says so on out when every one has been checked or there is
+// none. Returns 1 when it does not hold or cannot be checked, 0 otherwise.
+int CheckOldestUnchecked(SettingsStore& store, std::ostream& out, std::ostream& err);
+
 } // namespace cli
 } // namespace vesko

@@ -137,7 +137,9 @@ const std::vector<CommandRule>& CommandRules()
                 { "keep-chains", "n",
                     [](CliOptions& o, const std::string& v) {
                         o.keepChains = Count("keep-chains", v);
-                    } } } },
+                    } },
+                { "check-after", "",
+                    [](CliOptions& o, const std::string&) { o.checkAfter = true; } } } },
         { "import", Command::Import,
             { { "name", "name", [](CliOptions& o, const std::string& v) { o.name = v; } },
                 { "folder", "dir", [](CliOptions& o, const std::string& v) { o.folder = v; } },
@@ -306,6 +308,7 @@ std::string UsageText()
     return "Usage: vesko-backup                 open the window\n"
            "       vesko-backup export [--since MM-DD-YYYY | --since last] [--name NAME]\n"
            "                           [--keep-temp] [--full-every DAYS] [--keep-chains N]\n"
+           "                           [--check-after]\n"
            "       vesko-backup import [--name NAME] [--folder DIR] [--replace-newer]\n"
            "       vesko-backup history [RUN | --find TEXT | --all]\n"
            "       vesko-backup check [RUN... | --all]\n"
@@ -330,6 +333,9 @@ std::string UsageText()
            "        after it) are removed, each named on standard error. Both replace the\n"
            "        stored FullEvery and KeepChains settings for this run.\n"
            "        An export that cannot fit in the temporary folder's drive is refused.\n"
+           "        --check-after: once the export has ended, however, checks the oldest\n"
+           "        archive not removed that was never checked, as check RUN does; exit\n"
+           "        status 1 when it does not hold, else the export's own.\n"
            "import  restores the stored Import Name archive (or NAME) into the stored\n"
            "        Archive folder (or DIR), where it lies, all or nothing. Files there that\n"
            "        are newer than the archive's copies are kept, each named on standard\n"

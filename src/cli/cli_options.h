@@ -17,6 +17,9 @@ struct CliOptions {
     // the archives of the chains older than the newest N removed after a success.
     std::optional<int> fullEvery;
     std::optional<int> keepChains;
+    // export: once the export has ended, whatever its outcome, the oldest archive not removed
+    // that was never checked is checked, as check RUN does.
+    bool checkAfter = false;
     // export: replaces the Export Name for this run, a pattern of ExpandNamePattern;
     // import: replaces the Import Name.
     std::optional<std::string> name;

@@ -119,11 +119,16 @@ int Run(const cli::CliOptions& options)
     if (options.command == cli::CliOptions::Command::Restore)
         return cli::RunRestoreCommand(options, settings, ui, store, std::cerr);
     // Before --since last, which would blame the missing day instead.
-    if (RefuseNothingSetUp(ui, store))
-        return kFailure;
-    if (options.command == cli::CliOptions::Command::Export)
-        return RunExportCommand(options, settings, ui, store, start);
-    return RunImportCommand(options, settings, ui, store);
+    const bool nothingSetUp = RefuseNothingSetUp(ui, store);
+    if (options.command == cli::CliOptions::Command::Import)
+        return nothingSetUp ? kFailure : RunImportCommand(options, settings, ui, store);
+    const int status
+        = nothingSetUp ? kFailure : RunExportCommand(options, settings, ui, store, start);
+    if (!options.checkAfter)
+        return status;
+    // The worse of both: an archive that no longer holds fails a night that backed up well.
+    const int check = cli::CheckOldestUnchecked(store, std::cout, std::cerr);
+    return check != kSuccess && (status == kSuccess || status == kIncomplete) ? kFailure : status;
 }
 
 } // namespace

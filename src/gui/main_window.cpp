@@ -17,6 +17,7 @@
 #include "history/export_warning.h"
 #include "import/import_run.h"
 #include "platform/dates.h"
+#include "platform/error.h"
 #include "platform/home_folder.h"
 #include "platform/path_rules.h"
 #include "settings/default_settings.h"
@@ -56,7 +57,7 @@ MainWindow::MainWindow(QWidget* parent)
     setMinimumSize(kFirstSize);
     resize(kFirstSize);
 
-    tabs_ = Place(new QTabWidget(this), "tabs", Twips(120, 120, 5775, 3495));
+    tabs_ = Place(new QTabWidget(this), "tabs", Twips(120, 120, 5775, 4215));
     exportTab_ = new ExportTab;
     importTab_ = new ImportTab;
     settingsTab_ = new SettingsTab;
@@ -74,7 +75,7 @@ MainWindow::MainWindow(QWidget* parent)
     picker_ = std::make_unique<FolderPickerController>(ui_, this,
         [this](PickerTarget target, const std::string& folder) { Deliver(target, folder); });
     nightly_ = std::make_unique<NightlyControls>(
-        *settingsTab_, ui_, [this] { return settingsTab_->exportNameEdit->Path(); });
+        *settingsTab_, ui_, store_, [this] { return settingsTab_->exportNameEdit->Path(); });
     SetUpStretch();
     LoadWindow();
     RestoreWindowSize();
@@ -110,6 +111,8 @@ void MainWindow::SetTabOrder()
         s->sourceList,
         s->addSourceButton,
         s->deleteSourceButton,
+        s->fullEveryEdit,
+        s->keepChainsEdit,
         s->applyButton,
         s->resetButton,
     };
@@ -218,7 +221,11 @@ bool MainWindow::HasUnappliedChanges() const
 {
     Settings shown = SettingsInWindow();
     AddTrailingSlashes(shown);
-    return shown != loadedSettings_;
+    try {
+        return shown != loadedSettings_ || CareInWindow() != loadedCare_;
+    } catch (const Error&) {
+        return true; // a care field holds what was never stored
+    }
 }
 
 bool MainWindow::ConfirmCloseWithEdits()
@@ -306,6 +313,8 @@ void MainWindow::LoadSettingsIntoWindow()
         ShowSettings(settings);
         AddTrailingSlashes(settings);
         loadedSettings_ = settings;
+        loadedCare_ = LoadCareSettings(store_);
+        ShowCare(loadedCare_);
         ShowLastRunDates();
         importTab_->importFolderEdit->SetPath(settings.archiveFolder);
         importTab_->importNameEdit->SetPath(settings.importName);
@@ -389,8 +398,18 @@ void MainWindow::ImportClicked()
 void MainWindow::ApplyClicked()
 {
     Run([this] {
+        CareSettings care;
+        try {
+            care = CareInWindow();
+        } catch (const Error& e) {
+            // Nothing is stored while a field holds what no run could use.
+            ui_.Beep();
+            ui_.MsgBox(e.what(), "Invalid Setting", Icon::Exclamation);
+            return;
+        }
         try {
             ApplySettings(store_, SettingsInWindow());
+            SaveCareSettings(store_, care);
         } catch (const std::exception& e) {
             ShowTrap(ui_, "Apply Changes Error", e.what());
             return;

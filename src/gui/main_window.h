@@ -1,5 +1,6 @@
 #pragma once
 
+#include "care/care_settings.h"
 #include "core/settings.h"
 #include "gui/qt_ui_services.h"
 #include "gui/window_stretch.h"
@@ -30,7 +31,7 @@ class MainWindow : public QWidget {
 
 public:
     // The size every control was placed for; the window may grow beyond it.
-    static constexpr QSize kFirstSize { 404, 248 };
+    static constexpr QSize kFirstSize { 404, 296 };
 
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -38,6 +39,10 @@ public:
     // The Settings tab's fields and the source list, as one value, and back.
     Settings SettingsInWindow() const;
     void ShowSettings(const Settings& settings);
+    // The care fields beside them: empty or 0 is not set. Throws Error naming a field that
+    // holds anything else but a count ParseCareCount takes.
+    CareSettings CareInWindow() const;
+    void ShowCare(const CareSettings& care);
     // The stored settings into the window, the dates of the last runs into their labels, and
     // the Import tab's fields from them. Trap "Refresh Labels Error".
     void LoadSettingsIntoWindow();
@@ -114,6 +119,7 @@ private:
     QLabel* cutOffSinceLabel_ = nullptr;
     WindowStretch stretch_;
     Settings loadedSettings_; // as last loaded or applied, the folders with their ending '/'
+    CareSettings loadedCare_;
     std::optional<QDate> lastExportDay_;
     bool warnedAboutArchiver_ = false;
 };

@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -58,6 +60,11 @@ void MainWindow::SetUpStretch()
     stretch_.Add(s->deleteSourceButton, { 1, 0, 0, 0 });
     stretch_.Add(s->applyButton, { 0.5, 0, 1, 0 });
     stretch_.Add(s->resetButton, corner);
+    // The care band stays below Apply and Reset.
+    for (QWidget* control : std::initializer_list<QWidget*> { s->checkAfterNightlyCheck,
+             s->fullEveryLabel, s->fullEveryEdit, s->fullEveryUnit, s->keepChainsLabel,
+             s->keepChainsEdit, s->keepChainsUnit })
+        stretch_.Add(control, { 0, 0, 1, 0 });
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -1,5 +1,6 @@
 #include "gui/nightly_controls.h"
 
+#include "care/care_settings.h"
 #include "core/ui_services.h"
 #include "gui/settings_tab.h"
 #include "schedule/nightly_schedule.h"
@@ -26,13 +27,16 @@ void SetStatus(QLineEdit* line, const QString& text)
 } // namespace
 
 NightlyControls::NightlyControls(
-    SettingsTab& tab, UiServices& ui, std::function<std::string()> exportName)
+    SettingsTab& tab, UiServices& ui, SettingsStore& store, std::function<std::string()> exportName)
     : tab_(tab)
     , ui_(ui)
+    , store_(store)
     , exportName_(std::move(exportName))
 {
     QObject::connect(
         tab_.nightlyCheck, &QCheckBox::toggled, &tab_, [this](bool on) { Toggled(on); });
+    QObject::connect(tab_.checkAfterNightlyCheck, &QCheckBox::toggled, &tab_,
+        [this](bool on) { CheckAfterToggled(on); });
     QObject::connect(tab_.nightlyTimeEdit, &QTimeEdit::editingFinished, &tab_, [this] {
         if (tab_.nightlyCheck->isChecked())
             Toggled(true);
@@ -44,6 +48,12 @@ void NightlyControls::ShowStatus()
     const schedule::ScheduleStatus status = schedule::Status();
     const QSignalBlocker quiet(tab_.nightlyCheck);
     tab_.nightlyCheck->setChecked(status.on);
+    try {
+        const QSignalBlocker quietCheck(tab_.checkAfterNightlyCheck);
+        tab_.checkAfterNightlyCheck->setChecked(LoadCheckAfterNightly(store_));
+    } catch (const std::exception& e) {
+        ShowTrap(ui_, "Schedule Error", e.what());
+    }
     if (!status.time.empty())
         tab_.nightlyTimeEdit->setTime(
             QTime::fromString(QString::fromStdString(status.time), QStringLiteral("HH:mm")));
@@ -70,7 +80,8 @@ void NightlyControls::Toggled(bool on)
         } else {
             const schedule::EnableOutcome outcome = schedule::Enable(
                 tab_.nightlyTimeEdit->time().toString(QStringLiteral("HH:mm")).toStdString(),
-                exportName_(), QCoreApplication::applicationFilePath().toStdString());
+                exportName_(), QCoreApplication::applicationFilePath().toStdString(),
+                tab_.checkAfterNightlyCheck->isChecked());
             if (!outcome.scheduled) {
                 ShowFallback(outcome.fallback);
                 return;
@@ -80,6 +91,21 @@ void NightlyControls::Toggled(bool on)
         ShowTrap(ui_, "Schedule Error", e.what());
     }
     ShowStatus();
+}
+
+void NightlyControls::CheckAfterToggled(bool on)
+{
+    try {
+        SaveCheckAfterNightly(store_, on);
+    } catch (const std::exception& e) {
+        ShowTrap(ui_, "Schedule Error", e.what());
+        const QSignalBlocker quiet(tab_.checkAfterNightlyCheck);
+        tab_.checkAfterNightlyCheck->setChecked(!on);
+        return;
+    }
+    // The command the schedule runs changes with it.
+    if (tab_.nightlyCheck->isChecked())
+        Toggled(true);
 }
 
 void NightlyControls::ShowFallback(const std::string& fallback)

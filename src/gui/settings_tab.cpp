@@ -90,6 +90,35 @@ SettingsTab::SettingsTab(QWidget* parent)
     for (QLabel* label : { archiveFolderLabel, archiverFolderLabel, tempFolderLabel,
              exportNameLabel, importNameLabel, sourceFolderLabel })
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceCare();
+}
+
+void SettingsTab::PlaceCare()
+{
+    // Under the nightly status line, as it belongs with the nightly switch.
+    checkAfterNightlyCheck = Place(new QCheckBox(QStringLiteral("Check the oldest unchecked "
+                                                                "archive after the nightly export"),
+                                       this),
+        "checkAfterNightlyCheck", Twips(195, 3060, 5415, 255));
+    // One row: caption, a field for up to five digits, unit; twice.
+    const auto caption = [this](const char* text, const char* name, int left, int width) {
+        auto* label = Place(
+            new QLabel(QString::fromLatin1(text), this), name, Twips(left, 3390, width, 285));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return label;
+    };
+    fullEveryLabel = caption("Full export every", "fullEveryLabel", 195, 1335);
+    fullEveryEdit = Place(new QLineEdit(this), "fullEveryEdit", Twips(1575, 3390, 600, 285));
+    fullEveryUnit = caption("days", "fullEveryUnit", 2235, 480);
+    keepChainsLabel = caption("Keep the newest", "keepChainsLabel", 2925, 1290);
+    keepChainsEdit = Place(new QLineEdit(this), "keepChainsEdit", Twips(4275, 3390, 600, 285));
+    keepChainsUnit = caption("chains", "keepChainsUnit", 4935, 675);
+    fullEveryEdit->setToolTip(QStringLiteral(
+        "An export since the last one backs up everything when the last full export began "
+        "this many days ago. Empty or 0: never forced."));
+    keepChainsEdit->setToolTip(QStringLiteral(
+        "After a successful export, the archives of older chains (a full export and the "
+        "exports after it) are removed. Empty or 0: every archive is kept."));
 }
 
 } // namespace vesko

@@ -15,7 +15,8 @@ namespace vesko {
 class PathField;
 
 // The Settings tab: five settings rows on the left, the source list on the right, Apply
-// and Reset below it, the nightly export's switch above and its status below the rows.
+// and Reset below it, the nightly export's switch above and its status below the rows; the
+// archives' care in the band at the bottom.
 class SettingsTab : public QWidget {
 public:
     explicit SettingsTab(QWidget* parent = nullptr);
@@ -44,6 +45,17 @@ public:
     QCheckBox* nightlyCheck;
     QTimeEdit* nightlyTimeEdit;
     QLineEdit* nightlyStatus;
+    QCheckBox* checkAfterNightlyCheck;
+    // The archives' care, in the band below everything: empty or 0 is not set.
+    QLabel* fullEveryLabel;
+    QLineEdit* fullEveryEdit;
+    QLabel* fullEveryUnit;
+    QLabel* keepChainsLabel;
+    QLineEdit* keepChainsEdit;
+    QLabel* keepChainsUnit;
+
+private:
+    void PlaceCare();
 };
 
 } // namespace vesko

@@ -106,11 +106,11 @@ std::string NightlyLogPath()
     return XdgFolder("XDG_STATE_HOME", "/.local/state") + "/vesko-backup/nightly.log";
 }
 
-void WriteUnitFiles(
-    const std::string& time, const std::string& exportName, const std::string& programPath)
+void WriteUnitFiles(const std::string& time, const std::string& exportName,
+    const std::string& programPath, bool checkAfter)
 {
     const std::string timer = TimerUnitText(ParseTimeOfDay(time));
-    const std::string service = ServiceUnitText(programPath, exportName);
+    const std::string service = ServiceUnitText(programPath, exportName, checkAfter);
     OwnUnit(UnitPath(kServiceUnit));
     OwnUnit(UnitPath(kTimerUnit));
     std::error_code error;
@@ -121,14 +121,15 @@ void WriteUnitFiles(
     WriteUnit(UnitPath(kTimerUnit), timer);
 }
 
-EnableOutcome Enable(
-    const std::string& time, const std::string& exportName, const std::string& programPath)
+EnableOutcome Enable(const std::string& time, const std::string& exportName,
+    const std::string& programPath, bool checkAfter)
 {
     const TimeOfDay at = ParseTimeOfDay(time);
-    const std::string crontabLine = CrontabLine(at, programPath, exportName, NightlyLogPath());
+    const std::string crontabLine
+        = CrontabLine(at, programPath, exportName, NightlyLogPath(), checkAfter);
     if (!UserInstanceReachable())
         return { false, FallbackText(at, crontabLine) };
-    WriteUnitFiles(time, exportName, programPath);
+    WriteUnitFiles(time, exportName, programPath, checkAfter);
     Systemctl({ "daemon-reload" });
     Systemctl({ "enable", "--now", kTimerUnit });
     return { true, {} };

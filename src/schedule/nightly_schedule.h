@@ -28,8 +28,9 @@ struct ScheduleStatus {
 // Throws Error for a bad time ("HH:MM"), a program path that is not absolute, a name or
 // path with a control character, a file of that name that is not the program's own, and a
 // failure to write or of systemctl.
-EnableOutcome Enable(
-    const std::string& time, const std::string& exportName, const std::string& programPath);
+// checkAfter: the export checks the oldest unchecked archive once it has ended.
+EnableOutcome Enable(const std::string& time, const std::string& exportName,
+    const std::string& programPath, bool checkAfter = false);
 
 // Stops and disables the timer and removes the two files. Throws Error naming the file,
 // and changes nothing, when either is not the program's own.
@@ -45,7 +46,7 @@ std::string NightlyLogPath();
 
 // Enable's writing alone, without asking the user instance: both files, replacing earlier
 // ones of the program's own. Throws Error as Enable does.
-void WriteUnitFiles(
-    const std::string& time, const std::string& exportName, const std::string& programPath);
+void WriteUnitFiles(const std::string& time, const std::string& exportName,
+    const std::string& programPath, bool checkAfter = false);
 
 } // namespace vesko::schedule

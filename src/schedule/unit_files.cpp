@@ -93,7 +93,8 @@ std::string NightlyNamePattern(const std::string& exportName)
     return pattern + "-%Y-%m-%d";
 }
 
-std::string ServiceUnitText(const std::string& programPath, const std::string& exportName)
+std::string ServiceUnitText(
+    const std::string& programPath, const std::string& exportName, bool checkAfter)
 {
     CheckPrintable("The program's path", programPath);
     CheckPrintable("The Export Name", exportName);
@@ -102,7 +103,8 @@ std::string ServiceUnitText(const std::string& programPath, const std::string& e
     return std::string(kMarkerLine)
         + "\n[Unit]\nDescription=Vesko Backup: export of what changed since the last export\n\n"
           "[Service]\nType=oneshot\nExecStart="
-        + ExecWord(programPath, false) + " export --since last --name "
+        + ExecWord(programPath, false) + " export --since last"
+        + (checkAfter ? " --check-after" : "") + " --name "
         + ExecWord(NightlyNamePattern(exportName)) + "\n";
 }
 
@@ -125,12 +127,13 @@ std::optional<TimeOfDay> TimerTime(const std::string& timerText)
 }
 
 std::string CrontabLine(TimeOfDay time, const std::string& programPath,
-    const std::string& exportName, const std::string& logFile)
+    const std::string& exportName, const std::string& logFile, bool checkAfter)
 {
     ServiceUnitText(programPath, exportName); // the same refusals
     return std::to_string(time.minute) + " " + std::to_string(time.hour) + " * * * "
-        + CronWord(programPath) + " export --since last --name "
-        + CronWord(NightlyNamePattern(exportName)) + " >> " + CronWord(logFile) + " 2>&1";
+        + CronWord(programPath) + " export --since last" + (checkAfter ? " --check-after" : "")
+        + " --name " + CronWord(NightlyNamePattern(exportName)) + " >> " + CronWord(logFile)
+        + " 2>&1";
 }
 
 std::string ShellWord(const std::string& word)

@@ -22,9 +22,11 @@ TimeOfDay ParseTimeOfDay(const std::string& text);
 // export takes it literally, and the day of the run after it.
 std::string NightlyNamePattern(const std::string& exportName);
 
-// The texts of the two unit files. Throw Error for a program path that is not absolute, and
-// for a path or name holding a control character, which no unit or crontab line can carry.
-std::string ServiceUnitText(const std::string& programPath, const std::string& exportName);
+// The texts of the two unit files; checkAfter adds --check-after to the export. Throw Error
+// for a program path that is not absolute, and for a path or name holding a control
+// character, which no unit or crontab line can carry.
+std::string ServiceUnitText(
+    const std::string& programPath, const std::string& exportName, bool checkAfter = false);
 std::string TimerUnitText(TimeOfDay time);
 // The time a timer file of TimerUnitText runs at; none when it names none.
 std::optional<TimeOfDay> TimerTime(const std::string& timerText);
@@ -32,7 +34,7 @@ std::optional<TimeOfDay> TimerTime(const std::string& timerText);
 // The line for a crontab that runs the same export at the same time, its output appended
 // to logFile.
 std::string CrontabLine(TimeOfDay time, const std::string& programPath,
-    const std::string& exportName, const std::string& logFile);
+    const std::string& exportName, const std::string& logFile, bool checkAfter = false);
 
 // A word as a POSIX shell reads it back: as it is when it needs no quoting, else quoted.
 std::string ShellWord(const std::string& word);

@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
 #include <iterator>
@@ -49,7 +50,8 @@ TEST(CommandLineOptions, ReadEachArgument)
           << (o.run ? " run " + std::to_string(*o.run) : "") << (o.find ? " find " + *o.find : "")
           << (o.all ? " all" : "") << (o.replaceNewer ? " replace" : "")
           << (o.fullEvery ? " full-every " + std::to_string(*o.fullEvery) : "")
-          << (o.keepChains ? " keep-chains " + std::to_string(*o.keepChains) : "");
+          << (o.keepChains ? " keep-chains " + std::to_string(*o.keepChains) : "")
+          << (o.checkAfter ? " check-after" : "");
         for (const std::int64_t run : o.runs)
             s << " check " << run;
         return s.str();
@@ -101,6 +103,9 @@ TEST(CommandLineOptions, ReadEachArgument)
         { "export --keep-chains 2x",
             "error: --keep-chains wants a whole number from 1 to 36500, not '2x'" },
         { "import --keep-chains 2", "error: unknown option '--keep-chains' for import" },
+        { "export --since last --check-after", "3 since last check-after" },
+        { "export --check-after=1", "error: --check-after takes no value" },
+        { "import --check-after", "error: unknown option '--check-after' for import" },
         { "check", "6" },
         { "check 3 12", "6 check 3 check 12" },
         { "check --all", "6 all" },
@@ -196,6 +201,24 @@ protected:
         StoreSettings({ { "ArjFolder", "/usr/bin/" } });
     }
     void NightlyArchive() { Ran("export --since 01-01-2001 --name nightly%%", 0); }
+    // Three archives, the first checked, the second's bytes as harmed.
+    void ThreeArchivesFirstChecked(const std::function<void(const std::string&)>& harm)
+    {
+        NightlyArchive();
+        Ran("export --since 01-01-2001 --name second", 0);
+        Ran("check 1", 0);
+        Ran("export --since 01-01-2001 --name third", 0);
+        harm(arc + "second.arj");
+    }
+    static void FlipMiddleByte(const std::string& path)
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        const std::streamoff middle = static_cast<std::streamoff>(fs::file_size(path) / 2);
+        file.seekg(middle);
+        const char byte = static_cast<char>(file.get() ^ 0x01);
+        file.seekp(middle);
+        file.put(byte);
+    }
     // The archive restored, then its Makefile edited there: newer than the archive's copy.
     void RestoredThenEdited()
     {
@@ -263,6 +286,7 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
         int status;
         Lines says; // each in what it printed
         std::map<std::string, std::string> files = {}; // afterwards; "-": none there
+        Lines never = {}; // none in what it printed
     } rows[] = {
         { "since last, none recorded: everything", {}, "export --since last", 0,
             { "vesko-backup: --since last: no successful export recorded yet, so everything is "
@@ -341,6 +365,26 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
                     + "Makefile  (newer than the archive's copy, kept)\n" } },
         { "the killed run", [&] { KilledExport(); }, "history 1", 0,
             { "\nEnded:           never: killed, or still running\n" } },
+        { "check after: the oldest unchecked archive",
+            [&] { ThreeArchivesFirstChecked([](const std::string&) {}); },
+            "export --since 01-01-2001 --name fourth --check-after", 0,
+            { "\nArchived 5 files, 26 bytes, in " + arc + "fourth.arj\n",
+                "\nRun 2  holds  " + arc + "second.arj\n" },
+            {}, { "Run 1 ", "Run 3 ", "Run 4 " } },
+        { "check after: a flipped byte fails the night",
+            [&] { ThreeArchivesFirstChecked(FlipMiddleByte); },
+            "export --since 01-01-2001 --name fourth --check-after", 1,
+            { "\nArchived 5 files, 26 bytes, in " + arc + "fourth.arj\n",
+                "\nArchive damaged: " + arc + "second.arj (" },
+            {}, { "third.arj" } },
+        { "check after: a failed export, every archive checked",
+            [&] {
+                NightlyArchive();
+                Ran("check", 0);
+                StoreSettings({ { "ArjFolder", tmp / "no arj/" } });
+            },
+            "export --since 01-01-2001 --name second --check-after", 1,
+            { "Archiver Not Found: ", "Every kept archive has been checked.\n" } },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -355,6 +399,8 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
         EXPECT_THAT(run.err, Not(HasSubstr("Proceed with cleanup?")));
         for (const auto& [path, bytes] : row.files)
             EXPECT_EQ(fs::exists(path) ? ReadFile(path) : "-", bytes) << path;
+        for (const std::string& part : row.never)
+            EXPECT_THAT(run.out + run.err, Not(HasSubstr(part)));
     }
 }
 

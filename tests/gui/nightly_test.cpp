@@ -1,5 +1,6 @@
 // The window after nights run from the command line, and the nightly schedule set from it.
 #include "app_fixture.h"
+#include "care/care_settings.h"
 #include "settings/stored_settings.h"
 #include "storage/settings_store.h"
 #include "support/child_process.h"
@@ -106,22 +107,84 @@ TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
 }
 
 // With no systemd user instance here, turning the schedule on shows the crontab line
-// instead; the box goes back off.
+// instead; the box goes back off. The check after the night is stored at once, kept over a
+// restart, and goes into the line.
 TEST_F(NightlyWindowTest, TurningTheScheduleOnWithoutSystemdShowsTheCrontabLine)
 {
-    SettingsTab* tab = Window().settingsTab();
-    tab->exportNameEdit->SetPath("nightly");
-    tab->nightlyTimeEdit->setTime(QTime(3, 15));
-    BoxAnswerer person;
-    tab->nightlyCheck->click();
-    EXPECT_FALSE(tab->nightlyCheck->isChecked());
-    EXPECT_EQ(person.Log(), QString());
-    const std::string status = tab->nightlyStatus->text().toStdString();
-    EXPECT_NE(status.find("No systemd user instance answers here"), std::string::npos) << status;
-    EXPECT_NE(status.find("15 3 * * * " + QCoreApplication::applicationFilePath().toStdString()
-                  + " export --since last --name 'nightly-\\%Y-\\%m-\\%d' >> "),
-        std::string::npos)
-        << status;
+    for (const bool checkAfter : { false, true }) {
+        SCOPED_TRACE(checkAfter ? "with the check after" : "without the check after");
+        SettingsTab* tab = Window().settingsTab();
+        tab->exportNameEdit->SetPath("nightly");
+        tab->nightlyTimeEdit->setTime(QTime(3, 15));
+        BoxAnswerer person;
+        if (checkAfter)
+            tab->checkAfterNightlyCheck->click();
+        EXPECT_EQ(StoredSetting(Window().Store(), "CheckAfterNightly"), checkAfter ? "1" : "");
+        tab->nightlyCheck->click();
+        EXPECT_FALSE(tab->nightlyCheck->isChecked());
+        EXPECT_EQ(person.Log(), QString());
+        const std::string status = tab->nightlyStatus->text().toStdString();
+        EXPECT_NE(status.find("No systemd user instance answers here"), std::string::npos)
+            << status;
+        EXPECT_NE(status.find("15 3 * * * " + QCoreApplication::applicationFilePath().toStdString()
+                      + " export --since last" + (checkAfter ? " --check-after" : "")
+                      + " --name 'nightly-\\%Y-\\%m-\\%d' >> "),
+            std::string::npos)
+            << status;
+        window.reset();
+        EXPECT_EQ(Window().settingsTab()->checkAfterNightlyCheck->isChecked(), checkAfter);
+    }
+}
+
+// The care fields go with Apply and come back after a restart; Reset shows what is stored;
+// a value no run could use is refused, naming it, and nothing is stored.
+TEST_F(NightlyWindowTest, CareFieldsAreAppliedResetAndRefused)
+{
+    const struct {
+        const char* name;
+        QString fullEvery, keepChains;
+        QString shownFullEvery, shownKeepChains; // after Apply and a restart
+        const char* refused = nullptr; // the value the box names, when refused
+    } rows[] = {
+        { "both set", QStringLiteral("7"), QStringLiteral(" 3 "), QStringLiteral("7"),
+            QStringLiteral("3") },
+        { "0 and empty: not set", QStringLiteral("0"), QString(), QString(), QString() },
+        { "the largest", QStringLiteral("36500"), QStringLiteral("1"), QStringLiteral("36500"),
+            QStringLiteral("1") },
+        { "letters", QStringLiteral("abc"), QStringLiteral("2"), {}, {}, "abc" },
+        { "too many days", QStringLiteral("5"), QStringLiteral("36501"), {}, {}, "36501" },
+        { "negative", QStringLiteral("-1"), QString(), {}, {}, "-1" },
+    };
+    QString fullEvery, keepChains; // as stored last
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SettingsTab* tab = Window().settingsTab();
+        tab->exportNameEdit->SetPath(row.name);
+        tab->fullEveryEdit->setText(row.fullEvery);
+        tab->keepChainsEdit->setText(row.keepChains);
+        EXPECT_TRUE(Window().HasUnappliedChanges());
+        BoxAnswerer person;
+        Window().ApplyClicked();
+        if (row.refused) {
+            ASSERT_EQ(person.seen.size(), 1u);
+            EXPECT_EQ(person.seen[0].title, QStringLiteral("Invalid Setting"));
+            EXPECT_TRUE(person.seen[0].text.contains(QLatin1String(row.refused)))
+                << person.Log().toStdString();
+            EXPECT_NE(StoredSetting(Window().Store(), "ExportArj"), row.name);
+            Window().ResetClicked();
+        } else {
+            EXPECT_EQ(person.Log(), QString());
+            fullEvery = row.shownFullEvery;
+            keepChains = row.shownKeepChains;
+            window.reset();
+        }
+        tab = Window().settingsTab();
+        EXPECT_EQ(tab->fullEveryEdit->text(), fullEvery);
+        EXPECT_EQ(tab->keepChainsEdit->text(), keepChains);
+        EXPECT_EQ(LoadCareSettings(Window().Store()),
+            (CareSettings { fullEvery.toInt(), keepChains.toInt() }));
+        EXPECT_FALSE(Window().HasUnappliedChanges());
+    }
 }
 
 } // namespace

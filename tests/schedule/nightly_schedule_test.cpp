@@ -21,11 +21,13 @@ const struct Row {
     const char* time;
     const char* exportName;
     const char* programFolder;
+    bool checkAfter = false; // the archive checked after the night
 } kRows[] = {
     { "a plain name", "02:30", "Nightly", "bin" },
     { "spaces and a percent sign", "23:05", "Photos 100% safe", "my programs" },
-    { "quotes, a backslash and a dollar sign", "00:00", "Ann's \"best\" \\ $HOME", "bin" },
-    { "a backslash before a percent sign", "07:09", "C:\\%TEMP%", "50% $off" },
+    { "quotes, a backslash and a dollar sign, checked after", "00:00", "Ann's \"best\" \\ $HOME",
+        "bin", true },
+    { "a backslash before a percent sign, checked after", "07:09", "C:\\%TEMP%", "50% $off", true },
 };
 
 // The words a program was called with, given one "[word]" a line, on one line, the
@@ -88,7 +90,8 @@ protected:
         const std::string path = tmp / row.programFolder + "/vesko-backup";
         WriteScript(path, "printf '[%s]\\n' \"$0\" \"$@\"");
         return { path,
-            "[" + path + "][export][--since][last][--name][" + row.exportName + "-2024-12-09]" };
+            "[" + path + "][export][--since][last]" + (row.checkAfter ? "[--check-after]" : "")
+                + "[--name][" + row.exportName + "-2024-12-09]" };
     }
 };
 
@@ -102,7 +105,7 @@ TEST_F(NightlySchedule, UnitFilesPassSystemdsCheckAndCallTheExport)
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
         const auto [program, expected] = Program(row);
-        WriteUnitFiles(row.time, row.exportName, program);
+        WriteUnitFiles(row.time, row.exportName, program, row.checkAfter);
         std::string verified, dump, words;
         EXPECT_EQ(Shell(verify, &verified), 0);
         EXPECT_EQ(verified, "");
@@ -127,7 +130,7 @@ TEST_F(NightlySchedule, WithoutAUserInstanceEnableWritesNothingAndGivesTheCronta
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
         const auto [program, expected] = Program(row);
-        const EnableOutcome outcome = Enable(row.time, row.exportName, program);
+        const EnableOutcome outcome = Enable(row.time, row.exportName, program, row.checkAfter);
         EXPECT_FALSE(outcome.scheduled || Exists(tmp / "config"));
         std::smatch lines;
         ASSERT_TRUE(std::regex_search(outcome.fallback, lines,
