@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <unordered_map>
+#include <string_view>
 
 namespace vesko {
 
@@ -25,6 +25,8 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole; // the full path's bytes
 constexpr int kFolderRole = Qt::UserRole + 1;
+constexpr int kFirstRole = Qt::UserRole + 2; // a folder's files: [first, end) of the holdings
+constexpr int kEndRole = Qt::UserRole + 3;
 
 std::string AsFolder(std::string path)
 {
@@ -45,18 +47,23 @@ RestoreRequest RequestFromSettings(SettingsStore& store)
     return request;
 }
 
-QTreeWidgetItem* FolderItem(QTreeWidgetItem* parent, const std::string& path, const QString& name)
+// A folder's row: every file of [first, end) lies below it; its own rows come on opening.
+QTreeWidgetItem* FolderRow(
+    const std::string& path, const QString& name, qulonglong first, qulonglong end)
 {
-    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem;
+    auto* item = new QTreeWidgetItem;
     item->setText(0, name);
     item->setData(0, kPathRole, QByteArray::fromStdString(path));
     item->setData(0, kFolderRole, true);
+    item->setData(0, kFirstRole, first);
+    item->setData(0, kEndRole, end);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;
 }
 
-void FileItem(QTreeWidgetItem* parent, const HeldFile& file, const QString& name)
+QTreeWidgetItem* FileRow(const HeldFile& file, const QString& name)
 {
-    auto* item = new QTreeWidgetItem(parent);
+    auto* item = new QTreeWidgetItem;
     item->setText(0, name);
     item->setData(0, kPathRole, QByteArray::fromStdString(file.path));
     item->setText(1, QString::fromStdString(history::SizeText(file.size)));
@@ -64,30 +71,19 @@ void FileItem(QTreeWidgetItem* parent, const HeldFile& file, const QString& name
     item->setText(
         2, QString::fromStdString(StoredDateText(TimePoint(std::chrono::seconds(file.modified)))));
     item->setText(3, ShownPath(file.archive.substr(file.archive.rfind('/') + 1)));
+    return item;
 }
 
-// The asked-for paths at the top, each file below its folders. Built away from the tree and
-// added at once: a hundred thousand files take well under a second.
-QList<QTreeWidgetItem*> Items(const std::vector<HeldFile>& files)
+// The asked-for paths: the files are sorted by them, then by path, so each one's lie together.
+QList<QTreeWidgetItem*> TopRows(const std::vector<HeldFile>& files)
 {
     QList<QTreeWidgetItem*> tops;
-    std::unordered_map<std::string, QTreeWidgetItem*> folders; // by asked-for path '\0' path
-    for (const HeldFile& file : files) {
-        QTreeWidgetItem*& top = folders[file.below];
-        if (!top)
-            tops.push_back(top = FolderItem(nullptr, file.below, ShownPath(file.below)));
-        QTreeWidgetItem* parent = top;
-        std::size_t from = file.below == "/" ? 1 : file.below.size() + 1;
-        for (std::size_t slash; (slash = file.path.find('/', from)) != std::string::npos;
-             from = slash + 1) {
-            QTreeWidgetItem*& folder = folders[file.below + '\0' + file.path.substr(0, slash)];
-            if (!folder)
-                folder = FolderItem(parent, file.path.substr(0, slash),
-                    ShownPath(file.path.substr(from, slash - from)));
-            parent = folder;
-        }
-        if (from <= file.path.size())
-            FileItem(parent, file, ShownPath(file.path.substr(from)));
+    for (std::size_t first = 0, end = 0; first < files.size(); first = end) {
+        const std::string& below = files[first].below;
+        while (end < files.size() && files[end].below == below)
+            ++end;
+        tops.push_back(files[first].path == below ? FileRow(files[first], ShownPath(below))
+                                                  : FolderRow(below, ShownPath(below), first, end));
     }
     return tops;
 }
@@ -148,27 +144,55 @@ BackupBrowser::BackupBrowser(SettingsStore& store, UiServices& ui, QWidget* pare
     connect(tree, &QTreeWidget::itemSelectionChanged, this,
         [this] { restoreButton->setEnabled(!tree->selectedItems().isEmpty()); });
     connect(restoreButton, &QPushButton::clicked, this, [this] { RestorePicked(); });
+    connect(tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { Fill(item); });
+}
+
+void BackupBrowser::Fill(QTreeWidgetItem* folder)
+{
+    if (!folder->data(0, kFolderRole).toBool() || folder->childCount() != 0)
+        return;
+    const std::string path = folder->data(0, kPathRole).toByteArray().toStdString();
+    const std::size_t from = path == "/" ? 1 : path.size() + 1;
+    const std::vector<HeldFile>& files = held_.files;
+    const std::size_t end = folder->data(0, kEndRole).toULongLong();
+    QList<QTreeWidgetItem*> rows;
+    for (std::size_t i = folder->data(0, kFirstRole).toULongLong(), next; i < end; i = next) {
+        const std::string& inFolder = files[i].path;
+        const std::size_t slash = inFolder.find('/', from);
+        if (slash == std::string::npos) {
+            rows.push_back(FileRow(files[i], ShownPath(inFolder.substr(from))));
+            next = i + 1;
+            continue;
+        }
+        // Sorted by path, the files below a folder lie together.
+        const std::string_view inside(inFolder.data(), slash + 1);
+        for (next = i + 1; next < end && files[next].path.starts_with(inside);)
+            ++next;
+        rows.push_back(FolderRow(
+            inFolder.substr(0, slash), ShownPath(inFolder.substr(from, slash - from)), i, next));
+    }
+    folder->addChildren(rows);
 }
 
 void BackupBrowser::ShowDay()
 {
     const QString day = dayField->date().toString(QStringLiteral("MM-dd-yyyy"));
     tree->clear();
+    held_ = {};
     shownDay_.clear();
     heldNote->setText(QStringLiteral("Reading the archives\u2026"));
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    Holdings held;
     try {
         RestoreRequest request = RequestFromSettings(store_);
         request.asOfDay = day.toStdString();
-        held = HeldAsOf(request, ui_, store_);
+        held_ = HeldAsOf(request, ui_, store_);
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
         heldNote->setText(QStringLiteral("The backups could not be read: %1")
                               .arg(QString::fromStdString(e.what())));
         return;
     }
-    tree->addTopLevelItems(Items(held.files));
+    tree->addTopLevelItems(TopRows(held_.files));
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         tree->expandItem(tree->topLevelItem(i));
     QApplication::restoreOverrideCursor();
@@ -176,9 +200,9 @@ void BackupBrowser::ShowDay()
     QString note
         = QStringLiteral("As of the end of %1: %2 %3.")
               .arg(day)
-              .arg(held.files.size())
-              .arg(held.files.size() == 1 ? QStringLiteral("file") : QStringLiteral("files"));
-    for (const std::string& path : held.inNoBackup)
+              .arg(held_.files.size())
+              .arg(held_.files.size() == 1 ? QStringLiteral("file") : QStringLiteral("files"));
+    for (const std::string& path : held_.inNoBackup)
         note += QStringLiteral(" No backup holds %1.").arg(ShownPath(path));
     heldNote->setText(note);
 }

@@ -46,12 +46,15 @@ void ExportFromCommandLine(const char* name, const std::string& since)
     ASSERT_EQ(run.status, 0) << run.err;
 }
 
-// Each file the tree shows below item, by its path below root, with its size as shown.
-void ShownFiles(
-    const QTreeWidgetItem* item, const std::string& root, std::map<std::string, std::string>& files)
+// Each file the tree shows below item, its folders opened, by its path below root, with its
+// size as shown.
+void ShownFiles(QTreeWidget* tree, QTreeWidgetItem* item, const std::string& root,
+    std::map<std::string, std::string>& files)
 {
-    for (int i = 0; i < item->childCount(); ++i)
-        ShownFiles(item->child(i), root, files);
+    for (int i = 0; i < item->childCount(); ++i) {
+        tree->expandItem(item->child(i));
+        ShownFiles(tree, item->child(i), root, files);
+    }
     const std::string path = item->data(0, Qt::UserRole).toByteArray().toStdString();
     if (item->childCount() == 0 && path.starts_with(root + "/"))
         files[path.substr(root.size() + 1)] = item->text(1).toStdString();
@@ -162,7 +165,7 @@ TEST_F(MainWindowTest, BackupBrowserShowsEachDayAndRestoresAPickedFolder)
             QDate::fromString(QString::fromStdString(row.day), QStringLiteral("MM-dd-yyyy")));
         b->showButton->click();
         std::map<std::string, std::string> shown, sizes, inFolder;
-        ShownFiles(b->tree->invisibleRootItem(), src, shown);
+        ShownFiles(b->tree, b->tree->invisibleRootItem(), src, shown);
         for (const auto& [path, bytes] : row.files) {
             sizes[path] = history::SizeText(bytes.size());
             if (path.starts_with("d/"))
