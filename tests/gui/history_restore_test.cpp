@@ -47,7 +47,7 @@ void ExportFromCommandLine(const char* name, const std::string& since)
 }
 
 // Each file the tree shows below item, its folders opened, by its path below root, with its
-// size as shown.
+// size and time as shown.
 void ShownFiles(QTreeWidget* tree, QTreeWidgetItem* item, const std::string& root,
     std::map<std::string, std::string>& files)
 {
@@ -57,7 +57,7 @@ void ShownFiles(QTreeWidget* tree, QTreeWidgetItem* item, const std::string& roo
     }
     const std::string path = item->data(0, Qt::UserRole).toByteArray().toStdString();
     if (item->childCount() == 0 && path.starts_with(root + "/"))
-        files[path.substr(root.size() + 1)] = item->text(1).toStdString();
+        files[path.substr(root.size() + 1)] = (item->text(1) + u' ' + item->text(2)).toStdString();
 }
 
 TEST_F(MainWindowTest, HistoryWindowRestoresARunsFilesAndAFoundOne)
@@ -117,12 +117,12 @@ TEST_F(MainWindowTest, HistoryWindowRestoresARunsFilesAndAFoundOne)
 
 // A zone whose midnight falls between two exports makes them two days apart: the browser
 // shows each day's state (the file deleted on the second day there on the first), each file
-// with the size of the copy that would come back, and restores a picked folder as shown.
+// with the size and time of the copy that would come back, and restores a picked folder.
 TEST_F(MainWindowTest, BackupBrowserShowsEachDayAndRestoresAPickedFolder)
 {
     const std::string src = temp / "source";
     StoreSettings(temp, src);
-    const auto old = LocalTime(2022, 3, 4, 10);
+    const auto old = LocalTime(2022, 3, 4, 10), newer = LocalTime(2022, 3, 5, 11);
     for (const auto& [name, bytes] : std::map<std::string, std::string> {
              { "a.txt", "one\n" }, { "d/b.txt", "two\n" }, { "d/gone.txt", "gone\n" } }) {
         WriteFile(src + "/" + name, bytes);
@@ -135,6 +135,7 @@ TEST_F(MainWindowTest, BackupBrowserShowsEachDayAndRestoresAPickedFolder)
                                       .count();
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     WriteFile(src + "/d/b.txt", "two, changed\n");
+    SetMTime(src + "/d/b.txt", newer);
     std::filesystem::remove(src + "/d/gone.txt");
     ExportFromCommandLine("second", DateFieldText(std::chrono::system_clock::now()));
     struct ZoneReadAgain {
@@ -152,26 +153,28 @@ TEST_F(MainWindowTest, BackupBrowserShowsEachDayAndRestoresAPickedFolder)
     const struct {
         const char* name;
         std::string day;
-        std::map<std::string, std::string> files; // below the source, as of that day
+        // Below the source, as of that day: bytes and time.
+        std::map<std::string, std::pair<std::string, std::chrono::system_clock::time_point>> files;
     } rows[] = {
         { "the first day: the deleted file and the old copy", DayEndingAt(midnight),
-            { { "a.txt", "one\n" }, { "d/b.txt", "two\n" }, { "d/gone.txt", "gone\n" } } },
+            { { "a.txt", { "one\n", old } }, { "d/b.txt", { "two\n", old } },
+                { "d/gone.txt", { "gone\n", old } } } },
         { "the second day: the deleted file absent, the new copy", DayEndingAt(midnight, 1),
-            { { "a.txt", "one\n" }, { "d/b.txt", "two, changed\n" } } },
+            { { "a.txt", { "one\n", old } }, { "d/b.txt", { "two, changed\n", newer } } } },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         b->dayField->setDate(
             QDate::fromString(QString::fromStdString(row.day), QStringLiteral("MM-dd-yyyy")));
         b->showButton->click();
-        std::map<std::string, std::string> shown, sizes, inFolder;
+        std::map<std::string, std::string> shown, held, inFolder;
         ShownFiles(b->tree, b->tree->invisibleRootItem(), src, shown);
-        for (const auto& [path, bytes] : row.files) {
-            sizes[path] = history::SizeText(bytes.size());
+        for (const auto& [path, copy] : row.files) {
+            held[path] = history::SizeText(copy.first.size()) + ' ' + StoredDateText(copy.second);
             if (path.starts_with("d/"))
-                inFolder[path] = bytes;
+                inFolder[path] = copy.first;
         }
-        EXPECT_EQ(shown, sizes) << b->heldNote->text().toStdString();
+        EXPECT_EQ(shown, held) << b->heldNote->text().toStdString();
 
         const QList<QTreeWidgetItem*> d
             = b->tree->findItems(QStringLiteral("d"), Qt::MatchExactly | Qt::MatchRecursive);
