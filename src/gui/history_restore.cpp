@@ -1,7 +1,10 @@
 // The history window's Restore…: the files of the selected run, or those selected among
-// the search's, brought back as their run found them, to their places or into a folder.
+// the search's, brought back as their run found them, to their places or into a folder;
+// and its Browse Backups…, for anything the backups hold as of a day.
 #include "core/ui_services.h"
+#include "gui/backup_browser.h"
 #include "gui/history_window.h"
+#include "gui/restore_place.h"
 #include "platform/error.h"
 #include "platform/home_folder.h"
 #include "restore/archive_catalogue.h"
@@ -11,25 +14,14 @@
 #include "storage/run_records.h"
 
 #include <map>
-#include <QFile>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableWidget>
 #include <unistd.h>
 
 namespace vesko {
 
 namespace {
-
-std::string FolderText(const QLineEdit* edit)
-{
-    std::string folder = paths::ExpandHome(QFile::encodeName(edit->text()).toStdString());
-    if (!folder.empty() && !folder.ends_with('/'))
-        folder += '/';
-    return folder;
-}
 
 // The chosen files by their runs: the search's selected rows, else the selected run's.
 std::map<std::int64_t, std::vector<std::string>> ChosenFiles(
@@ -50,24 +42,36 @@ std::map<std::int64_t, std::vector<std::string>> ChosenFiles(
 QWidget* HistoryWindow::MakeRestoreRow()
 {
     auto* row = new QWidget(this);
-    originalPlaceButton = new QRadioButton(QStringLiteral("To their &original location"), row);
-    originalPlaceButton->setObjectName(QStringLiteral("originalPlaceButton"));
-    originalPlaceButton->setChecked(true);
-    chosenFolderButton = new QRadioButton(QStringLiteral("Into this &folder:"), row);
-    chosenFolderButton->setObjectName(QStringLiteral("chosenFolderButton"));
-    restoreFolderEdit = new QLineEdit(row);
-    restoreFolderEdit->setObjectName(QStringLiteral("restoreFolderEdit"));
+    restorePlace_ = new RestorePlace(row);
+    originalPlaceButton = restorePlace_->originalPlaceButton;
+    chosenFolderButton = restorePlace_->chosenFolderButton;
+    restoreFolderEdit = restorePlace_->restoreFolderEdit;
     restoreButton = new QPushButton(QStringLiteral("&Restore\u2026"), row);
     restoreButton->setObjectName(QStringLiteral("restoreButton"));
     restoreButton->setToolTip(QStringLiteral(
         "Restores the files of the selected run, or the files selected among those found"));
+    browseButton = new QPushButton(QStringLiteral("&Browse Backups\u2026"), row);
+    browseButton->setObjectName(QStringLiteral("browseButton"));
+    browseButton->setToolTip(
+        QStringLiteral("Shows every file the backups hold as of a day, to restore any of them"));
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(originalPlaceButton);
-    layout->addWidget(chosenFolderButton);
-    layout->addWidget(restoreFolderEdit, 1);
+    layout->addWidget(restorePlace_, 1);
     layout->addWidget(restoreButton);
+    layout->addWidget(browseButton);
     return row;
+}
+
+void HistoryWindow::BrowseClicked()
+{
+    if (!browser_) {
+        browser_ = new BackupBrowser(store_, ui_, this);
+        // A restore is a run of the history's own.
+        browser_->restored = [this] { Reload(); };
+    }
+    browser_->show();
+    browser_->raise();
+    browser_->activateWindow();
 }
 
 void HistoryWindow::RestoreClicked()
@@ -76,8 +80,7 @@ void HistoryWindow::RestoreClicked()
         const Settings settings = LoadSettings(store_);
         RestoreRequest request;
         request.archiverFolder = paths::ExpandHome(settings.archiverFolder);
-        if (chosenFolderButton->isChecked())
-            request.to = FolderText(restoreFolderEdit);
+        request.to = restorePlace_->Folder();
         for (const auto& [run, below] : ChosenFiles(found, SelectedRun(), store_)) {
             const std::optional<history::RecordedRun> recorded = history::ReadRun(store_, run);
             if (!recorded || recorded->report.kind != RunKind::Export

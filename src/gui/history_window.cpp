@@ -215,6 +215,7 @@ HistoryWindow::HistoryWindow(SettingsStore& store, UiServices& ui, QWidget* pare
     connect(findButton, &QPushButton::clicked, this, [this] { Find(); });
     connect(checkButton, &QPushButton::clicked, this, [this] { CheckArchives(); });
     connect(restoreButton, &QPushButton::clicked, this, [this] { RestoreClicked(); });
+    connect(browseButton, &QPushButton::clicked, this, [this] { BrowseClicked(); });
 
     Reload();
 }
