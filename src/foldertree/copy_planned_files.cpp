@@ -77,7 +77,7 @@ void Copy(Copier& copier, const PlannedFile& file)
     try {
         open = &Reopened(copier, file.folder);
     } catch (const Error& e) {
-        copier.log.leftOut.push_back({ original, "cannot be read: " + e.reason() });
+        copier.log.leftOut.push_back({ original, "its folder cannot be read: " + e.reason() });
         return;
     }
     Make(copier, file.folder);
