@@ -24,8 +24,12 @@ namespace {
 
 using namespace vesko::bench;
 
+constexpr const char* kCutOffDay = "06-15-2099";
+constexpr time_t kChangedTime = 4102444800; // 2100-01-01
+
 // files spread over folders of 100, each a few KB of text, a percentage of them modified
-// after the cut-off day (06-15-2020) and the rest long before it.
+// after the cut-off day and the rest long before it. The cut-off lies in the future: every
+// file arrived now, and a file's arrival (its status-change time) counts as a change.
 void BuildTree(const std::string& root, int files, double percent)
 {
     std::mt19937 random(11);
@@ -37,9 +41,9 @@ void BuildTree(const std::string& root, int files, double percent)
         const std::string path = folder + "/f" + std::to_string(i);
         std::ofstream(path) << std::string(1000 + random() % 6000, static_cast<char>('a' + i % 26));
         const bool changed = changedEvery > 0 && i % changedEvery == 0;
-        const timeval when[2] = { { changed ? 1700000000 : 1500000000, 0 },
-            { changed ? 1700000000 : 1500000000, 0 } };
-        Check(::utimes(path.c_str(), when) == 0, "utimes " + path);
+        const time_t when = changed ? kChangedTime : 1500000000;
+        const timeval times[2] = { { when, 0 }, { when, 0 } };
+        Check(::utimes(path.c_str(), times) == 0, "utimes " + path);
     }
 }
 
@@ -58,7 +62,7 @@ Export RunOneExport(
     vesko::cli::CliUi ui(nowhere, nowhere, vesko::Answer::Yes);
     const auto t0 = Clock::now();
     Export e;
-    e.report = vesko::RunExport(vesko::MakeExportRequest(settings, "06-15-2020"), ui, store);
+    e.report = vesko::RunExport(vesko::MakeExportRequest(settings, kCutOffDay), ui, store);
     e.seconds = Seconds(t0);
     Check(e.report.outcome == vesko::RunOutcome::Success, "the export did not succeed");
     return e;
@@ -115,7 +119,7 @@ int main(int argc, char** argv)
             const Export e = RunOneExport(store, source, base, run);
             const vesko::Settings settings { base + "/archives/", "/usr/bin/", base + "/temp/", "x",
                 "", false, { source } };
-            const vesko::ExportRequest request = vesko::MakeExportRequest(settings, "06-15-2020");
+            const vesko::ExportRequest request = vesko::MakeExportRequest(settings, kCutOffDay);
             // The plan the export's walk made, made again here: the check has no walk of its own.
             std::ostream nowhere(nullptr);
             vesko::cli::CliUi ui(nowhere, nowhere, vesko::Answer::Yes);
