@@ -10,7 +10,8 @@
 #include "export/export_messages.h"
 #include "export/path_checks.h"
 #include "export/temp_marker.h"
-#include "foldertree/copy_changed_files.h"
+#include "foldertree/copy_plan.h"
+#include "foldertree/prune_empty_folders.h"
 #include "foldertree/remove_tree.h"
 #include "foldertree/temp_tree.h"
 #include "format/volume_names.h"
@@ -148,7 +149,7 @@ private:
         if (!existing.empty())
             return Close(ui_, report_, RunOutcome::Refused, msg::ArchiveExistsText(existing),
                 msg::kArchiveExistsTitle);
-        return RefuseWithoutSpace(ui_, request_, report_);
+        return std::nullopt;
     }
 
     // A tree an earlier run of this store provably left (failed or killed) goes first, under
@@ -202,12 +203,10 @@ private:
             indicators_.BeginProgress("Export");
         ui_.ProgressStep("Copying changed files");
         copyBegan_ = std::chrono::system_clock::now();
-        CopyEnd end = CopyEnd::Done;
-        for (const std::string& source : request_.sources) {
-            end = CopySource(ui_, request_, source, log_);
-            if (end != CopyEnd::Done)
-                break;
-        }
+        const std::optional<CopyEnd> copied = PlanAndCopy();
+        if (!copied)
+            return RunOutcome::Refused;
+        const CopyEnd end = *copied;
         report_.leftOut = log_.leftOut;
         report_.notTaken = log_.notTaken;
         report_.notTaken.insert(
@@ -237,6 +236,26 @@ private:
         ui_.Beep();
         ui_.MsgBox(msg::NothingText(request_.cutOffDay), msg::kNothingTitle, Icon::Information);
         return RunOutcome::Success;
+    }
+
+    // One walk of all the sources plans the copy; the room it needs is checked before a file
+    // is copied, then the plan is copied. Nothing when the room refused the run.
+    std::optional<CopyEnd> PlanAndCopy()
+    {
+        CopyPlan plan;
+        for (const std::string& source : request_.sources)
+            if (const CopyEnd end = PlanSource(ui_, request_, source, log_, plan);
+                end != CopyEnd::Done)
+                return end;
+        if (RefuseWithoutSpace(ui_, request_, plan, report_)) {
+            indicators_.Finish();
+            RemoveOwnEmptyTree();
+            return std::nullopt;
+        }
+        const CopyEnd end = CopyPlannedFiles(ui_, plan, log_);
+        if (end == CopyEnd::Done)
+            PruneEmptyFolders(ui_, request_.tempFolder);
+        return end;
     }
 
     // Stopped by the person during the copy: what this run copied goes (the tree is its

@@ -11,6 +11,7 @@ namespace vesko {
 class SettingsStore;
 class UiServices;
 struct CopyLog;
+struct CopyPlan;
 
 // One whole export. Success only when every file changed after the cut-off is in an archive
 // that was written and verified (or nothing changed and the person was told so); Incomplete
@@ -20,8 +21,12 @@ RunReport RunExport(const ExportRequest& request, UiServices& ui, SettingsStore&
 
 enum class CopyEnd;
 
-// The copy phase of one source: a source whose drive or folder is missing is told and left
-// out into log, then its files are copied.
+// The walk of one source: a source whose drive or folder is missing is told and left out
+// into log, then its changed files go into plan, and the program's own folders it steps
+// around are told.
+CopyEnd PlanSource(UiServices& ui, const ExportRequest& request, const std::string& source,
+    CopyLog& log, CopyPlan& plan);
+// The copy phase of one source: its plan, then the copy of it.
 CopyEnd CopySource(
     UiServices& ui, const ExportRequest& request, const std::string& source, CopyLog& log);
 

@@ -53,12 +53,13 @@ enum class CopyEnd {
 };
 
 // Copies every file of one source tree changed after the cut-off into its mirror folder
-// below the temporary folder. A file that cannot be read or that the archiver cannot hold,
-// and a folder that cannot be read with everything below it, are left out into log.leftOut
-// and the walk goes on. What ends the walk (a copy that cannot be written) is shown by the
-// trap "Error Add Files". The temporary folder and archiveFolder, found inside the source,
-// are not entered (an archive folder walked would put every earlier archive into the next)
-// and are told in log.skippedFolders.
+// below the temporary folder: the walk's plan (PlanCopy), then its copy (CopyPlannedFiles). A
+// file that cannot be read or that the archiver cannot hold, and a folder that cannot be read
+// with everything below it, are left out into log.leftOut and the walk goes on. What ends the
+// walk or the copy (a copy that cannot be written) is shown by the trap "Error Add Files". The
+// temporary folder and archiveFolder, found inside the source, are not entered (an archive
+// folder walked would put every earlier archive into the next) and are told in
+// log.skippedFolders.
 CopyEnd CopyChangedFiles(UiServices& ui, const std::string& tempFolder, const std::string& source,
     TimePoint cutOff, CopyLog& log, const std::string& archiveFolder = {});
 

@@ -488,7 +488,7 @@ namespace {
 FileFacts FactsOf(const struct stat& st)
 {
     return { st.st_atim, st.st_mtim, static_cast<std::uintmax_t>(st.st_size), st.st_mode,
-        st.st_ctim };
+        st.st_ctim, { st.st_dev, st.st_ino } };
 }
 
 } // namespace
@@ -540,19 +540,12 @@ std::optional<FileFacts> OpenFolder::LookAt(std::size_t i) const
     return FactsOf(st);
 }
 
-void OpenFolder::CopyFile(
-    std::size_t i, const FileFacts& facts, const std::string& destination) const
-{
-    const std::string source = Child(path_, files_[i].name.c_str());
-    // O_NOFOLLOW and O_NONBLOCK: a link or a FIFO put where the file was is refused at once
-    // instead of being followed or waited on. A regular file ignores O_NONBLOCK.
-    Fd in(::openat(fd_, files_[i].name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (in.get() < 0) {
-        if (errno == ELOOP)
-            Fail("Cannot read file", source, "It is a symbolic link");
-        Fail("Cannot read file", source, errno);
-    }
+namespace {
 
+// Fills the destination from the opened source, keeping facts' times and permission bits.
+void CopyOpenedFile(
+    int in, const FileFacts& facts, const std::string& source, const std::string& destination)
+{
     // A fresh destination is written in place. An existing one is replaced by renaming a
     // finished copy over it, so a read-only or linked destination is never written
     // through and a failed copy leaves the old file as it was.
@@ -578,7 +571,7 @@ void OpenFolder::CopyFile(
         FailWrite("Cannot write file", destination, errno);
 
     try {
-        CopyBytes(in.get(), out.get(), facts.size, source, destination);
+        CopyBytes(in, out.get(), facts.size, source, destination);
         if (::fchmod(out.get(), facts.mode & 0777) != 0)
             FailWrite("Cannot set the permissions of file", destination, errno);
         const timespec times[2] = { facts.accessed, facts.modified };
@@ -594,6 +587,24 @@ void OpenFolder::CopyFile(
     }
 }
 
+} // namespace
+
+void OpenFolder::CopyFile(
+    std::size_t i, const FileFacts& facts, const std::string& destination) const
+{
+    const std::string source = Child(path_, files_[i].name.c_str());
+    // O_NOFOLLOW and O_NONBLOCK: a link or a FIFO put where the file was is refused at once
+    // instead of being followed or waited on. A regular file ignores O_NONBLOCK.
+    Fd in(::openat(fd_, files_[i].name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (in.get() < 0) {
+        if (errno == ELOOP)
+            Fail("Cannot read file", source, "It is a symbolic link");
+        Fail("Cannot read file", source, errno);
+    }
+
+    CopyOpenedFile(in.get(), facts, source, destination);
+}
+
 void OpenFolder::DeleteFileAt(std::size_t i) const
 {
     const std::string& name = files_[i].name;
@@ -605,6 +616,43 @@ void OpenFolder::RemoveSubFolder(const std::string& name) const
 {
     if (::unlinkat(fd_, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
         Fail("Cannot remove folder", Child(path_, name.c_str()), errno);
+}
+
+ReopenedFolder::ReopenedFolder(const std::string& path)
+    : fd_(OpenForReading(AT_FDCWD, Trimmed(path).c_str(), true, Trimmed(path)))
+    , path_(Trimmed(path))
+{
+}
+
+ReopenedFolder::ReopenedFolder(const ReopenedFolder& parent, const std::string& name)
+    : fd_(OpenForReading(parent.fd_, name.c_str(), false, Child(parent.path_, name.c_str())))
+    , path_(Child(parent.path_, name.c_str()))
+{
+}
+
+ReopenedFolder::~ReopenedFolder()
+{
+    ::close(fd_);
+}
+
+std::optional<FileFacts> ReopenedFolder::CopyFileIfSame(
+    const std::string& name, const FileIdentity& seen, const std::string& destination) const
+{
+    const std::string source = Child(path_, name.c_str());
+    Fd in(::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (in.get() < 0) {
+        if (errno == ELOOP)
+            return std::nullopt; // a link in its place
+        Fail("Cannot read file", source, errno);
+    }
+    struct stat st { };
+    if (::fstat(in.get(), &st) != 0)
+        Fail("Cannot read file", source, errno);
+    if (!S_ISREG(st.st_mode) || FileIdentity { st.st_dev, st.st_ino } != seen)
+        return std::nullopt;
+    const FileFacts facts = FactsOf(st);
+    CopyOpenedFile(in.get(), facts, source, destination);
+    return facts;
 }
 
 } // namespace vesko

@@ -67,6 +67,8 @@ struct FileFacts {
     // Set by the system whenever the file arrives here or its inode changes: a move in, a copy
     // or an extraction that kept an old modification time, a change of mode or owner.
     timespec statusChanged {};
+    // Which file it was: a copy made later checks that it still reads the same one.
+    FileIdentity identity {};
     FileTime DateLastModified() const;
     // The later of the modification and the status-change time: when the file last changed
     // in this folder, whatever its modification time claims.
@@ -121,6 +123,32 @@ private:
     std::string path_;
     std::vector<std::string> folders_;
     std::vector<FileEntry> files_;
+};
+
+// A folder a walk looked at, opened again to copy the files it chose: the named folder by its
+// path (which may be a link), each folder below it by its name in the one above, a link never
+// followed. Its entries are not read again.
+class ReopenedFolder {
+public:
+    // Error when it cannot be opened.
+    explicit ReopenedFolder(const std::string& path);
+    ReopenedFolder(const ReopenedFolder& parent, const std::string& name);
+    ReopenedFolder(const ReopenedFolder&) = delete;
+    ReopenedFolder& operator=(const ReopenedFolder&) = delete;
+    ~ReopenedFolder();
+
+    const std::string& Path() const { return path_; }
+    // Replaces the destination with a copy of the file of that name when it is still the
+    // regular file seen (its identity), keeping its times and permission bits as they are
+    // now; answers those facts. Nothing, and nothing written, when another entry (a link, a
+    // FIFO, a new file) has taken its place. Error as OpenFolder::CopyFile, also when it is
+    // gone.
+    std::optional<FileFacts> CopyFileIfSame(
+        const std::string& name, const FileIdentity& seen, const std::string& destination) const;
+
+private:
+    int fd_ = -1;
+    std::string path_;
 };
 
 class FileSystem {

@@ -1,5 +1,6 @@
 // The room checked before the copy, on a file system of known size: a copy that cannot fit is
-// refused before anything is written, one that fits is copied, and an archive that may not fit
+// refused before anything is written (a file moved in with an old time counted, as the copy
+// takes it), one that fits is copied, and an archive that may not fit
 // is told, then ends the run as a full drive always does: failed, nothing left behind.
 #include "care/space_check.h"
 #include "core/requests.h"
@@ -29,6 +30,7 @@ struct Copy {
     RunOutcome outcome;
     bool archiveOnSmall = false; // else the temporary folder is on the small drive
     std::vector<std::string> titles = {}; // the boxes, in order
+    bool movedIn = false; // an old modification time, a status-change time of now
 };
 
 void PrintTo(const Copy& copy, std::ostream* os)
@@ -66,12 +68,15 @@ TEST_P(SmallDrive, ComparesTheCopyWithTheRoom)
 {
     const Copy& row = GetParam();
     WriteFile(src + "/file", RandomBytes(row.bytes, 3));
+    if (row.movedIn)
+        SetMTime(src + "/file", LocalTime(2020, 6, 14, 12, 0, 0));
     const std::string temp = row.archiveOnSmall ? root / "temp/" : small + "/temp/";
     if (row.archiveOnSmall)
         arc = small + "/archive/";
     const Settings settings { arc, "/usr/bin/", temp, "one", "", false, { src } };
     ApplySettings(store, settings);
-    const ExportRequest request = MakeExportRequest(settings, kEverythingDay);
+    const ExportRequest request
+        = MakeExportRequest(settings, row.movedIn ? "06-15-2020" : kEverythingDay);
     const std::uint64_t free = FreeBytes(small);
 
     EXPECT_EQ(RunExport(request, ui, store).outcome, row.outcome);
@@ -101,6 +106,8 @@ TEST_P(SmallDrive, ComparesTheCopyWithTheRoom)
 INSTANTIATE_TEST_SUITE_P(Copies, SmallDrive,
     ::testing::Values(
         Copy { "TooLarge", 3'000'000, RunOutcome::Refused, false, { "Not Enough Space" } },
+        Copy { "MovedInWithAnOldTime", 3'000'000, RunOutcome::Refused, false,
+            { "Not Enough Space" }, true },
         Copy { "Fits", 1'000'000, RunOutcome::Success, false,
             { "Vesko Backup", "Cleanup Temporary Directory", "Zeltan's Vesko Backup" } },
         Copy { "ArchiveMayNotFit", 3'000'000, RunOutcome::Failed, true,
