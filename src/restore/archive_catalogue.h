@@ -31,5 +31,10 @@ std::vector<std::string> ArchivesInHistory(SettingsStore& store);
 // is damaged or misses a volume throws Error naming it. Oldest run first.
 std::vector<CataloguedArchive> ReadCatalogue(
     const std::vector<std::string>& archives, const std::string& program, UiServices& ui);
+// The catalogue of the history's archives (those of ArchivesInHistory): each from the copy
+// its export kept beside the history while every volume is as recorded, else read as
+// ReadCatalogue reads it.
+std::vector<CataloguedArchive> ReadHistoryCatalogue(
+    SettingsStore& store, const std::string& program, UiServices& ui);
 
 } // namespace vesko
