@@ -3,7 +3,6 @@
 #include "format/entry_safety.h"
 #include "format/run_manifest_entry.h"
 #include "platform/error.h"
-#include "storage/catalogue_copies.h"
 
 #include <fstream>
 #include <iterator>
@@ -17,8 +16,11 @@ namespace {
 // Fast rather than small: the export pays for it each night, and names compress well anyway.
 constexpr int kCompressionLevel = 1;
 
+// Nothing stays nothing, so that only damage uncompresses to nothing.
 std::string Compressed(const std::string& bytes)
 {
+    if (bytes.empty())
+        return {};
     const QByteArray packed = qCompress(
         reinterpret_cast<const uchar*>(bytes.data()), qsizetype(bytes.size()), kCompressionLevel);
     return std::string(packed.constData(), std::size_t(packed.size()));
@@ -27,6 +29,8 @@ std::string Compressed(const std::string& bytes)
 // Empty when the bytes are not what Compressed wrote.
 std::string Uncompressed(const std::string& bytes)
 {
+    if (bytes.empty())
+        return {};
     const QByteArray plain
         = qUncompress(reinterpret_cast<const uchar*>(bytes.data()), qsizetype(bytes.size()));
     return std::string(plain.constData(), std::size_t(plain.size()));
@@ -91,6 +95,17 @@ bool SameAsRecorded(const history::RecordedCatalogue& recorded, const std::strin
 
 } // namespace
 
+const std::vector<ManifestFile>& WaitingFiles::Read() const
+{
+    if (!files_) {
+        const std::string lines = Uncompressed(packed_);
+        if (lines.empty() && !packed_.empty())
+            throw Error("Damaged manifest: its files cannot be uncompressed");
+        files_ = ParseManifestFiles(lines);
+    }
+    return *files_;
+}
+
 void KeepCatalogueCopy(SettingsStore& store, std::int64_t run, const ArchiveContents& contents)
 {
     const ArchiveEntry* entry = RunManifestEntry(contents);
@@ -103,6 +118,12 @@ void KeepCatalogueCopy(SettingsStore& store, std::int64_t run, const ArchiveCont
         = in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string();
     if (!in || manifest.size() != entry->size)
         throw Error("Cannot read back " + written);
+    history::SaveCatalogueCopy(store, run, MakeCatalogueCopy(contents, manifest));
+}
+
+history::CatalogueCopy MakeCatalogueCopy(
+    const ArchiveContents& contents, const std::string& manifest)
+{
     history::CatalogueCopy copy;
     for (const std::string& volume : contents.volumes) {
         struct stat st { };
@@ -111,8 +132,10 @@ void KeepCatalogueCopy(SettingsStore& store, std::int64_t run, const ArchiveCont
         copy.volumeTimes.push_back(ModifiedNs(st));
     }
     copy.entries = Compressed(EntriesBytes(contents.entries));
-    copy.manifest = Compressed(manifest);
-    history::SaveCatalogueCopy(store, run, copy);
+    const auto [head, files] = SplitManifest(manifest);
+    copy.manifest = head;
+    copy.manifestFiles = Compressed(std::string(files));
+    return copy;
 }
 
 std::optional<CataloguedArchive> CatalogueFromCopy(
@@ -136,10 +159,11 @@ std::optional<CataloguedArchive> CatalogueFromCopy(
     if (!entry || FirstUnsafeEntry(read.contents, folder))
         return std::nullopt;
     try {
-        read.manifest = ParseManifest(Uncompressed(recorded->copy.manifest));
+        read.manifest = ParseManifest(recorded->copy.manifest);
     } catch (const Error&) {
         return std::nullopt;
     }
+    read.waiting.emplace(recorded->copy.manifestFiles);
     read.base = entry->name.substr(0, entry->name.size() - std::string(kRunManifestName).size());
     return read;
 }

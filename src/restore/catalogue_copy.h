@@ -1,6 +1,7 @@
 #pragma once
 
 #include "restore/archive_catalogue.h"
+#include "storage/catalogue_copies.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,10 @@ class SettingsStore;
 // back from the temporary folder the archiver took it from), and each volume's modification
 // time. An archive without a manifest keeps nothing. Throws Error.
 void KeepCatalogueCopy(SettingsStore& store, std::int64_t run, const ArchiveContents& contents);
+// The copy KeepCatalogueCopy stores: each volume's time, the entries and the manifest's bytes
+// compressed. Throws Error when a volume cannot be looked at.
+history::CatalogueCopy MakeCatalogueCopy(
+    const ArchiveContents& contents, const std::string& manifest);
 
 // The archive as that copy gives it, when every volume the history recorded is still a
 // regular file with its recorded size and modification time; nullopt when the copy is

@@ -71,7 +71,7 @@ Selection SelectFiles(const std::vector<CataloguedArchive>& catalogue,
     const std::unordered_map<std::string, Copy> copies = Copies(chain);
     for (const std::string& path : wanted) {
         bool any = false;
-        for (const ManifestFile& file : chain.back()->manifest.files) {
+        for (const ManifestFile& file : chain.back()->Files()) {
             if (!LiesAtOrBelow(file.path, path))
                 continue;
             any = true;
@@ -107,7 +107,7 @@ std::vector<std::string> OriginalPaths(
     const CataloguedArchive& archive, const std::vector<std::string>& below)
 {
     std::unordered_set<std::string> held;
-    for (const ManifestFile& file : archive.manifest.files)
+    for (const ManifestFile& file : archive.Files())
         held.insert(file.path);
     std::vector<std::string> originals;
     for (const std::string& path : below)

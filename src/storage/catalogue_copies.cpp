@@ -14,8 +14,11 @@ using storage::Statement;
 std::string TimesText(const std::vector<std::int64_t>& times)
 {
     std::string text;
-    for (const std::int64_t t : times)
-        text += (text.empty() ? "" : " ") + std::to_string(t);
+    for (const std::int64_t t : times) {
+        if (!text.empty())
+            text += ' ';
+        text += std::to_string(t);
+    }
     return text;
 }
 
@@ -34,12 +37,13 @@ void SaveCatalogueCopy(SettingsStore& store, std::int64_t run, const CatalogueCo
 {
     storage::Database db = OpenHistoryForWrite(store);
     Statement(db,
-        "INSERT OR REPLACE INTO history_catalogues (run, volume_times, entries, manifest) "
-        "VALUES (?1, ?2, ?3, ?4)")
+        "INSERT OR REPLACE INTO history_catalogues "
+        "(run, volume_times, entries, manifest, manifest_files) VALUES (?1, ?2, ?3, ?4, ?5)")
         .Bind(1, run)
         .BindText(2, TimesText(copy.volumeTimes))
         .BindBytes(3, copy.entries)
         .BindBytes(4, copy.manifest)
+        .BindBytes(5, copy.manifestFiles)
         .Run();
 }
 
@@ -48,13 +52,14 @@ std::optional<RecordedCatalogue> LoadCatalogueCopy(SettingsStore& store, std::in
     std::optional<storage::Database> db = OpenHistoryForRead(store);
     if (!db || !db->HasTable("history_catalogues"))
         return std::nullopt;
-    Statement row(
-        *db, "SELECT volume_times, entries, manifest FROM history_catalogues WHERE run = ?1");
+    Statement row(*db,
+        "SELECT volume_times, entries, manifest, manifest_files FROM history_catalogues "
+        "WHERE run = ?1");
     row.Bind(1, run);
     if (!row.Step())
         return std::nullopt;
     RecordedCatalogue read;
-    read.copy = { TimesFromText(row.Bytes(0)), row.Bytes(1), row.Bytes(2) };
+    read.copy = { TimesFromText(row.Bytes(0)), row.Bytes(1), row.Bytes(2), row.Bytes(3) };
     Statement volumes(*db, "SELECT path, size FROM history_volumes WHERE run = ?1 ORDER BY seq");
     volumes.Bind(1, run);
     while (volumes.Step())

@@ -19,7 +19,8 @@ namespace history {
 struct CatalogueCopy {
     std::vector<std::int64_t> volumeTimes; // each volume's modification time, ns, in order
     std::string entries;
-    std::string manifest;
+    std::string manifest; // without its file lines
+    std::string manifestFiles;
 };
 
 // The copy with the run's volumes as the history recorded them (path, size).

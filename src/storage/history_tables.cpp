@@ -33,7 +33,7 @@ CREATE TABLE IF NOT EXISTS history_not_taken (
     PRIMARY KEY (run, seq)) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS history_catalogues (
     run INTEGER PRIMARY KEY, volume_times TEXT NOT NULL, entries BLOB NOT NULL,
-    manifest BLOB NOT NULL);
+    manifest BLOB NOT NULL, manifest_files BLOB NOT NULL);
 )sql";
 
 } // namespace
