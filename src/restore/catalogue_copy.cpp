@@ -109,7 +109,12 @@ const std::vector<ManifestFile>& WaitingFiles::Read() const
 void KeepCatalogueCopy(SettingsStore& store, std::int64_t run, const ArchiveContents& contents)
 {
     const ArchiveEntry* entry = RunManifestEntry(contents);
-    if (!entry)
+    // Checked once here rather than at each restore, where it would cost more than the rest
+    // of the copy's reading: an archive with an entry the restore must refuse keeps no copy,
+    // and is read (and refused) as any other.
+    const std::string folder
+        = contents.volumes.front().substr(0, contents.volumes.front().rfind('/') + 1);
+    if (!entry || FirstUnsafeEntry(contents, folder))
         return;
     // The archiver stored the absolute path it was given without its leading '/'.
     const std::string written = "/" + entry->name;
@@ -154,9 +159,9 @@ std::optional<CataloguedArchive> CatalogueFromCopy(
     for (const ArchiveVolume& volume : recorded->volumes)
         read.contents.volumes.push_back(volume.path);
     read.contents.entries = std::move(*entries);
-    const std::string folder = archive.substr(0, archive.rfind('/') + 1);
+    // Its entries were found safe when the copy was kept, and the volumes are unchanged.
     const ArchiveEntry* entry = RunManifestEntry(read.contents);
-    if (!entry || FirstUnsafeEntry(read.contents, folder))
+    if (!entry)
         return std::nullopt;
     try {
         read.manifest = ParseManifest(recorded->copy.manifest);

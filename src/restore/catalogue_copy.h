@@ -14,7 +14,8 @@ class SettingsStore;
 // Keeps beside the history what a restore reads of the archive the run's export has just
 // verified: its headers as the verification read them, the manifest the export wrote (read
 // back from the temporary folder the archiver took it from), and each volume's modification
-// time. An archive without a manifest keeps nothing. Throws Error.
+// time. An archive without a manifest, or with an entry a restore must refuse, keeps nothing.
+// Throws Error.
 void KeepCatalogueCopy(SettingsStore& store, std::int64_t run, const ArchiveContents& contents);
 // The copy KeepCatalogueCopy stores: each volume's time, the entries and the manifest's bytes
 // compressed. Throws Error when a volume cannot be looked at.
