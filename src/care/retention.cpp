@@ -4,6 +4,7 @@
 #include "care/chains.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
+#include "storage/catalogue_copies.h"
 
 #include <chrono>
 #include <set>
@@ -83,6 +84,7 @@ std::vector<std::string> RemoveOldChains(
             if (deleted == 0)
                 continue;
             RecordRemoval(store, archive.run);
+            history::DropCatalogueCopy(store, archive.run);
             err << "Removed old archive: " << archive.archive << "\n";
             removed.push_back(archive.archive);
         }

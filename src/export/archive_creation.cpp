@@ -174,7 +174,7 @@ ArchiveResult ArchiveTempTree(UiServices& ui, const ExportRequest& request, cons
                 outcome.Describe(), leftovers);
 
         const std::string failure
-            = VerifyArchive(argv.front(), archiveName, log.copied, ui, report);
+            = VerifyArchive(argv.front(), archiveName, log.copied, ui, report, store);
         if (!failure.empty())
             return Fail(ui, report, RunOutcome::Failed, failure, leftovers);
         const std::string taken = MoveToFinalNames(archiveBase, report);

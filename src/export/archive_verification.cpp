@@ -8,9 +8,11 @@
 #include "format/volume_names.h"
 #include "platform/error.h"
 #include "platform/process.h"
+#include "restore/catalogue_copy.h"
 
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <map>
 #include <sys/stat.h>
 
@@ -44,10 +46,23 @@ std::string StoredName(const std::string& path)
     return first == std::string::npos ? std::string() : path.substr(first);
 }
 
+// Without the copy a restore reads the archive itself: slower, never wrong.
+void KeepForRestore(SettingsStore& store, std::int64_t run, const ArchiveContents& contents)
+{
+    if (run == 0)
+        return;
+    try {
+        KeepCatalogueCopy(store, run, contents);
+    } catch (const std::exception& e) {
+        std::cerr << "vesko-backup: the archive's description was not kept for the restore: "
+                  << e.what() << "\n";
+    }
+}
+
 } // namespace
 
 std::string VerifyArchive(const std::string& program, const std::string& archive,
-    const std::vector<CopiedFile>& copied, UiServices& ui, RunReport& report)
+    const std::vector<CopiedFile>& copied, UiServices& ui, RunReport& report, SettingsStore& store)
 {
     ui.ProgressStep(msg::kVerifyingStep);
     report.volumes.clear();
@@ -63,8 +78,10 @@ std::string VerifyArchive(const std::string& program, const std::string& archive
     // The listing is read from the headers: the archiver's own listing would cost as much
     // again as its test.
     std::map<std::string, std::uint64_t> stored;
+    ArchiveContents contents;
     try {
-        for (const ArchiveEntry& entry : ReadArchiveHeaders(archive).entries)
+        contents = ReadArchiveHeaders(archive);
+        for (const ArchiveEntry& entry : contents.entries)
             stored[entry.name] += entry.size;
     } catch (const Error& e) {
         return e.what();
@@ -93,8 +110,10 @@ std::string VerifyArchive(const std::string& program, const std::string& archive
                     std::chrono::seconds(st.st_mtim.tv_sec)
                     + std::chrono::nanoseconds(st.st_mtim.tv_nsec))) });
     }
-    if (mismatches.empty())
+    if (mismatches.empty()) {
+        KeepForRestore(store, report.id, contents);
         return {};
+    }
     std::string text
         = "The archive does not hold " + msg::FileCount(mismatches.size()) + " of those copied:";
     for (std::size_t i = 0; i < mismatches.size() && i < kMismatchesShown; ++i)

@@ -6,6 +6,7 @@
 #include "import/staging_folder.h"
 #include "platform/error.h"
 #include "platform/process.h"
+#include "restore/catalogue_copy.h"
 #include "storage/run_records.h"
 
 #include <algorithm>
@@ -91,6 +92,33 @@ std::optional<CataloguedArchive> ReadOne(const std::string& archive, const std::
     return read;
 }
 
+// The history's archives with the run that wrote each, oldest first.
+std::vector<std::pair<std::string, std::int64_t>> HistoryArchives(SettingsStore& store)
+{
+    std::vector<std::pair<std::string, std::int64_t>> archives;
+    for (const history::RecordedRun& run : history::ListRuns(store)) {
+        const RunReport& r = run.report;
+        struct stat st { };
+        if (r.kind == RunKind::Export && !r.archive.empty()
+            && (r.outcome == RunOutcome::Success || r.outcome == RunOutcome::Incomplete)
+            && ::stat(r.archive.c_str(), &st) == 0
+            && std::find_if(archives.begin(), archives.end(),
+                   [&](const auto& known) { return known.first == r.archive; })
+                == archives.end())
+            archives.emplace_back(r.archive, run.id);
+    }
+    std::reverse(archives.begin(), archives.end());
+    return archives;
+}
+
+void SortByRun(std::vector<CataloguedArchive>& catalogue)
+{
+    std::stable_sort(catalogue.begin(), catalogue.end(),
+        [](const CataloguedArchive& a, const CataloguedArchive& b) {
+            return a.manifest.started < b.manifest.started;
+        });
+}
+
 } // namespace
 
 std::vector<std::string> ArchivesInFolder(const std::string& folder)
@@ -105,16 +133,8 @@ std::vector<std::string> ArchivesInFolder(const std::string& folder)
 std::vector<std::string> ArchivesInHistory(SettingsStore& store)
 {
     std::vector<std::string> archives;
-    for (const history::RecordedRun& run : history::ListRuns(store)) {
-        const RunReport& r = run.report;
-        struct stat st { };
-        if (r.kind == RunKind::Export && !r.archive.empty()
-            && (r.outcome == RunOutcome::Success || r.outcome == RunOutcome::Incomplete)
-            && ::stat(r.archive.c_str(), &st) == 0
-            && std::find(archives.begin(), archives.end(), r.archive) == archives.end())
-            archives.push_back(r.archive);
-    }
-    std::reverse(archives.begin(), archives.end());
+    for (const auto& [archive, run] : HistoryArchives(store))
+        archives.push_back(archive);
     return archives;
 }
 
@@ -128,10 +148,27 @@ std::vector<CataloguedArchive> ReadCatalogue(
         if (std::optional<CataloguedArchive> read = ReadOne(archive, program, scratch, ui))
             catalogue.push_back(std::move(*read));
     }
-    std::stable_sort(catalogue.begin(), catalogue.end(),
-        [](const CataloguedArchive& a, const CataloguedArchive& b) {
-            return a.manifest.started < b.manifest.started;
-        });
+    SortByRun(catalogue);
+    return catalogue;
+}
+
+std::vector<CataloguedArchive> ReadHistoryCatalogue(
+    SettingsStore& store, const std::string& program, UiServices& ui)
+{
+    std::optional<ScratchFolder> scratch;
+    std::vector<CataloguedArchive> catalogue;
+    for (const auto& [archive, run] : HistoryArchives(store)) {
+        if (std::optional<CataloguedArchive> kept = CatalogueFromCopy(store, run, archive)) {
+            catalogue.push_back(std::move(*kept));
+            continue;
+        }
+        ui.ProgressStep("Reading the archive's description: " + archive);
+        if (!scratch)
+            scratch.emplace();
+        if (std::optional<CataloguedArchive> read = ReadOne(archive, program, *scratch, ui))
+            catalogue.push_back(std::move(*read));
+    }
+    SortByRun(catalogue);
     return catalogue;
 }
 

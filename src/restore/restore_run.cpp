@@ -134,7 +134,7 @@ private:
     Selection Select(const std::string& program, std::optional<std::int64_t> asOfEnd)
     {
         if (!request_.from) {
-            catalogue_ = ReadCatalogue(ArchivesInHistory(store_), program, ui_);
+            catalogue_ = ReadHistoryCatalogue(store_, program, ui_);
             if (request_.stateOfArchive)
                 KeepUpTo(*request_.stateOfArchive);
             Selection selection = SelectFiles(catalogue_, asOfEnd, Wanted(catalogue_, asOfEnd));

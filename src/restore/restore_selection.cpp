@@ -1,5 +1,7 @@
 #include "restore/restore_selection.h"
 
+#include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -27,34 +29,49 @@ std::vector<const CataloguedArchive*> Chain(
     return chain;
 }
 
-// Where each file's newest copy in the chain lies, by its original path.
-std::unordered_map<std::string, Copy> Copies(const std::vector<const CataloguedArchive*>& chain)
-{
-    std::unordered_map<std::string, Copy> copies;
-    for (const CataloguedArchive* archive : chain) {
-        for (const ArchiveEntry& entry : archive->contents.entries) {
-            if (!entry.IsFile() || !entry.name.starts_with(archive->base))
-                continue;
-            for (const ManifestSource& source : archive->manifest.sources) {
-                const std::string prefix
-                    = archive->base + source.stored + (source.stored.empty() ? "" : "/");
-                if (!entry.name.starts_with(prefix))
-                    continue;
-                const std::string below = entry.name.substr(prefix.size());
-                copies[source.original + (source.original == "/" ? "" : "/") + below]
-                    = { archive, &entry };
-                break;
-            }
-        }
-    }
-    return copies;
-}
-
 bool LiesAtOrBelow(const std::string& path, const std::string& wanted)
 {
     if (wanted == "/")
         return true;
     return path.starts_with(wanted) && (path.size() == wanted.size() || path[wanted.size()] == '/');
+}
+
+// With a few asked-for paths an entry is compared with them before its original path is made
+// and kept: one file from archives of 100,000 entries each then costs a scan, not a map of
+// them all.
+constexpr std::size_t kComparedWanted = 16;
+
+// Where each file's newest copy in the chain lies, by its original path.
+std::unordered_map<std::string, Copy> Copies(
+    const std::vector<const CataloguedArchive*>& chain, const std::vector<std::string>& wanted)
+{
+    std::unordered_map<std::string, Copy> copies;
+    std::string original; // reused: most entries are not kept
+    for (const CataloguedArchive* archive : chain) {
+        std::vector<std::pair<std::string, const ManifestSource*>> prefixes;
+        for (const ManifestSource& source : archive->manifest.sources)
+            prefixes.emplace_back(
+                archive->base + source.stored + (source.stored.empty() ? "" : "/"), &source);
+        for (const ArchiveEntry& entry : archive->contents.entries) {
+            if (!entry.IsFile() || !entry.name.starts_with(archive->base))
+                continue;
+            for (const auto& [prefix, source] : prefixes) {
+                if (!entry.name.starts_with(prefix))
+                    continue;
+                const std::string_view below = std::string_view(entry.name).substr(prefix.size());
+                original.assign(source->original);
+                if (original != "/")
+                    original += '/';
+                original += below;
+                if (wanted.size() > kComparedWanted
+                    || std::any_of(wanted.begin(), wanted.end(),
+                        [&](const std::string& w) { return LiesAtOrBelow(original, w); }))
+                    copies[original] = { archive, &entry };
+                break;
+            }
+        }
+    }
+    return copies;
 }
 
 } // namespace
@@ -68,10 +85,10 @@ Selection SelectFiles(const std::vector<CataloguedArchive>& catalogue,
         selection.inNoBackup = wanted;
         return selection;
     }
-    const std::unordered_map<std::string, Copy> copies = Copies(chain);
+    const std::unordered_map<std::string, Copy> copies = Copies(chain, wanted);
     for (const std::string& path : wanted) {
         bool any = false;
-        for (const ManifestFile& file : chain.back()->manifest.files) {
+        for (const ManifestFile& file : chain.back()->Files()) {
             if (!LiesAtOrBelow(file.path, path))
                 continue;
             any = true;
@@ -107,7 +124,7 @@ std::vector<std::string> OriginalPaths(
     const CataloguedArchive& archive, const std::vector<std::string>& below)
 {
     std::unordered_set<std::string> held;
-    for (const ManifestFile& file : archive.manifest.files)
+    for (const ManifestFile& file : archive.Files())
         held.insert(file.path);
     std::vector<std::string> originals;
     for (const std::string& path : below)

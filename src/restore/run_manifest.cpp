@@ -141,6 +141,30 @@ RunManifest ParseManifest(const std::string& text)
     return manifest;
 }
 
+std::pair<std::string_view, std::string_view> SplitManifest(std::string_view text)
+{
+    const std::size_t files = text.starts_with("file ") ? 0 : text.find("\nfile ");
+    if (files == text.npos)
+        return { text, {} };
+    const std::size_t cut = files == 0 ? 0 : files + 1;
+    return { text.substr(0, cut), text.substr(cut) };
+}
+
+std::vector<ManifestFile> ParseManifestFiles(std::string_view lines)
+{
+    RunManifest manifest;
+    while (!lines.empty()) {
+        const std::size_t end = lines.find('\n');
+        const std::string_view line = lines.substr(0, end);
+        lines = end == lines.npos ? std::string_view() : lines.substr(end + 1);
+        if (!line.starts_with("file "))
+            throw Error("Damaged manifest: a line among the files begins \""
+                + std::string(line.substr(0, line.find(' '))) + "\"");
+        ReadLine(manifest, line);
+    }
+    return std::move(manifest.files);
+}
+
 void WriteManifestFile(const std::string& tempFolder, const RunManifest& manifest)
 {
     const std::string path = tempFolder + kRunManifestName;

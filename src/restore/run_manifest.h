@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vesko {
@@ -37,6 +39,10 @@ struct RunManifest {
 std::string ManifestText(const RunManifest& manifest);
 // Reads those bytes back; throws Error saying what is wrong when they are not a manifest.
 RunManifest ParseManifest(const std::string& text);
+// The bytes cut before the first file line: the head, a manifest without files on its own,
+// and the file lines, which ParseManifestFiles reads (it throws Error as ParseManifest does).
+std::pair<std::string_view, std::string_view> SplitManifest(std::string_view text);
+std::vector<ManifestFile> ParseManifestFiles(std::string_view lines);
 
 // Writes the manifest into the temporary folder (ending with '/'); throws Error.
 void WriteManifestFile(const std::string& tempFolder, const RunManifest& manifest);

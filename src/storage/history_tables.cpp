@@ -31,6 +31,9 @@ CREATE TABLE IF NOT EXISTS history_left_out (
 CREATE TABLE IF NOT EXISTS history_not_taken (
     run INTEGER NOT NULL, seq INTEGER NOT NULL, path BLOB NOT NULL, kind TEXT NOT NULL,
     PRIMARY KEY (run, seq)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS history_catalogues (
+    run INTEGER PRIMARY KEY, volume_times TEXT NOT NULL, entries BLOB NOT NULL,
+    manifest BLOB NOT NULL, manifest_files BLOB NOT NULL);
 )sql";
 
 } // namespace

@@ -57,6 +57,7 @@ void DropOldRuns(Database& db)
              "DELETE FROM history_left_out WHERE run < ?1",
              "DELETE FROM history_not_taken WHERE run < ?1",
              "DELETE FROM history_volumes WHERE run < ?1",
+             "DELETE FROM history_catalogues WHERE run < ?1",
              "DELETE FROM history_runs WHERE id < ?1",
          })
         Statement(db, sql).Bind(1, kept).Run();

@@ -1,6 +1,7 @@
 // Restores from a chain of archives made by real exports, run as the program itself with
 // the real archiver: each as of a day, to its place or elsewhere, from the history or from
 // the archives alone; and the archives it must refuse.
+#include "format/working_names.h"
 #include "platform/dates.h"
 #include "platform/path_rules.h"
 #include "settings/stored_settings.h"
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -28,6 +30,7 @@ using Clock = std::chrono::system_clock;
 
 const std::string kOddName = "bad\xff name";
 const std::string kLineBreakName = "line\nbreak";
+const std::string kReadingArchive = "Reading the archive's description";
 
 // A zone whose local midnight falls on the given instant: the days of a chain made within
 // seconds are told apart by where the restore's zone puts midnight.
@@ -197,8 +200,9 @@ TEST_F(RestoreTest, EachRoad)
     }
 }
 
-// Each day's state, from the history and from the archives alone with the settings folder
-// gone, is the copy of the sources kept that day: files deleted by then absent.
+// Each day's state, from the history's copy of each archive's description (no archive read
+// before the extraction) and from the archives alone with the settings folder gone, is the
+// copy of the sources kept that day: files deleted by then absent.
 TEST_F(RestoreTest, AFolderAsOfEachDay)
 {
     MakeChain();
@@ -206,7 +210,8 @@ TEST_F(RestoreTest, AFolderAsOfEachDay)
         if (alone)
             fs::remove_all(configHome);
         for (int day = 0; day < 3; ++day) {
-            SCOPED_TRACE(std::string(alone ? "from the archives alone" : "from the history")
+            SCOPED_TRACE(std::string(alone ? "--from with the settings folder removed"
+                                           : "history copy gives the same files as --from")
                 + ", day " + std::to_string(day));
             fs::remove_all(out);
             std::vector<std::string> args
@@ -215,6 +220,7 @@ TEST_F(RestoreTest, AFolderAsOfEachDay)
                 args.insert(args.end(), { "--from", arc, src });
             const ChildRun run = Program(args, ZoneWithMidnightAt(dayEnds[day]));
             ASSERT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.err.find(kReadingArchive) != std::string::npos, alone) << run.err;
             EXPECT_EQ(Tree(out + "/source"), Tree(tmp / ("day" + std::to_string(day))));
         }
     }
@@ -239,6 +245,17 @@ TEST_F(RestoreTest, RefusesAndChangesNothing)
                 const std::size_t at = bytes.find("two, changed");
                 ASSERT_NE(at, std::string::npos);
                 bytes[at] ^= 0x20;
+                WriteFile(arc + "day2.arj", bytes);
+            },
+            { "restore", "--replace-newer", c }, arc + "day2.arj" },
+        { "volume changed since export falls back and names the damage",
+            [&] {
+                // A byte of the manifest's data, which only a read of the archive extracts;
+                // its header (name, comment, CRC, no extension) ends 8 bytes after the name.
+                std::string bytes = ReadFile(tmp / "day2.arj");
+                const std::size_t name = bytes.find(kRunManifestName);
+                ASSERT_NE(name, std::string::npos);
+                bytes[name + std::strlen(kRunManifestName) + 10] ^= 0x20;
                 WriteFile(arc + "day2.arj", bytes);
             },
             { "restore", "--replace-newer", c }, arc + "day2.arj" },
