@@ -1,52 +1,15 @@
 #include "restore/held_as_of.h"
 
-#include "foldertree/temp_tree.h"
-#include "platform/dates.h"
-#include "platform/error.h"
-#include "restore/restore_selection.h"
+#include "restore/restore_scope.h"
 
 #include <algorithm>
-#include <chrono>
 #include <map>
-#include <QStandardPaths>
 #include <string_view>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace vesko {
 
 namespace {
-
-// The settings' archiver; on a computer without settings, the one on PATH.
-std::string ArchiverProgram(const std::string& folder)
-{
-    if (!folder.empty() && ::access((folder + "arj").c_str(), X_OK) == 0)
-        return folder + "arj";
-    const QString found = QStandardPaths::findExecutable(QStringLiteral("arj"));
-    if (found.isEmpty())
-        throw Error("The archiver arj cannot be found: set its folder in the settings.");
-    return found.toStdString();
-}
-
-// The end of the day the text names, in seconds: the next day's local midnight.
-std::optional<std::int64_t> DayEnd(const std::optional<std::string>& day)
-{
-    if (!day)
-        return std::nullopt;
-    const TimePoint start = CutOffFromDateField(*day);
-    // A day lasts 23 to 25 hours: 36 hours on always lands in the next one.
-    const TimePoint next = CutOffFromDateField(DateFieldText(start + std::chrono::hours(36)));
-    return std::chrono::duration_cast<std::chrono::seconds>(next.time_since_epoch()).count();
-}
-
-std::vector<std::string> Wanted(const RestoreRequest& request,
-    const std::vector<CataloguedArchive>& catalogue, std::optional<std::int64_t> asOfEnd)
-{
-    std::vector<std::string> wanted;
-    for (const std::string& path : request.paths.empty() ? request.sources : request.paths)
-        wanted.push_back(foldertree::NormalisedPath(path));
-    return wanted.empty() ? SourcesAsOf(catalogue, asOfEnd) : wanted;
-}
 
 // An archive's manifest by path: the time a copy was made with is the one its run found.
 using ManifestIndex = std::unordered_map<std::string_view, const ManifestFile*>;
@@ -56,17 +19,14 @@ const ManifestIndex& IndexOf(
 {
     auto [at, added] = indexes.try_emplace(archive);
     if (added)
-        for (const ManifestFile& file : archive->manifest.files)
+        for (const ManifestFile& file : archive->Files())
             at->second.emplace(file.path, &file);
     return at->second;
 }
 
-} // namespace
-
-Holdings HeldFiles(const std::vector<CataloguedArchive>& catalogue,
-    std::optional<std::int64_t> asOfEnd, const std::vector<std::string>& wanted)
+// The selection's files, each with its copy's size and time.
+Holdings HoldingsOf(const Selection& selection)
 {
-    const Selection selection = SelectFiles(catalogue, asOfEnd, wanted);
     Holdings held;
     held.inNoBackup = selection.inNoBackup;
     held.files.reserve(selection.files.size());
@@ -83,21 +43,14 @@ Holdings HeldFiles(const std::vector<CataloguedArchive>& catalogue,
     return held;
 }
 
+} // namespace
+
 Holdings HeldAsOf(const RestoreRequest& request, UiServices& ui, SettingsStore& store)
 {
-    const std::string program = ArchiverProgram(request.archiverFolder);
-    const std::optional<std::int64_t> asOfEnd = DayEnd(request.asOfDay);
-    if (!request.from) {
-        const std::vector<CataloguedArchive> catalogue
-            = ReadCatalogue(ArchivesInHistory(store), program, ui);
-        Holdings held = HeldFiles(catalogue, asOfEnd, Wanted(request, catalogue, asOfEnd));
-        // As the restore does: the archive folder's own when the history knows none for it.
-        if ((!held.files.empty() && held.inNoBackup.empty()) || request.archiveFolder.empty())
-            return held;
-    }
-    const std::vector<CataloguedArchive> catalogue = ReadCatalogue(
-        ArchivesInFolder(request.from.value_or(request.archiveFolder)), program, ui);
-    return HeldFiles(catalogue, asOfEnd, Wanted(request, catalogue, asOfEnd));
+    std::vector<CataloguedArchive> catalogue;
+    const Selection selection = SelectForRequest(request, ArchiverProgram(request.archiverFolder),
+        AsOfEnd(request.asOfDay), ui, store, catalogue);
+    return HoldingsOf(selection);
 }
 
 } // namespace vesko

@@ -2,22 +2,15 @@
 
 #include "core/run_indicators.h"
 #include "core/ui_services.h"
-#include "foldertree/temp_tree.h"
 #include "history/run_recording.h"
-#include "platform/dates.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "restore/archive_catalogue.h"
 #include "restore/restore_landing.h"
-#include "restore/restore_selection.h"
+#include "restore/restore_scope.h"
 
-#include <chrono>
-#include <map>
 #include <memory>
-#include <QStandardPaths>
-#include <QString>
 #include <set>
-#include <unistd.h>
 
 namespace vesko {
 
@@ -30,28 +23,6 @@ const char* const kUnchanged = "Nothing at any destination was changed.";
 std::string Counted(std::uint64_t n, const std::string& what)
 {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
-}
-
-// The settings' archiver; on a computer without settings, the one on PATH.
-std::string ArchiverProgram(const std::string& folder)
-{
-    if (!folder.empty() && ::access((folder + "arj").c_str(), X_OK) == 0)
-        return folder + "arj";
-    const QString found = QStandardPaths::findExecutable(QStringLiteral("arj"));
-    if (found.isEmpty())
-        throw Error("The archiver arj cannot be found: set its folder in the settings.");
-    return found.toStdString();
-}
-
-// The end of the day the text names: the next day's local midnight, in seconds.
-std::optional<std::int64_t> AsOfEnd(const std::optional<std::string>& day)
-{
-    if (!day)
-        return std::nullopt;
-    const TimePoint start = CutOffFromDateField(*day);
-    // A day lasts 23 to 25 hours: 36 hours on always lands in the next one.
-    const TimePoint next = CutOffFromDateField(DateFieldText(start + std::chrono::hours(36)));
-    return std::chrono::duration_cast<std::chrono::seconds>(next.time_since_epoch()).count();
 }
 
 RunOutcome Stop(UiServices& ui, RunReport& report, RunOutcome outcome, const std::string& why)
@@ -79,7 +50,8 @@ public:
         indicators_.Busy();
         indicators_.BeginProgress(kRestoreTitle);
         const std::string program = ArchiverProgram(request_.archiverFolder);
-        Selection selection = Select(program, AsOfEnd(request_.asOfDay));
+        Selection selection = SelectForRequest(
+            request_, program, AsOfEnd(request_.asOfDay), ui_, store_, catalogue_);
         if (!selection.inNoBackup.empty())
             return Refuse("No backup holds " + selection.inNoBackup.front()
                 + (request_.asOfDay ? " as of " + *request_.asOfDay : std::string()) + ".");
@@ -101,51 +73,6 @@ private:
     {
         indicators_.Finish();
         return Stop(ui_, report_, RunOutcome::Refused, why);
-    }
-
-    std::vector<std::string> Wanted(
-        const std::vector<CataloguedArchive>& catalogue, std::optional<std::int64_t> asOfEnd) const
-    {
-        std::vector<std::string> wanted;
-        for (const std::string& path : request_.paths)
-            wanted.push_back(foldertree::NormalisedPath(path));
-        if (wanted.empty())
-            for (const std::string& source : request_.sources)
-                wanted.push_back(foldertree::NormalisedPath(source));
-        if (wanted.empty())
-            wanted = SourcesAsOf(catalogue, asOfEnd);
-        return wanted;
-    }
-
-    // From the history's archives; from the archive folder's own when the history knows
-    // none for what was asked (a new computer, an emptied settings folder).
-    // The state that archive's export found: the archives after it go. Error when the
-    // history knows no such archive.
-    void KeepUpTo(const std::string& archive)
-    {
-        for (std::size_t i = 0; i < catalogue_.size(); ++i)
-            if (catalogue_[i].path == archive) {
-                catalogue_.resize(i + 1);
-                return;
-            }
-        throw Error("The archive " + archive + " is not among those the history knows.");
-    }
-
-    Selection Select(const std::string& program, std::optional<std::int64_t> asOfEnd)
-    {
-        if (!request_.from) {
-            catalogue_ = ReadHistoryCatalogue(store_, program, ui_);
-            if (request_.stateOfArchive)
-                KeepUpTo(*request_.stateOfArchive);
-            Selection selection = SelectFiles(catalogue_, asOfEnd, Wanted(catalogue_, asOfEnd));
-            if (!selection.files.empty() && selection.inNoBackup.empty())
-                return selection;
-            if (request_.archiveFolder.empty())
-                return selection;
-        }
-        const std::string folder = request_.from.value_or(request_.archiveFolder);
-        catalogue_ = ReadCatalogue(ArchivesInFolder(folder), program, ui_);
-        return SelectFiles(catalogue_, asOfEnd, Wanted(catalogue_, asOfEnd));
     }
 
     RunOutcome StageAndPlace(const std::string& program, const std::vector<Landing>& landings)
