@@ -120,9 +120,11 @@ std::unique_ptr<StagedLanding> StageLanding(
         Extract(program, archive->path, raw, entries, ui);
         for (const auto* item : items) {
             const std::string& path = item->first;
+            // A folder not yet at the destination moves there whole: it gets the mode any new
+            // folder gets (the staging folder above it keeps it private meanwhile).
             if (path.find('/') != std::string::npos)
-                fs.MakeMissingFolders(
-                    staging.Extracted(), path.substr(0, path.rfind('/')), S_IRWXU);
+                fs.MakeMissingFolders(staging.Extracted(), path.substr(0, path.rfind('/')),
+                    S_IRWXU | S_IRWXG | S_IRWXO);
             if (!fs.FileExists(raw + item->second.entry))
                 throw Error("\"" + item->second.entry + "\" is missing after its extraction from "
                     + archive->path + ".");

@@ -19,6 +19,7 @@
 #include <functional>
 #include <gmock/gmock.h>
 #include <map>
+#include <sys/stat.h>
 #include <thread>
 
 namespace vesko::test {
@@ -187,6 +188,9 @@ TEST_F(RestoreTest, EachRoad)
             { "restore", "--to", out, src + "/a b.txt", src + "/more/a b.txt" }, 1, {},
             "would both land on " + out + "/a b.txt" },
     };
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    std::error_code ec;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         fs::remove_all(out);
@@ -197,6 +201,12 @@ TEST_F(RestoreTest, EachRoad)
         EXPECT_THAT(run.err, HasSubstr(row.says));
         for (const auto& [path, bytes] : row.files)
             EXPECT_EQ(ReadFile(path), bytes) << path;
+        // A folder the restore made has the mode any new folder gets, not its staging's.
+        for (const auto& made : fs::recursive_directory_iterator(out, ec)) {
+            if (!made.is_directory())
+                continue;
+            EXPECT_EQ(made.status().permissions(), fs::perms(0777 & ~mask)) << made.path();
+        }
     }
 }
 
