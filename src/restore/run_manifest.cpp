@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -12,7 +13,11 @@ namespace vesko {
 
 namespace {
 
-constexpr std::string_view kFirstLine = "vesko-backup run 1";
+// Version 2 names each file below the folder of the "in" line before it: about half the bytes
+// of version 1's full paths, which the archiver then compresses in half the time. Archives
+// written with version 1 keep restoring.
+constexpr std::string_view kFirstLine = "vesko-backup run 2";
+constexpr std::string_view kFirstLineVersion1 = "vesko-backup run 1";
 
 void AppendEscaped(std::string& out, std::string_view name)
 {
@@ -81,8 +86,23 @@ std::int64_t Number(std::string_view text)
     return text[0] == '-' ? -n : n;
 }
 
-void ReadLine(RunManifest& manifest, std::string_view line)
+bool IsFileLine(std::string_view line)
 {
+    return !line.empty() && line[0] >= '0' && line[0] <= '9';
+}
+
+// One line; folder is the last "in" line's folder, for the file lines after it.
+void ReadLine(RunManifest& manifest, std::string_view line, std::string& folder)
+{
+    if (IsFileLine(line)) {
+        const std::vector<std::string_view> fields = Fields(line);
+        if (fields.size() != 3)
+            throw Error(
+                "Damaged manifest: a file line holds " + std::to_string(fields.size()) + " fields");
+        manifest.files.push_back({ folder + '/' + Unescaped(fields[2]),
+            static_cast<std::uint64_t>(Number(fields[0])), Number(fields[1]) });
+        return;
+    }
     const std::size_t space = line.find(' ');
     const std::string_view key = line.substr(0, space);
     const std::vector<std::string_view> fields
@@ -90,6 +110,8 @@ void ReadLine(RunManifest& manifest, std::string_view line)
     if (key == "file" && fields.size() == 3)
         manifest.files.push_back({ Unescaped(fields[2]),
             static_cast<std::uint64_t>(Number(fields[0])), Number(fields[1]) });
+    else if (key == "in" && fields.size() == 1)
+        folder = Unescaped(fields[0]);
     else if (key == "source" && fields.size() == 2)
         manifest.sources.push_back({ Unescaped(fields[0]), Unescaped(fields[1]) });
     else if (key == "started" && fields.size() == 1)
@@ -116,9 +138,21 @@ std::string ManifestText(const RunManifest& manifest)
         AppendEscaped(out, source.stored);
         out += '\n';
     }
+    std::string_view folder;
+    bool first = true;
     for (const ManifestFile& file : manifest.files) {
-        out += "file " + std::to_string(file.size) + '\t' + std::to_string(file.modified) + '\t';
-        AppendEscaped(out, file.path);
+        const std::string_view path(file.path);
+        const std::size_t slash = path.rfind('/');
+        const std::string_view in = slash == path.npos ? std::string_view() : path.substr(0, slash);
+        if (first || in != folder) {
+            out += "in ";
+            AppendEscaped(out, in);
+            out += '\n';
+            folder = in;
+            first = false;
+        }
+        out += std::to_string(file.size) + '\t' + std::to_string(file.modified) + '\t';
+        AppendEscaped(out, path.substr(slash == path.npos ? 0 : slash + 1));
         out += '\n';
     }
     return out;
@@ -133,17 +167,21 @@ RunManifest ParseManifest(const std::string& text)
         rest = end == rest.npos ? std::string_view() : rest.substr(end + 1);
         return line;
     };
-    if (nextLine() != kFirstLine)
+    const std::string_view first = nextLine();
+    if (first != kFirstLine && first != kFirstLineVersion1)
         throw Error("Not a manifest of this program's, or of a later version");
     RunManifest manifest;
+    std::string folder;
     while (!rest.empty())
-        ReadLine(manifest, nextLine());
+        ReadLine(manifest, nextLine(), folder);
     return manifest;
 }
 
 std::pair<std::string_view, std::string_view> SplitManifest(std::string_view text)
 {
-    const std::size_t files = text.starts_with("file ") ? 0 : text.find("\nfile ");
+    // The files begin with the first "in" line (version 2) or "file" line (version 1).
+    const bool atStart = text.starts_with("file ") || text.starts_with("in ");
+    const std::size_t files = atStart ? 0 : std::min(text.find("\nfile "), text.find("\nin "));
     if (files == text.npos)
         return { text, {} };
     const std::size_t cut = files == 0 ? 0 : files + 1;
@@ -153,14 +191,15 @@ std::pair<std::string_view, std::string_view> SplitManifest(std::string_view tex
 std::vector<ManifestFile> ParseManifestFiles(std::string_view lines)
 {
     RunManifest manifest;
+    std::string folder;
     while (!lines.empty()) {
         const std::size_t end = lines.find('\n');
         const std::string_view line = lines.substr(0, end);
         lines = end == lines.npos ? std::string_view() : lines.substr(end + 1);
-        if (!line.starts_with("file "))
+        if (!line.starts_with("file ") && !line.starts_with("in ") && !IsFileLine(line))
             throw Error("Damaged manifest: a line among the files begins \""
                 + std::string(line.substr(0, line.find(' '))) + "\"");
-        ReadLine(manifest, line);
+        ReadLine(manifest, line, folder);
     }
     return std::move(manifest.files);
 }

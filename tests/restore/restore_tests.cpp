@@ -4,6 +4,7 @@
 #include "format/working_names.h"
 #include "platform/dates.h"
 #include "platform/path_rules.h"
+#include "restore/run_manifest.h"
 #include "settings/stored_settings.h"
 #include "storage/settings_store.h"
 #include "support/archive_bytes.h"
@@ -296,6 +297,43 @@ TEST_F(RestoreTest, RefusesAndChangesNothing)
         EXPECT_EQ(ReadFile(c), "mine\n");
         EXPECT_EQ(ListFilesBelow(src + "/docs"), std::vector<std::string> { "c.txt" });
     }
+}
+
+// The archive's description reads back byte for byte, and one written by the first version
+// (full paths on "file" lines) reads as the same description.
+TEST(RunManifestText, ReadsBackAndReadsTheFirstVersion)
+{
+    RunManifest manifest;
+    manifest.started = 1700000000;
+    manifest.full = true;
+    manifest.cutOffDay = "01-01-1970";
+    manifest.sources = { { "/home/a b", "tmp/vesko-temp/home/a b/" } };
+    manifest.files = { { "/top", 1, 2 }, { "/home/a b/x\ty\\z", 3, 4 },
+        { "/home/a b/" + kOddName + "\nline", 5, 6 }, { "/home/a b/d/e", 7, -8 },
+        { "/home/a b/f", 9, 10 } };
+    std::string version1 = "vesko-backup run 1\nstarted 1700000000\nfull 1\ncut-off 01-01-1970\n"
+                           "source /home/a b\ttmp/vesko-temp/home/a b/\n";
+    for (const char* line : { "1\t2\t/top", "3\t4\t/home/a b/x\\ty\\\\z" })
+        version1 += std::string("file ") + line + "\n";
+    version1 += "file 5\t6\t/home/a b/" + kOddName
+        + "\\nline\nfile 7\t-8\t/home/a b/d/e\n"
+          "file 9\t10\t/home/a b/f\n";
+    for (const std::string& text : { ManifestText(manifest), version1 }) {
+        SCOPED_TRACE(text.substr(0, text.find('\n')));
+        const RunManifest read = ParseManifest(text);
+        EXPECT_EQ(read.started, manifest.started);
+        EXPECT_EQ(read.sources.front().stored, manifest.sources.front().stored);
+        ASSERT_EQ(read.files.size(), manifest.files.size());
+        const auto [head, files] = SplitManifest(text);
+        const std::vector<ManifestFile> apart = ParseManifestFiles(files);
+        for (std::size_t i = 0; i < manifest.files.size(); ++i) {
+            EXPECT_EQ(read.files[i].path, manifest.files[i].path);
+            EXPECT_EQ(apart[i].path, manifest.files[i].path);
+            EXPECT_EQ(read.files[i].modified, manifest.files[i].modified);
+            EXPECT_EQ(read.files[i].size, manifest.files[i].size);
+        }
+    }
+    EXPECT_LT(ManifestText(manifest).size(), version1.size());
 }
 
 } // namespace
