@@ -342,6 +342,77 @@ const char* Verdict(bool met)
     return met ? "met" : "NOT met";
 }
 
+// The copy phase and the whole export at one share of changed files, each against its peer.
+Row MeasureRow(const Options& o, Tree& tree, const std::string& work, double percent)
+{
+    Row row;
+    row.percent = percent;
+    tree.SetChanged(CountFor(tree, percent));
+    row.changed = tree.Changed();
+
+    // One untimed run of each warms the caches and checks that both copy the same files.
+    const PhaseResult warm = RunCopyPhase(tree.Root(), work + "/ours-warm");
+    RunFindCpio(tree.Root(), work + "/cpio-warm");
+    row.same = warm.boxes == 0 && warm.copied == row.changed
+        && FilesBelow(work + "/ours-warm") == FilesBelow(work + "/cpio-warm");
+
+    Pairs copy;
+    copy.Run(
+        o.runs,
+        [&](int run) {
+            return RunCopyPhase(tree.Root(), work + "/ours-" + std::to_string(run)).seconds;
+        },
+        [&](int run) { return RunFindCpio(tree.Root(), work + "/cpio-" + std::to_string(run)); });
+    RemoveAllBelow(work);
+    row.ours = Median(copy.ours);
+    row.theirs = Median(copy.theirs);
+    row.ratio = Median(copy.ratios);
+    std::printf("%g%% changed (%zu files), copy phase ms, vesko/find|cpio:", percent, row.changed);
+    for (std::size_t i = 0; i < copy.ours.size(); ++i)
+        std::printf(" %.0f/%.0f", copy.ours[i] * 1e3, copy.theirs[i] * 1e3);
+    std::printf("\n");
+
+    if (o.exportRuns > 0 && row.changed > 0) {
+        Check(::mkdir((work + "/archives").c_str(), 0700) == 0, "cannot create archives");
+        Pairs whole;
+        whole.Run(
+            o.exportRuns,
+            [&](int run) { return RunExport(tree.Root(), work, "ours" + std::to_string(run)); },
+            [&](int run) {
+                return RunShellExport(tree.Root(), work, "shell" + std::to_string(run));
+            });
+        RemoveAllBelow(work);
+        row.exportOurs = Median(whole.ours);
+        row.exportTheirs = Median(whole.theirs);
+        row.exportRatio = Median(whole.ratios);
+        std::printf("%g%% changed, whole export ms, vesko/shell:", percent);
+        for (std::size_t i = 0; i < whole.ours.size(); ++i)
+            std::printf(" %.0f/%.0f", whole.ours[i] * 1e3, whole.theirs[i] * 1e3);
+        std::printf("\n");
+    }
+    return row;
+}
+
+void PrintTable(const Options& o, const std::vector<Row>& rows)
+{
+    std::printf("\n%d files in %d folders; medians of %d interleaved pairs (copy phase) and %d "
+                "(whole export)\n\n",
+        o.files, o.folders, o.runs, o.exportRuns);
+    std::printf("| changed | copy phase | find \\| cpio -pdm | ratio (goal <= 1.0) | whole export "
+                "| find \\| cpio; arj a; arj t; rm -rf | ratio (goal <= 1.05) | same files |\n");
+    std::printf("|---|---|---|---|---|---|---|---|\n");
+    for (const Row& r : rows) {
+        std::printf("| %g%% | %.0f ms | %.0f ms | %.2f %s |", r.percent, r.ours * 1e3,
+            r.theirs * 1e3, r.ratio, Verdict(r.ratio <= 1.0));
+        if (r.exportTheirs > 0)
+            std::printf(" %.0f ms | %.0f ms | %.2f %s |", r.exportOurs * 1e3, r.exportTheirs * 1e3,
+                r.exportRatio, Verdict(r.exportRatio <= 1.05));
+        else
+            std::printf(" - | - | - |");
+        std::printf(" %s |\n", r.same ? "yes" : "NO");
+    }
+}
+
 int Bench(const Options& o)
 {
     std::string base
@@ -366,74 +437,11 @@ int Bench(const Options& o)
     bool allSame = true;
     std::vector<Row> rows;
     for (double percent : o.changed) {
-        Row row;
-        row.percent = percent;
-        tree.SetChanged(CountFor(tree, percent));
-        row.changed = tree.Changed();
-
-        // One untimed run of each warms the caches and checks that both copy the same files.
-        const PhaseResult warm = RunCopyPhase(tree.Root(), work + "/ours-warm");
-        RunFindCpio(tree.Root(), work + "/cpio-warm");
-        row.same = warm.boxes == 0 && warm.copied == row.changed
-            && FilesBelow(work + "/ours-warm") == FilesBelow(work + "/cpio-warm");
-        allSame &= row.same;
-
-        Pairs copy;
-        copy.Run(
-            o.runs,
-            [&](int run) {
-                return RunCopyPhase(tree.Root(), work + "/ours-" + std::to_string(run)).seconds;
-            },
-            [&](int run) {
-                return RunFindCpio(tree.Root(), work + "/cpio-" + std::to_string(run));
-            });
-        RemoveAllBelow(work);
-        row.ours = Median(copy.ours);
-        row.theirs = Median(copy.theirs);
-        row.ratio = Median(copy.ratios);
-        std::printf(
-            "%g%% changed (%zu files), copy phase ms, vesko/find|cpio:", percent, row.changed);
-        for (std::size_t i = 0; i < copy.ours.size(); ++i)
-            std::printf(" %.0f/%.0f", copy.ours[i] * 1e3, copy.theirs[i] * 1e3);
-        std::printf("\n");
-
-        if (o.exportRuns > 0 && row.changed > 0) {
-            Check(::mkdir((work + "/archives").c_str(), 0700) == 0, "cannot create archives");
-            Pairs whole;
-            whole.Run(
-                o.exportRuns,
-                [&](int run) { return RunExport(tree.Root(), work, "ours" + std::to_string(run)); },
-                [&](int run) {
-                    return RunShellExport(tree.Root(), work, "shell" + std::to_string(run));
-                });
-            RemoveAllBelow(work);
-            row.exportOurs = Median(whole.ours);
-            row.exportTheirs = Median(whole.theirs);
-            row.exportRatio = Median(whole.ratios);
-            std::printf("%g%% changed, whole export ms, vesko/shell:", percent);
-            for (std::size_t i = 0; i < whole.ours.size(); ++i)
-                std::printf(" %.0f/%.0f", whole.ours[i] * 1e3, whole.theirs[i] * 1e3);
-            std::printf("\n");
-        }
-        rows.push_back(row);
+        rows.push_back(MeasureRow(o, tree, work, percent));
+        allSame &= rows.back().same;
     }
 
-    std::printf("\n%d files in %d folders; medians of %d interleaved pairs (copy phase) and %d "
-                "(whole export)\n\n",
-        o.files, o.folders, o.runs, o.exportRuns);
-    std::printf("| changed | copy phase | find \\| cpio -pdm | ratio (goal <= 1.0) | whole export "
-                "| find \\| cpio; arj a; arj t; rm -rf | ratio (goal <= 1.05) | same files |\n");
-    std::printf("|---|---|---|---|---|---|---|---|\n");
-    for (const Row& r : rows) {
-        std::printf("| %g%% | %.0f ms | %.0f ms | %.2f %s |", r.percent, r.ours * 1e3,
-            r.theirs * 1e3, r.ratio, Verdict(r.ratio <= 1.0));
-        if (r.exportTheirs > 0)
-            std::printf(" %.0f ms | %.0f ms | %.2f %s |", r.exportOurs * 1e3, r.exportTheirs * 1e3,
-                r.exportRatio, Verdict(r.exportRatio <= 1.05));
-        else
-            std::printf(" - | - | - |");
-        std::printf(" %s |\n", r.same ? "yes" : "NO");
-    }
+    PrintTable(o, rows);
 
     if (o.exportRuns > 0) {
         allSame &= ExportBench(tree.Root(), work, o.exportRuns);

@@ -133,6 +133,30 @@ QTableWidgetItem* LastCheckCell(
 
 } // namespace
 
+// The search of the archived files: its words, its button, its note and what it found.
+QWidget* HistoryWindow::MakeFindBox()
+{
+    auto* findBox = new QGroupBox(QStringLiteral("Find an archived file"), this);
+    findText = new QLineEdit(findBox);
+    findText->setObjectName(QStringLiteral("findText"));
+    findText->setPlaceholderText(QStringLiteral("Part of its path, as it lies below its source"));
+    findButton = new QPushButton(QStringLiteral("&Find"), findBox);
+    findButton->setObjectName(QStringLiteral("findButton"));
+    found = Table({ QStringLiteral("Run"), QStringLiteral("Started"), QStringLiteral("Archive"),
+                      QStringLiteral("Size"), QStringLiteral("Modified"), QStringLiteral("File") },
+        "found", findBox);
+    auto* findRow = new QHBoxLayout;
+    findRow->addWidget(findText);
+    findRow->addWidget(findButton);
+    foundNote = new QLabel(findBox);
+    foundNote->setObjectName(QStringLiteral("foundNote"));
+    auto* findLayout = new QVBoxLayout(findBox);
+    findLayout->addLayout(findRow);
+    findLayout->addWidget(foundNote);
+    findLayout->addWidget(found);
+    return findBox;
+}
+
 HistoryWindow::HistoryWindow(SettingsStore& store, UiServices& ui, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , store_(store)
@@ -166,24 +190,7 @@ HistoryWindow::HistoryWindow(SettingsStore& store, UiServices& ui, QWidget* pare
     detailsLayout->addWidget(detailsScroll, 2);
     detailsLayout->addWidget(leftOut, 3);
 
-    auto* findBox = new QGroupBox(QStringLiteral("Find an archived file"), this);
-    findText = new QLineEdit(findBox);
-    findText->setObjectName(QStringLiteral("findText"));
-    findText->setPlaceholderText(QStringLiteral("Part of its path, as it lies below its source"));
-    findButton = new QPushButton(QStringLiteral("&Find"), findBox);
-    findButton->setObjectName(QStringLiteral("findButton"));
-    found = Table({ QStringLiteral("Run"), QStringLiteral("Started"), QStringLiteral("Archive"),
-                      QStringLiteral("Size"), QStringLiteral("Modified"), QStringLiteral("File") },
-        "found", findBox);
-    auto* findRow = new QHBoxLayout;
-    findRow->addWidget(findText);
-    findRow->addWidget(findButton);
-    foundNote = new QLabel(findBox);
-    foundNote->setObjectName(QStringLiteral("foundNote"));
-    auto* findLayout = new QVBoxLayout(findBox);
-    findLayout->addLayout(findRow);
-    findLayout->addWidget(foundNote);
-    findLayout->addWidget(found);
+    QWidget* findBox = MakeFindBox();
 
     problem = new QLabel(this);
     problem->setObjectName(QStringLiteral("problem"));

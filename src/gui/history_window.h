@@ -54,6 +54,7 @@ private:
     std::int64_t SelectedRun() const;
     void Report(const char* what, const std::exception& e);
     QWidget* MakeRestoreRow();
+    QWidget* MakeFindBox();
     // The restores the button asks for, one for each run whose files are chosen.
     void RestoreClicked();
     // Opens the browser beside the history, or brings it forward.
