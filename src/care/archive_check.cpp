@@ -1,6 +1,7 @@
 #include "care/archive_check.h"
 
 #include "care/care_tables.h"
+#include "core/volume_drift.h"
 #include "format/archive_headers.h"
 #include "format/archiver_command_lines.h"
 #include "format/run_manifest_entry.h"
@@ -9,7 +10,6 @@
 #include "storage/run_records.h"
 
 #include <chrono>
-#include <sys/stat.h>
 #include <unordered_map>
 
 namespace vesko {
@@ -31,16 +31,15 @@ ArchiveCheck Verdict(ArchiveCheck check, CheckVerdict verdict, const std::string
 std::optional<ArchiveCheck> VolumeProblem(
     const ArchiveCheck& check, const history::KnownArchive& archive)
 {
-    for (const ArchiveVolume& volume : archive.volumes) {
-        struct stat st { };
-        if (::stat(volume.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            return Verdict(check, CheckVerdict::Missing, volume.path + " is missing");
-        if (static_cast<std::uint64_t>(st.st_size) != volume.size)
-            return Verdict(check, CheckVerdict::Changed,
-                volume.path + " is " + std::to_string(st.st_size) + " bytes, "
-                    + std::to_string(volume.size) + " when written");
-    }
-    return std::nullopt;
+    const std::optional<VolumeDrift> drift = FirstDriftedVolume(archive.volumes);
+    if (!drift)
+        return std::nullopt;
+    const ArchiveVolume& volume = *drift->volume;
+    if (drift->kind == VolumeDrift::Missing)
+        return Verdict(check, CheckVerdict::Missing, volume.path + " is missing");
+    return Verdict(check, CheckVerdict::Changed,
+        volume.path + " is " + std::to_string(drift->sizeNow) + " bytes, "
+            + std::to_string(volume.size) + " when written");
 }
 
 std::string BaseName(const std::string& path)

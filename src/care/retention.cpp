@@ -2,13 +2,13 @@
 
 #include "care/care_tables.h"
 #include "care/chains.h"
+#include "core/volume_drift.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "storage/catalogue_copies.h"
 
 #include <chrono>
 #include <set>
-#include <sys/stat.h>
 
 namespace vesko {
 
@@ -17,17 +17,17 @@ namespace {
 // Why an archive of a dropped chain must stay; "" when it may go.
 std::string ReasonToKeep(const history::KnownArchive& archive, const std::set<std::string>& kept)
 {
-    for (const ArchiveVolume& volume : archive.volumes) {
+    for (const ArchiveVolume& volume : archive.volumes)
         if (kept.count(volume.path) != 0)
             return volume.path + " is also the volume of a kept archive";
-        struct stat st { };
-        if (::lstat(volume.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            return volume.path + " is missing";
-        if (static_cast<std::uint64_t>(st.st_size) != volume.size)
-            return volume.path + " is " + std::to_string(st.st_size) + " bytes, not the "
-                + std::to_string(volume.size) + " recorded";
-    }
-    return {};
+    const std::optional<VolumeDrift> drift = FirstDriftedVolume(archive.volumes);
+    if (!drift)
+        return {};
+    const ArchiveVolume& volume = *drift->volume;
+    if (drift->kind == VolumeDrift::Missing)
+        return volume.path + " is missing";
+    return volume.path + " is " + std::to_string(drift->sizeNow) + " bytes, not the "
+        + std::to_string(volume.size) + " recorded";
 }
 
 void RecordRemoval(SettingsStore& store, std::int64_t run)

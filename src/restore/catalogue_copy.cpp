@@ -1,5 +1,6 @@
 #include "restore/catalogue_copy.h"
 
+#include "core/volume_drift.h"
 #include "format/entry_safety.h"
 #include "format/run_manifest_entry.h"
 #include "platform/error.h"
@@ -34,11 +35,6 @@ std::string Uncompressed(const std::string& bytes)
     const QByteArray plain
         = qUncompress(reinterpret_cast<const uchar*>(bytes.data()), qsizetype(bytes.size()));
     return std::string(plain.constData(), std::size_t(plain.size()));
-}
-
-std::int64_t ModifiedNs(const struct stat& st)
-{
-    return std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
 }
 
 // Each entry as its name, a NUL (which no stored name holds), type, system, flags and the
@@ -81,16 +77,8 @@ std::optional<std::vector<ArchiveEntry>> EntriesFromBytes(const std::string& byt
 bool SameAsRecorded(const history::RecordedCatalogue& recorded, const std::string& archive)
 {
     const auto& volumes = recorded.volumes;
-    if (volumes.front().path != archive || volumes.size() != recorded.copy.volumeTimes.size())
-        return false;
-    for (std::size_t i = 0; i < volumes.size(); ++i) {
-        struct stat st { };
-        if (::lstat(volumes[i].path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)
-            || std::uint64_t(st.st_size) != volumes[i].size
-            || ModifiedNs(st) != recorded.copy.volumeTimes[i])
-            return false;
-    }
-    return true;
+    return volumes.front().path == archive && volumes.size() == recorded.copy.volumeTimes.size()
+        && !FirstDriftedVolume(volumes, &recorded.copy.volumeTimes);
 }
 
 } // namespace
