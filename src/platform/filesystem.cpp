@@ -589,22 +589,6 @@ void CopyOpenedFile(
 
 } // namespace
 
-void OpenFolder::CopyFile(
-    std::size_t i, const FileFacts& facts, const std::string& destination) const
-{
-    const std::string source = Child(path_, files_[i].name.c_str());
-    // O_NOFOLLOW and O_NONBLOCK: a link or a FIFO put where the file was is refused at once
-    // instead of being followed or waited on. A regular file ignores O_NONBLOCK.
-    Fd in(::openat(fd_, files_[i].name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (in.get() < 0) {
-        if (errno == ELOOP)
-            Fail("Cannot read file", source, "It is a symbolic link");
-        Fail("Cannot read file", source, errno);
-    }
-
-    CopyOpenedFile(in.get(), facts, source, destination);
-}
-
 void OpenFolder::DeleteFileAt(std::size_t i) const
 {
     const std::string& name = files_[i].name;
@@ -639,6 +623,8 @@ std::optional<FileFacts> ReopenedFolder::CopyFileIfSame(
     const std::string& name, const FileIdentity& seen, const std::string& destination) const
 {
     const std::string source = Child(path_, name.c_str());
+    // O_NOFOLLOW and O_NONBLOCK: a link or a FIFO put where the file was is passed over at
+    // once instead of being followed or waited on. A regular file ignores O_NONBLOCK.
     Fd in(::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0) {
         if (errno == ELOOP)

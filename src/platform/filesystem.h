@@ -100,11 +100,6 @@ public:
     // already): nothing when it is gone or no longer a regular file. Error when it cannot
     // be looked at.
     std::optional<FileFacts> LookAt(std::size_t i) const;
-    // Replaces the destination with a copy of file i, whose facts LookAt gave, keeping its
-    // times and permission bits; the bytes are copied by the kernel where it can. Error
-    // when the file cannot be read (a link or a FIFO put in its place since it was looked
-    // at is refused at once) or the destination cannot be written.
-    void CopyFile(std::size_t i, const FileFacts& facts, const std::string& destination) const;
     // Deletes file i, by its name in this folder: nothing when it is gone or a folder now.
     // Error when refused.
     void DeleteFileAt(std::size_t i) const;
@@ -141,8 +136,8 @@ public:
     // Replaces the destination with a copy of the file of that name when it is still the
     // regular file seen (its identity), keeping its times and permission bits as they are
     // now; answers those facts. Nothing, and nothing written, when another entry (a link, a
-    // FIFO, a new file) has taken its place. Error as OpenFolder::CopyFile, also when it is
-    // gone.
+    // FIFO, a new file) has taken its place. Error when it is gone or cannot be read, or the
+    // destination cannot be written; the bytes are copied by the kernel where it can.
     std::optional<FileFacts> CopyFileIfSame(
         const std::string& name, const FileIdentity& seen, const std::string& destination) const;
 

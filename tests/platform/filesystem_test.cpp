@@ -46,7 +46,9 @@ TEST(FileSystem, CopyKeepsBytesTimesAndModeOrLeavesTheDestinationAsItWas)
         const char* name;
         const char* source; // "" for the row's "f", beside the folders "d" and "out"
         const char* change; // a shell command run there; '!' first: the disk is full after it
-        const char* error; // "" when the copy must succeed, else "read|..." or "write|..."
+        // "" when the copy must succeed, "passed over" when it is no longer the file looked at,
+        // else "read|..." or "write|..."
+        const char* error;
     } rows[] = {
         { "fresh copy on the same disk", "", "", "" },
         { "longer old copy replaced", "", "head -c 400000 /dev/zero >out/copy", "" },
@@ -56,9 +58,10 @@ TEST(FileSystem, CopyKeepsBytesTimesAndModeOrLeavesTheDestinationAsItWas)
         { "process file copied by reads and writes", "/proc/self/cmdline", "", "" },
         { "unreadable process memory", "/proc/self/mem", "", "read|Input/output error" },
         { "file gone since the look", "", "rm f", "read|No such file or directory" },
-        { "file turned into a FIFO", "", "rm f && mkfifo f", "read|Not a regular file" },
-        { "file turned into a link", "", "rm f && ln -s d f", "read|It is a symbolic link" },
-        { "file turned into a folder", "", "rm f && mkdir f", "read|Is a directory" },
+        { "file turned into a FIFO", "", "rm f && mkfifo f", "passed over" },
+        { "file turned into a link", "", "rm f && ln -s d f", "passed over" },
+        { "file turned into a folder", "", "rm f && mkdir f", "passed over" },
+        { "another file in its place", "", "cp -p f g && mv g f", "passed over" },
         { "folder at the destination", "", "mkdir out/copy", "write|Is a directory" },
         { "destination folder gone", "", "rmdir out", "write|No such file or directory" },
         { "kernel copy on a full disk", "", "!echo old >out/copy", "write|File too large" },
@@ -84,19 +87,25 @@ TEST(FileSystem, CopyKeepsBytesTimesAndModeOrLeavesTheDestinationAsItWas)
         while (open.FileName(i) != source.substr(source.rfind('/') + 1))
             ++i;
         const FileFacts facts = open.LookAt(i).value();
+        const ReopenedFolder reopened(source.substr(0, source.rfind('/')));
         Sh(tmp, ": ; " + std::string(row.change + (*row.change == '!')));
         const Tree before = FilesBelow(tmp + "/out");
         rlimit old {};
         ::getrlimit(RLIMIT_FSIZE, &old);
         const rlimit full { 1, old.rlim_max }; // writes stop at one byte, as on a full disk
         ::setrlimit(RLIMIT_FSIZE, *row.change == '!' ? &full : &old);
-        const std::string error = ErrorOf([&] { open.CopyFile(i, facts, destination); });
+        std::optional<FileFacts> copied;
+        const std::string error = ErrorOf([&] {
+            copied = reopened.CopyFileIfSame(open.FileName(i), facts.identity, destination);
+        });
         ::setrlimit(RLIMIT_FSIZE, &old);
+        const bool fails = reason.find('|') != std::string::npos;
         EXPECT_EQ(error,
-            reason.empty() ? "no error"
-                           : (reason[0] == 'w' ? "Cannot write file \"" + destination
-                                               : "Cannot read file \"" + source)
+            !fails ? "no error"
+                   : (reason[0] == 'w' ? "Cannot write file \"" + destination
+                                       : "Cannot read file \"" + source)
                     + "\": " + reason.substr(reason.find('|') + 1));
+        EXPECT_EQ(copied.has_value(), reason.empty());
         if (!reason.empty()) {
             EXPECT_EQ(FilesBelow(tmp + "/out"), before);
             continue;
@@ -104,6 +113,7 @@ TEST(FileSystem, CopyKeepsBytesTimesAndModeOrLeavesTheDestinationAsItWas)
         EXPECT_EQ(ListFilesBelow(tmp + "/out"), Strings { "copy" });
         EXPECT_EQ(ReadFile(destination), ReadFile(source));
         EXPECT_EQ(MTime(destination), facts.DateLastModified());
+        EXPECT_EQ(MTime(destination), copied->DateLastModified());
         EXPECT_EQ(Mode(destination), facts.mode & 0777);
         EXPECT_FALSE(Exists(tmp + "/d/victim"));
     }
