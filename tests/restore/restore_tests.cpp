@@ -9,13 +9,12 @@
 #include "storage/settings_store.h"
 #include "support/archive_bytes.h"
 #include "support/child_process.h"
+#include "support/day_zones.h"
 #include "support/made_files.h"
 #include "support/temp_dir.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <gmock/gmock.h>
@@ -33,29 +32,6 @@ using Clock = std::chrono::system_clock;
 const std::string kOddName = "bad\xff name";
 const std::string kLineBreakName = "line\nbreak";
 const std::string kReadingArchive = "Reading the archive's description";
-
-// A zone whose local midnight falls on the given instant: the days of a chain made within
-// seconds are told apart by where the restore's zone puts midnight.
-std::string ZoneWithMidnightAt(std::int64_t instant)
-{
-    const std::int64_t offset = ((-instant) % 86400 + 86400) % 86400;
-    char text[32];
-    std::snprintf(text, sizeof text, "VSK-%02d:%02d:%02d", int(offset / 3600),
-        int(offset / 60 % 60), int(offset % 60));
-    return text;
-}
-
-// The day, in that zone, that ends at the instant.
-std::string DayEndingAt(std::int64_t instant)
-{
-    const std::int64_t offset = ((-instant) % 86400 + 86400) % 86400;
-    const std::time_t local = instant - 1 + offset;
-    std::tm tm {};
-    ::gmtime_r(&local, &tm);
-    char text[16];
-    std::strftime(text, sizeof text, "%m-%d-%Y", &tm);
-    return text;
-}
 
 class RestoreTest : public ::testing::Test {
 protected:
