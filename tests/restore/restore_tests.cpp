@@ -189,10 +189,12 @@ TEST_F(RestoreTest, EachRoad)
 
 // Each day's state, from the history's copy of each archive's description (no archive read
 // before the extraction) and from the archives alone with the settings folder gone, is the
-// copy of the sources kept that day: files deleted by then absent.
+// copy of the sources kept that day: files deleted by then absent, and the person's own files
+// beside the archives passed over.
 TEST_F(RestoreTest, AFolderAsOfEachDay)
 {
     MakeChain();
+    WriteFile(arc + "notes.txt", "the person's own, not an archive\n");
     for (const bool alone : { false, true }) {
         if (alone)
             fs::remove_all(configHome);
