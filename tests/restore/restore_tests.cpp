@@ -67,8 +67,8 @@ protected:
         const auto now = std::chrono::floor<std::chrono::seconds>(Clock::now());
         Put(name, bytes, now - std::chrono::seconds(now.time_since_epoch().count() % 2));
     }
-    // Exports, keeps a copy of the sources as they were, and marks the day's end a second
-    // later, before the next change.
+    // Exports, keeps a copy of the sources as they were, and marks the day's end before the
+    // next change.
     void ExportAndKeepTheDay(const std::string& since, int day)
     {
         const ChildRun run
@@ -79,11 +79,12 @@ protected:
         const std::string copy = tmp / ("day" + std::to_string(day));
         ASSERT_EQ(Shell("cp -a '" + src + "' '" + copy + "'"), 0);
         fs::remove(copy + "/" + kLineBreakName);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-        dayEnds.push_back(
-            std::chrono::duration_cast<std::chrono::seconds>(Clock::now().time_since_epoch())
-                .count());
-        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        // The archive records its start in whole seconds, at the latest this one: the day
+        // ends with it, and the next change waits for the next day.
+        const std::int64_t second
+            = std::chrono::floor<std::chrono::seconds>(Clock::now()).time_since_epoch().count();
+        dayEnds.push_back(second + 1);
+        std::this_thread::sleep_until(Clock::time_point(std::chrono::seconds(second + 1)));
     }
     // A full export, then two incrementals: a file changed and one added and one deleted,
     // then another changed and the added one deleted again.
