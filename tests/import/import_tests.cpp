@@ -2,11 +2,13 @@
 // archive from anyone (damaged, unsafe, spanned), an archiver that fails or misbehaves, and
 // what already lies in the import folder; the real archiver unless a stand-in is the point.
 #include "import/import_run.h"
+#include "import/interrupted_imports.h"
 #include "platform/path_rules.h"
 #include "platform/run_lock.h"
 #include "settings/stored_settings.h"
 #include "storage/run_records.h"
 #include "storage/settings_store.h"
+#include "storage/staging_records.h"
 #include "support/archive_bytes.h"
 #include "support/made_files.h"
 #include "support/recording_ui.h"
@@ -370,6 +372,20 @@ TEST_P(ImportRoads, EndsAsItShould)
 
 INSTANTIATE_TEST_SUITE_P(Roads, ImportRoads, ::testing::ValuesIn(AllRoads()),
     [](const ::testing::TestParamInfo<ImportTest::Road>& info) { return info.param.name; });
+
+// A record whose staging folder is gone is forgotten, but not while the folder above it is gone
+// too: its drive may only be away, and what it left there still this program's to clear.
+TEST_F(ImportTest, AStagingRecordWaitsForADriveThatIsAway)
+{
+    const std::string away = "/media/nobody/GONE/.vesko-import-Ab12Cd";
+    for (const std::string& path : { away, tmp / ".vesko-import-Ef34Gh" })
+        history::RecordStagingFolder(store, { path, 1, 2, "token" });
+    EXPECT_TRUE(RecoverInterruptedImports(ui, store).empty());
+    const std::vector<StagingRecord> left = history::StagingFolders(store);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].path, away);
+    EXPECT_EQ(Log(), Lines {});
+}
 
 // A file that cannot be moved aside stops the placement half-way: what was already moved
 // goes back, and the folder is as it was.
