@@ -62,7 +62,7 @@ protected:
 
 // What a message box showed.
 struct SeenBox {
-    QString title, text, parentName, details;
+    QString title, text, informative, parentName, details;
     Qt::TextFormat format;
     QMessageBox::Icon icon;
     QMessageBox::StandardButton defaultButton;
@@ -101,8 +101,9 @@ private:
                 continue;
             box->setProperty("answered", true);
             QAbstractButton* press = box->defaultButton();
-            seen.push_back({ box->windowTitle(), box->text(), box->parentWidget()->objectName(),
-                box->detailedText(), box->textFormat(), box->icon(), box->standardButton(press) });
+            seen.push_back({ box->windowTitle(), box->text(), box->informativeText(),
+                box->parentWidget()->objectName(), box->detailedText(), box->textFormat(),
+                box->icon(), box->standardButton(press) });
             if (!script_.empty()) {
                 press = box->button(script_.front());
                 script_.pop_front();

@@ -335,6 +335,8 @@ TEST_F(FirstRunTest, ClosingWithUnappliedEditsAsksApplyDiscardOrCancel)
         ASSERT_EQ(answers.seen.size(), 1u);
         EXPECT_EQ(answers.seen[0].text,
             QStringLiteral("The settings have changes that were not applied."));
+        EXPECT_EQ(answers.seen[0].informative, QStringLiteral("Apply them before closing?"));
+        EXPECT_EQ(answers.seen[0].defaultButton, QMessageBox::Apply);
         SettingsStore store;
         EXPECT_EQ(StoredSetting(store, "ExportArj"), row.stored);
         EXPECT_EQ(Window().settingsTab()->exportNameEdit->Path(), "edited");
