@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTimeEdit>
 
 namespace vesko::test {
@@ -75,6 +76,7 @@ TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
         SCOPED_TRACE(row.name);
         row.nights();
         window.reset();
+        Window().show();
         ExportTab* tab = Window().exportTab();
         EXPECT_EQ(tab->warningLine->isVisibleTo(tab), !row.line.isEmpty());
         EXPECT_EQ(tab->warningIcon->isVisibleTo(tab), !row.line.isEmpty());
@@ -94,6 +96,7 @@ TEST_F(NightlyWindowTest, TheExportTabTellsOfANightThatDidNotBackUp)
         ASSERT_NE(Window().History(), nullptr);
         EXPECT_TRUE(Window().History()->isVisible());
         // In free space and readable: it covers no other control of the tab.
+        Window().tabs()->setCurrentWidget(tab);
         ExpectTidy(tab);
     }
     // Shown again after a night, it tells of that night.

@@ -11,6 +11,7 @@ namespace vesko::test {
 // aside), with its whole text readable; labels never take the keyboard focus.
 inline void ExpectTidy(QWidget* page)
 {
+    ASSERT_TRUE(page->isVisible()) << "a hidden page shows nothing to look at";
     QList<QWidget*> shown;
     for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (child->isVisible() && !child->isWindow())
