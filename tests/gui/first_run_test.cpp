@@ -12,6 +12,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <sys/stat.h>
 
 namespace vesko::test {
 namespace {
@@ -181,12 +182,12 @@ TEST_F(FirstRunTest, MissingArchiverIsNamedAtStartAndStopsTheExportBeforeCopying
 {
     struct Row {
         const char* name;
-        const char* storedFolder; // nullptr: never set
+        std::string storedFolder; // "": never set
         std::string startText;
         std::string exportText;
     };
     const Row rows[] = {
-        { "arj not on PATH", nullptr,
+        { "arj not on PATH", "",
             "The archiver arj was not found on PATH.\n\nInstall the Debian package arj (sudo "
             "apt install arj), then set the ARJ Folder in the settings section to the folder "
             "that holds it.",
@@ -195,12 +196,17 @@ TEST_F(FirstRunTest, MissingArchiverIsNamedAtStartAndStopsTheExportBeforeCopying
             "that holds it, normally /usr/bin/." },
         { "a wrong ARJ folder", "/nowhere/", "The archiver /nowhere/arj was not found",
             "The archiver /nowhere/arj was not found" },
+        { "an arj that cannot be run", temp / "not runnable/",
+            "The archiver " + temp / "not runnable/arj" + " was not found",
+            "The archiver " + temp / "not runnable/arj" + " was not found" },
     };
+    WriteFile(temp / "not runnable/arj", "#!/bin/sh\n");
+    ::chmod((temp / "not runnable/arj").c_str(), 0644);
     ScopedEnv path("PATH", temp / "bin");
     BoxAnswerer person;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        if (row.storedFolder)
+        if (!row.storedFolder.empty())
             Store("ArjFolder", row.storedFolder);
         person.seen.clear();
         Reopened();

@@ -129,6 +129,7 @@ public:
         }
         EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
         EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
+        EXPECT_TRUE(history::StagingFolders(store).empty()) << "a staging folder still recorded";
         for (const auto& [path, what] : Snapshot(area))
             EXPECT_FALSE(what == "folder" && path.find("/.vesko-import-") != std::string::npos
                 && !before.contains(path))
