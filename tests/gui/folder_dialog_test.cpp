@@ -1,6 +1,8 @@
 // The folder dialog as a person uses it from the window's browse buttons.
 #include "gui/app_fixture.h"
 
+#include <QKeyEvent>
+
 namespace vesko::test {
 namespace {
 
@@ -74,9 +76,11 @@ TEST_F(FolderDialogTest, AddDeliversTheFolderWithItsEndingToTheButtonsTarget)
     EXPECT_EQ(Shown(&SettingsTab::archiverFolderEdit) + Shown(&SettingsTab::storedImportNameEdit),
         temp / "/");
 
-    // Cancel delivers nothing.
-    Open(0);
-    Pick(home + "/Docs");
+    // Enter opens the highlighted folder, as a double click does; Cancel delivers nothing.
+    Open(0)->folderTree->setCurrentIndex(Dialog()->FindFolder(home + "/Docs"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(Dialog()->folderTree, &enter);
+    EXPECT_EQ(Dialog()->currentFolderLabel->toolTip(), ShownPath(home + "/Docs"));
     Dialog()->cancelButton->click();
     EXPECT_EQ(Dialog(), nullptr);
     EXPECT_EQ(Shown(&SettingsTab::archiveFolderEdit), "~/Backups/"); // the default
