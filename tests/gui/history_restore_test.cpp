@@ -12,7 +12,9 @@
 #include "support/day_zones.h"
 #include "support/made_files.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <thread>
@@ -150,6 +152,9 @@ TEST_F(MainWindowTest, BackupBrowserShowsEachDayAndRestoresAPickedFolder)
     w.History()->browseButton->click();
     BackupBrowser* b = w.History()->Browser();
     ASSERT_NE(b, nullptr);
+    // The day field is reached by its caption's Alt key.
+    EXPECT_TRUE(std::ranges::any_of(
+        b->findChildren<QLabel*>(), [b](QLabel* l) { return l->buddy() == b->dayField; }));
     const struct {
         const char* name;
         std::string day;
