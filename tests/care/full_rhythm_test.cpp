@@ -24,9 +24,12 @@ TEST(FullRhythm, WindowDayTurnsFullWhenDue)
         std::string day;
         TimePoint now;
         std::string expected;
+        std::string lastExportKey = kLastExportCopyStartKey;
     } rows[] = {
         { "not set", 0, "03-04-2026", LocalTime(2026, 5, 1), "03-04-2026" },
         { "due", 7, "03-04-2026", LocalTime(2026, 3, 8, 12), kEverythingDay },
+        { "due, in a store that kept only the archiving's start", 7, "03-04-2026",
+            LocalTime(2026, 3, 8, 12), kEverythingDay, "LastExport" },
         { "not yet due", 7, "03-04-2026", LocalTime(2026, 3, 8, 6), "03-04-2026" },
         { "another day than the last export's", 7, "03-03-2026", LocalTime(2026, 5, 1),
             "03-03-2026" },
@@ -41,7 +44,7 @@ TEST(FullRhythm, WindowDayTurnsFullWhenDue)
         full.full = true;
         full.started = lastFull;
         history::RecordRun(store, full);
-        SaveSetting(store, kLastExportCopyStartKey, StoredDateText(lastExport));
+        SaveSetting(store, row.lastExportKey, StoredDateText(lastExport));
         if (row.fullEvery > 0)
             SaveCareSettings(store, { row.fullEvery, 0 });
         EXPECT_EQ(WindowCutOffDay(store, row.day, row.now), row.expected);
