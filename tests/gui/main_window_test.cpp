@@ -229,6 +229,7 @@ TEST_F(MainWindowTest, BoxesBusyPointerAndProgressWindowAreTheWindows)
         progress->Output()->toPlainText(), QStringLiteral("Adding    a.txt\nAdding    b.txt"));
     EXPECT_TRUE(progress->Output()->isReadOnly());
     EXPECT_EQ(progress->Output()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    ExpectTidy(progress);
 
     // Boxes during the run sit over the progress window; closing the main window is refused.
     ui.MsgBox("Error", "Error Add Files", Icon::Critical);
