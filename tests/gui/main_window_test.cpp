@@ -172,6 +172,8 @@ TEST_F(MainWindowTest, BoxesBusyPointerAndProgressWindowAreTheWindows)
 {
     MainWindow& w = Window();
     w.show();
+    // The program's own icon, from the resources the window registers.
+    EXPECT_FALSE(w.windowIcon().pixmap(32).isNull());
     QtUiServices& ui = w.Ui();
     BoxAnswerer person({ QMessageBox::Ok, QMessageBox::Ok, QMessageBox::No, QMessageBox::Yes });
     EXPECT_EQ(ui.MsgBox(std::string("caf\xe9.") + CR + "<b>", "Its Title", Icon::Exclamation),
