@@ -152,6 +152,7 @@ TEST_F(MainWindowTest, BackupBrowserShowsEachDayAndRestoresAPickedFolder)
     w.History()->browseButton->click();
     BackupBrowser* b = w.History()->Browser();
     ASSERT_NE(b, nullptr);
+    ExpectTidy(b);
     // The day field is reached by its caption's Alt key.
     EXPECT_TRUE(std::ranges::any_of(
         b->findChildren<QLabel*>(), [b](QLabel* l) { return l->buddy() == b->dayField; }));

@@ -49,7 +49,7 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
               history::EndRun(store, id, report);
           };
     record(RunKind::Export, RunOutcome::Success, 3000, "/arc/mon.arj",
-        { { "docs/report.odt", 2000, t }, { "a.txt", 1000, t } });
+        { { "docs/report.odt", 1 << 20, t }, { "a.txt", 1000, t } });
     record(RunKind::Export, RunOutcome::Incomplete, 2100, "/arc/tue\xe9.arj",
         { { "docs/report.odt", 2100, t } },
         { { "/src/a long folder name/secret", "Permission denied" } });
@@ -61,6 +61,8 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     w.exportTab()->historyButton->click();
     HistoryWindow* h = w.History();
     EXPECT_TRUE(h->isVisible() && h->isWindow());
+    ExpectTidy(h);
+    ExpectTidy(h->restoreButton->parentWidget());
 
     // Row for row what vesko-backup history prints, newest first: its bytes shown as the
     // window shows a path, its columns' spacing as '|'.
@@ -105,7 +107,7 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     Q_EMIT h->findText->returnPressed();
     EXPECT_EQ(Cells(h->found, 0, h->found->rowCount(), 0, 6),
         "2|2026-12-02 22:00:00|/arc/tue\u00e9.arj|2.1 KB|2026-11-30 22:00:00|docs/report.odt\n"
-        "1|2026-12-01 22:00:00|/arc/mon.arj|2.0 KB|2026-11-30 22:00:00|docs/report.odt\n");
+        "1|2026-12-01 22:00:00|/arc/mon.arj|1.0 MB|2026-11-30 22:00:00|docs/report.odt\n");
 }
 
 } // namespace

@@ -4,8 +4,18 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QLabel>
+#include <QRegularExpression>
 
 namespace vesko::test {
+
+// The width of a control's text as drawn: an Alt key's '&' is not.
+inline int DrawnWidth(const QWidget* w, const QString& text, bool mnemonic)
+{
+    QString drawn = text;
+    if (mnemonic)
+        drawn.replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("\\1"));
+    return w->fontMetrics().horizontalAdvance(drawn);
+}
 
 // Every shown control of `page` lies inside it, clear of the others (a pixel of touching
 // aside), with its whole text readable; labels never take the keyboard focus.
@@ -27,12 +37,13 @@ inline void ExpectTidy(QWidget* page)
             if (label->wordWrap())
                 EXPECT_GE(label->height(), label->heightForWidth(label->width()));
             else
-                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+                EXPECT_LE(DrawnWidth(label, label->text(), label->buddy()), label->width())
+                    << label->text().toStdString();
             EXPECT_LE(label->fontMetrics().height(), label->height());
             EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
         }
         if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width());
+            EXPECT_LT(DrawnWidth(button, button->text(), true), button->width());
         }
     }
 }
