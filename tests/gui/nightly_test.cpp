@@ -162,10 +162,10 @@ TEST_F(NightlyWindowTest, CareFieldsAreAppliedResetAndRefused)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         SettingsTab* tab = Window().settingsTab();
-        tab->exportNameEdit->SetPath(row.name);
         tab->fullEveryEdit->setText(row.fullEvery);
         tab->keepChainsEdit->setText(row.keepChains);
-        EXPECT_TRUE(Window().HasUnappliedChanges());
+        EXPECT_TRUE(Window().HasUnappliedChanges()) << "the care fields alone";
+        tab->exportNameEdit->SetPath(row.name);
         BoxAnswerer person;
         Window().ApplyClicked();
         if (row.refused) {
