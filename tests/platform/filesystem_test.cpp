@@ -192,4 +192,8 @@ TEST(FileSystem, MoveNoReplaceMovesOrLeavesBothAsTheyWere)
             }
         }).join();
     }
+    // A name that cannot be looked at is an error, never "nothing there".
+    const std::string tooLong = tmp / std::string(300, 'n');
+    EXPECT_EQ(ErrorOf([&] { fs.IdentityOf(tooLong); }),
+        "Cannot look at \"" + tooLong + "\": File name too long");
 }
