@@ -303,6 +303,9 @@ TEST_F(CommandLine, RunsEachFromItsOwnStart)
             "export --since last --keep-temp", 0, {}, { { mirror + "taxes.pdf", "tax\n" } } },
         { "killed", [&] { KillingArchiver(); }, "export --since 01-01-2001", -1, {},
             { { mirror + "Makefile", "all:\n" } } },
+        { "nothing set up: the store it read named", [&] { fs::remove(storePath); },
+            "export --since 01-01-2001", 1,
+            { "Nothing Set Up: No settings are stored in " + storePath + ".  Fill in" } },
         { "another run holds the lock", [&] { lock = RunLock::TryTake(storePath); }, "import", 1,
             { "Import Running: An export or another import is running. Try the import again when "
               "it has ended.\n" } },
