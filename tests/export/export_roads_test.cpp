@@ -417,7 +417,11 @@ const Road kRoads[] = {
         },
         Failed, { "Archive Failed", kQuietError },
         { "The archive does not hold 5 files of those copied:\r", "/src/b5: not in the archive" },
-        [](R t) { EXPECT_THAT(t.ui.Boxes()[0].text, Not(HasSubstr("more"))); } },
+        [](R t) {
+            EXPECT_THAT(t.ui.Boxes()[0].text, Not(HasSubstr("more")));
+            const auto run = history::ReadRun(t.store, history::ListRuns(t.store).front().id);
+            EXPECT_EQ(run->report.volumes.size(), 0u) << "the removed archive's";
+        } },
     { "CancelledArchiverLeavesNoPartialVolume",
         [](R t) {
             t.Put(t.src + "/big", RandomBytes(20 << 20, 5));
