@@ -232,6 +232,9 @@ TEST_P(ExportRoads, EndsInItsOwnOutcome)
     for (const std::string& text : road.told)
         EXPECT_THAT(said, Contains(HasSubstr(text))) << ::testing::PrintToString(ui.Log());
     EXPECT_FALSE(ui.Busy()) << "busy pointer left on";
+    if (!ui.Boxes().empty()) {
+        EXPECT_FALSE(ui.Boxes().back().underWay) << "the last box over a run still going";
+    }
     EXPECT_FALSE(ui.ProgressOpen()) << "progress window left open";
 
     const bool done = outcome == RunOutcome::Success || outcome == RunOutcome::Incomplete;

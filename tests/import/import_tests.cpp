@@ -117,6 +117,9 @@ public:
             for (std::size_t at; (at = line.find("{dir}")) != std::string::npos;)
                 line.replace(at, 5, dir);
         EXPECT_EQ(Log(), log);
+        if (!ui.Boxes().empty()) {
+            EXPECT_FALSE(ui.Boxes().back().underWay) << "the last box over a run still going";
+        }
         const bool restored = log.back().starts_with("iArchive Import|Archive restored");
         EXPECT_EQ(outcome == RunOutcome::Success, restored);
         const auto runs = history::ListRuns(store);

@@ -30,7 +30,8 @@ vesko::Answer RecordingUi::ShowMessage(const std::string& text, const std::strin
             script_.pop_front();
         }
     }
-    events_.push_back({ Event::Kind::Box, title, text, icon, buttons, answer, details });
+    events_.push_back({ Event::Kind::Box, title, text, icon, buttons, answer, details,
+        progressDepth_ > 0 || busy_ });
     return answer;
 }
 

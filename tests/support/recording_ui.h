@@ -21,6 +21,7 @@ public:
         Buttons buttons = Buttons::Ok;
         Answer answer = Answer::Ok;
         std::string details;
+        bool underWay = false; // shown while the progress window or the busy pointer was on
     };
 
     void Answer(vesko::Answer a) { script_.push_back(a); }
@@ -31,7 +32,7 @@ public:
     void Beep() override
     {
         events_.push_back(
-            { Event::Kind::Beep, {}, {}, Icon::None, Buttons::Ok, vesko::Answer::Ok, {} });
+            { Event::Kind::Beep, {}, {}, Icon::None, Buttons::Ok, vesko::Answer::Ok, {}, false });
     }
     void SetBusy(bool on) override
     {
