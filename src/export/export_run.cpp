@@ -281,7 +281,10 @@ private:
     {
         const FileSystem fs;
         try {
-            if (!fs.FolderExists(request_.archiveFolder))
+            // Another export may make it at this very moment: only what is not a folder in
+            // its way fails.
+            if (!fs.MakeFreshDir(request_.archiveFolder, kPrivateFolder)
+                && !fs.FolderExists(request_.archiveFolder))
                 fs.MakeDir(request_.archiveFolder, kPrivateFolder);
         } catch (const std::exception& e) {
             indicators_.Finish();
