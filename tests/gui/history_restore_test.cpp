@@ -115,6 +115,10 @@ TEST_F(MainWindowTest, HistoryWindowRestoresARunsFilesAndAFoundOne)
     }
     // Each restore is a run of the history's own.
     EXPECT_EQ(h->runs->rowCount(), 4);
+    // The two archives the exports wrote, checked from the window.
+    h->checkButton->click();
+    EXPECT_EQ(h->checkNote->text(), QStringLiteral("2 of 2 archives hold."));
+    EXPECT_TRUE(h->checkButton->isEnabled());
 }
 
 // A zone whose midnight falls between two exports makes them two days apart: the browser
