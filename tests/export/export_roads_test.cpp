@@ -379,8 +379,12 @@ const Road kRoads[] = {
         Success, { "Nothing to Archive" },
         { "No file was modified on or after 06-16-2020.\r\rNo archive was written." },
         [](R t) { EXPECT_FALSE(fs::exists(t.temp)); } },
-    { "NoSourceInTheList", [](R t) { t.Sources({ "" }); return Strings {}; }, Failed,
-        { kQuietError }, { "Copy Error!" }, [](R t) { EXPECT_FALSE(fs::exists(t.temp)); } },
+    { "NoSourceInTheList",
+        [](R t) {
+            t.Sources({ "" });
+            return Strings {};
+        },
+        Failed, { kQuietError }, { "Copy Error!" }, [](R t) { EXPECT_FALSE(fs::exists(t.temp)); } },
     { "SourcesOnAMissingDrive",
         [](R t) {
             // No volume is mounted on /media/nobody/GONE, nor is there a folder of that name.
