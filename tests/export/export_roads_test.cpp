@@ -610,6 +610,15 @@ const Road kRoads[] = {
             ASSERT_EQ(run->report.notTaken.size(), 1u);
             EXPECT_EQ(run->report.notTaken[0].reason, "the archive folder");
         } },
+    { "SourceThatIsALinkToAFolder",
+        [](R t) {
+            t.Put(t.src + "/a.txt", "a\n");
+            fs::create_symlink(t.root / "nowhere", t.src + "/dangling");
+            fs::create_directory_symlink(t.src, t.root / "linked");
+            t.Sources({ t.root / "linked" });
+            return Strings { t.root / "linked/a.txt" };
+        },
+        Success, kFinished, { "1 entry not taken" } },
     { "LinksFifosAndSocketsInASource",
         [](R t) {
             const Strings files = t.One();
