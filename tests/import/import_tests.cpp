@@ -106,6 +106,7 @@ public:
         vesko::Settings settings;
         settings.archiverFolder = arjFolder;
         const std::size_t runsBefore = history::ListRuns(store).size();
+        const int progressBegins = ui.ProgressBegins();
         const RunReport report = RunImport(MakeImportRequest(settings, dir, name), ui, store);
         held.reset();
         const RunOutcome outcome = report.outcome;
@@ -122,6 +123,9 @@ public:
         }
         const bool restored = log.back().starts_with("iArchive Import|Archive restored");
         EXPECT_EQ(outcome == RunOutcome::Success, restored);
+        if (restored) {
+            EXPECT_EQ(ui.ProgressBegins(), progressBegins + 1) << "one progress window";
+        }
         const auto runs = history::ListRuns(store);
         ASSERT_EQ(runs.size(), runsBefore + (road.recorded ? 1 : 0)) << "runs recorded";
         const std::string said = log.back().substr(log.back().find('|') + 1);
