@@ -11,6 +11,7 @@
 #include "support/child_process.h"
 #include "support/day_zones.h"
 #include "support/made_files.h"
+#include "support/probes.h"
 #include "support/temp_dir.h"
 
 #include <chrono>
@@ -196,6 +197,7 @@ TEST_F(RestoreTest, AFolderAsOfEachDay)
 {
     MakeChain();
     WriteFile(arc + "notes.txt", "the person's own, not an archive\n");
+    WriteFile(arc + ".arj", "a hidden file of the person's, named like none of the archives\n");
     for (const bool alone : { false, true }) {
         if (alone)
             fs::remove_all(configHome);
@@ -313,6 +315,11 @@ TEST(RunManifestText, ReadsBackAndReadsTheFirstVersion)
         }
     }
     EXPECT_LT(ManifestText(manifest).size(), version1.size());
+    // A line it does not know, or one with a field too many, is damage, not a cut-off day.
+    for (const char* line : { "bogus 1", "cut-off 01-01-1970\tx", "started 1\t2" })
+        EXPECT_THAT(ErrorOf([&] { ParseManifest(version1 + line + "\n"); }),
+            HasSubstr("Damaged manifest: a line begins"))
+            << line;
 }
 
 } // namespace
