@@ -42,6 +42,7 @@ std::map<std::int64_t, std::vector<std::string>> ChosenFiles(
 QWidget* HistoryWindow::MakeRestoreRow()
 {
     auto* row = new QWidget(this);
+    row->setObjectName(QStringLiteral("restoreRow"));
     restorePlace_ = new RestorePlace(row);
     originalPlaceButton = restorePlace_->originalPlaceButton;
     chosenFolderButton = restorePlace_->chosenFolderButton;

@@ -181,6 +181,7 @@ HistoryWindow::HistoryWindow(SettingsStore& store, UiServices& ui, QWidget* pare
     // A long message wraps in its cell rather than widening the window past the screen.
     details->setWordWrap(true);
     auto* detailsScroll = new QScrollArea(detailsBox);
+    detailsScroll->setObjectName(QStringLiteral("detailsScroll"));
     detailsScroll->setWidget(details);
     detailsScroll->setWidgetResizable(true);
     detailsScroll->setFrameShape(QFrame::NoFrame);

@@ -22,6 +22,13 @@ inline int DrawnWidth(const QWidget* w, const QString& text, bool mnemonic)
 inline void ExpectTidy(QWidget* page)
 {
     ASSERT_TRUE(page->isVisible()) << "a hidden page shows nothing to look at";
+    // Whatever takes the keyboard carries the name the tests and any automation find it by.
+    EXPECT_FALSE(page->objectName().isEmpty()) << page->metaObject()->className();
+    for (QWidget* control : page->findChildren<QWidget*>()) {
+        if (control->focusPolicy() != Qt::NoFocus && !control->isWindow()) {
+            EXPECT_FALSE(control->objectName().isEmpty()) << control->metaObject()->className();
+        }
+    }
     QList<QWidget*> shown;
     for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (child->isVisible() && !child->isWindow())
