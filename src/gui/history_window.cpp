@@ -137,6 +137,7 @@ QTableWidgetItem* LastCheckCell(
 QWidget* HistoryWindow::MakeFindBox()
 {
     auto* findBox = new QGroupBox(QStringLiteral("Find an archived file"), this);
+    findBox->setObjectName(QStringLiteral("findBox"));
     findText = new QLineEdit(findBox);
     findText->setObjectName(QStringLiteral("findText"));
     findText->setPlaceholderText(QStringLiteral("Part of its path, as it lies below its source"));

@@ -155,12 +155,14 @@ TEST_F(FirstRunTest, DateFieldStartsOnTheDayOfTheLastSuccessfulExport)
         const char* name;
         const char* keys;
         QDate day;
+        const char* meaning; // the line below the field
     };
     const Typed typed[] = {
-        { "with dashes", "12-01-2019", QDate(2019, 12, 1) },
-        { "without dashes", "02292024", QDate(2024, 2, 29) },
-        { "no 30 February", "02-30-2023", QDate(2020, 6, 15) },
-        { "no thirteenth month", "13-01-2020", QDate(2020, 6, 15) },
+        { "with dashes", "12-01-2019", QDate(2019, 12, 1), "changed on or after 1 Dec 2019" },
+        { "without dashes", "02292024", QDate(2024, 2, 29), "changed on or after 29 Feb 2024" },
+        { "no 30 February", "02-30-2023", QDate(2020, 6, 15), "changed on or after 15 Jun 2020" },
+        { "no thirteenth month", "13-01-2020", QDate(2020, 6, 15),
+            "changed on or after 15 Jun 2020" },
     };
     DateField* field = Window().exportTab()->cutOffEdit;
     for (const Typed& row : typed) {
@@ -174,6 +176,7 @@ TEST_F(FirstRunTest, DateFieldStartsOnTheDayOfTheLastSuccessfulExport)
         EXPECT_EQ(field->date(), row.day);
         EXPECT_EQ(
             field->findChild<QLineEdit*>()->text(), row.day.toString(QStringLiteral("MM-dd-yyyy")));
+        EXPECT_EQ(Window().CutOffSinceLabel()->text(), QString::fromLatin1(row.meaning));
     }
 }
 

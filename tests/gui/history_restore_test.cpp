@@ -98,6 +98,7 @@ TEST_F(MainWindowTest, HistoryWindowRestoresARunsFilesAndAFoundOne)
                 std::filesystem::create_directories(out);
                 h->findText->setText(QStringLiteral("a.txt"));
                 h->findButton->click();
+                ExpectTidy(h->foundNote->parentWidget());
                 h->found->selectRow(RowOfRun(h->found, "2"));
                 h->chosenFolderButton->setChecked(true);
                 h->restoreFolderEdit->setText(QString::fromStdString(out));
@@ -184,7 +185,9 @@ TEST_F(MainWindowTest, BackupBrowserShowsEachDayAndRestoresAPickedFolder)
             if (path.starts_with("d/"))
                 inFolder[path] = copy.first;
         }
-        EXPECT_EQ(shown, held) << b->heldNote->text().toStdString();
+        EXPECT_EQ(shown, held);
+        EXPECT_EQ(b->heldNote->text().toStdString(),
+            "As of the end of " + row.day + ": " + std::to_string(row.files.size()) + " files.");
 
         const QList<QTreeWidgetItem*> d
             = b->tree->findItems(QStringLiteral("d"), Qt::MatchExactly | Qt::MatchRecursive);

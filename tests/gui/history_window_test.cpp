@@ -62,6 +62,7 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     HistoryWindow* h = w.History();
     EXPECT_TRUE(h->isVisible() && h->isWindow());
     ExpectTidy(h);
+    EXPECT_TRUE(h->details->textInteractionFlags() & Qt::TextSelectableByMouse) << "copied out";
     ExpectTidy(h->restoreButton->parentWidget());
 
     // Row for row what vesko-backup history prints, newest first: its bytes shown as the

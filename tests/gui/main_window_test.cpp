@@ -208,6 +208,9 @@ TEST_F(MainWindowTest, BoxesBusyPointerAndProgressWindowAreTheWindows)
     // The progress window, over the middle of the window.
     ui.ProgressBegin("Export");
     ProgressDialog* progress = ui.Progress();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(progress, &enter);
+    EXPECT_FALSE(progress->Cancelled()) << "Enter, meant for another window, cancels nothing";
     EXPECT_EQ(progress->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(progress->windowTitle(), QStringLiteral("Export"));
     EXPECT_LE(
