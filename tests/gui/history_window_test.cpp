@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     record(RunKind::Export, RunOutcome::Success, 3000, "/arc/mon.arj",
         { { "docs/report.odt", 1 << 20, t }, { "a.txt", 1000, t } });
     record(RunKind::Export, RunOutcome::Incomplete, 2100, "/arc/tue\xe9.arj",
-        { { "docs/report.odt", 2100, t } },
+        { { "docs/report.odt", 1024, t } },
         { { "/src/a long folder name/secret", "Permission denied" } });
     record(RunKind::Import, RunOutcome::Failed, 900, "/arc/tue.arj");
     record(RunKind::Export, RunOutcome::Unfinished, 0, "");
@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
     h->findText->setText(QStringLiteral("report"));
     Q_EMIT h->findText->returnPressed();
     EXPECT_EQ(Cells(h->found, 0, h->found->rowCount(), 0, 6),
-        "2|2026-12-02 22:00:00|/arc/tue\u00e9.arj|2.1 KB|2026-11-30 22:00:00|docs/report.odt\n"
+        "2|2026-12-02 22:00:00|/arc/tue\u00e9.arj|1.0 KB|2026-11-30 22:00:00|docs/report.odt\n"
         "1|2026-12-01 22:00:00|/arc/mon.arj|1.0 MB|2026-11-30 22:00:00|docs/report.odt\n");
 }
 
