@@ -671,25 +671,6 @@ const Road kRoads[] = {
             EXPECT_THAT(t.otherReport.message, HasSubstr("kept as " + t.otherReport.archive));
             EXPECT_TRUE(fs::exists(t.otherReport.archive)) << "the other verified archive kept";
             EXPECT_NE(t.otherReport.archive, t.Archive());
-            // Then unforced: whichever comes second fails or is refused, never both succeed.
-            // Both may fail: two archivers in one folder share the archiver's own work file.
-            for (const char* name : { "round1", "round2", "round3" }) {
-                SCOPED_TRACE(name);
-                vesko::Settings mine = t.settings, theirs = t.settings;
-                mine.exportName = theirs.exportName = name;
-                theirs.tempFolder = t.root / "work/other temp/";
-                RecordingUi myUi, theirUi;
-                RunOutcome first = Unfinished, second = Unfinished;
-                {
-                    std::jthread other([&] {
-                        second = RunExport(MakeExportRequest(theirs, t.day), theirUi, t.otherStore)
-                                     .outcome;
-                    });
-                    first = RunExport(MakeExportRequest(mine, t.day), myUi, t.store).outcome;
-                }
-                EXPECT_LE((first == Success) + (second == Success), 1) << ::testing::PrintToString(
-                    myUi.Log()) << ::testing::PrintToString(theirUi.Log());
-            }
         } },
     { "KilledWhileArchiving",
         [](R t) {
