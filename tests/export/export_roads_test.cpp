@@ -429,7 +429,8 @@ const Road kRoads[] = {
         [](R t) {
             EXPECT_THAT(t.ui.Boxes()[0].text, Not(HasSubstr("more")));
             const auto run = history::ReadRun(t.store, history::ListRuns(t.store).front().id);
-            EXPECT_EQ(run->report.volumes.size(), 0u) << "the removed archive's";
+            EXPECT_EQ(run->report.volumes.size() + run->archivedCount, 0u)
+                << "the removed archive's volumes and files";
         } },
     { "CancelledArchiverLeavesNoPartialVolume",
         [](R t) {

@@ -94,6 +94,10 @@ TEST(RunProcess, OutputLinesOutcomeCancelAndPrograms)
         { "reaped by someone else: a failure", 'r', "echo gone", { "gone" },
             "Exit status 255. signal 0" },
         { "Cancel stops it", 'x', "while :; do sleep 0.02; done", {}, "Cancelled. signal 15" },
+        { "Cancel gives a program the time to end by itself", 'w',
+            "exec 2>/dev/null; trap 'sleep 0.2; exit 5' TERM; echo ready; while :; do sleep 0.05; "
+            "done",
+            { "ready" }, "Cancelled. signal 0" },
         { "Cancel kills a program that ignores it", 'w',
             "trap '' TERM; sleep 0.1; echo ready; for i in $(seq 100); do sleep 0.05; done",
             { "ready" }, "Cancelled. signal 9" },
