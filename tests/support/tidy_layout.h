@@ -18,11 +18,12 @@ inline int DrawnWidth(const QWidget* w, const QString& text, bool mnemonic)
 }
 
 // Every shown control of `page` lies inside it, clear of the others (a pixel of touching
-// aside), with its whole text readable; labels never take the keyboard focus.
+// aside), with its whole text readable; labels never take the keyboard focus. The page and
+// whatever below it takes the keyboard carry the names the tests and any automation find
+// them by.
 inline void ExpectTidy(QWidget* page)
 {
     ASSERT_TRUE(page->isVisible()) << "a hidden page shows nothing to look at";
-    // Whatever takes the keyboard carries the name the tests and any automation find it by.
     EXPECT_FALSE(page->objectName().isEmpty()) << page->metaObject()->className();
     for (QWidget* control : page->findChildren<QWidget*>()) {
         if (control->focusPolicy() != Qt::NoFocus && !control->isWindow()) {
