@@ -1,6 +1,7 @@
 #include "format/archiver_command_lines.h"
 
 #include "format/working_names.h"
+#include "platform/path_rules.h"
 
 namespace vesko {
 
@@ -28,13 +29,19 @@ std::vector<std::string> ArchiverTestCommand(const std::string& program, const s
 }
 
 std::vector<std::string> ArchiverExtractCommand(
-    const std::string& program, const std::string& archive, const std::string& folder)
+    const std::string& program, const std::string& archive, const std::vector<std::string>& entries)
 {
     // The archive itself, not a pattern of its volumes: given them one by one as separate
     // archives, the archiver cuts every file that spans two volumes short and still exits
     // with 0. With -v it follows .a01, .a02, ... on its own. -i leaves out the percentages,
     // drawn over each line with backspaces, which a progress window never shows.
-    return { program, "x", "-v", "-y", "-i", archive, folder };
+    // No destination folder: given one, the archiver aborts once it and a stored name
+    // together pass 512 bytes, though every name it stores fits on its own. Started in
+    // another folder, it is given the program and the archive by their full paths.
+    std::vector<std::string> argv
+        = { paths::AbsolutePath(program), "x", "-v", "-y", "-i", paths::AbsolutePath(archive) };
+    argv.insert(argv.end(), entries.begin(), entries.end());
+    return argv;
 }
 
 } // namespace vesko

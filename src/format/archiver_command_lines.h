@@ -17,8 +17,9 @@ std::vector<std::string> ArchiverAddCommand(const std::string& program, const st
 std::vector<std::string> ArchiverTestCommand(
     const std::string& program, const std::string& archive);
 
-// Extracts archive, following its volumes, into folder (ending with '/').
-std::vector<std::string> ArchiverExtractCommand(
-    const std::string& program, const std::string& archive, const std::string& folder);
+// Extracts archive, following its volumes, or only the entries named, into the folder the
+// archiver is started in (ProcessOptions::workingFolder).
+std::vector<std::string> ArchiverExtractCommand(const std::string& program,
+    const std::string& archive, const std::vector<std::string>& entries = {});
 
 } // namespace vesko

@@ -103,10 +103,10 @@ RunOutcome Restore(UiServices& ui, SettingsStore& store, RunIndicators& indicato
     const ArchiveContents& contents)
 {
     StagingFolder staging(folder, store);
-    const std::vector<std::string> argv
-        = ArchiverExtractCommand(program, report.archive, staging.Extracted());
+    const std::vector<std::string> argv = ArchiverExtractCommand(program, report.archive);
     ui.ProgressStep("Extracting: " + JoinCommandLine(argv));
-    const ProcessOutcome outcome = RunProcess(argv, ui);
+    const ProcessOutcome outcome
+        = RunProcess(argv, ui, { .umask = {}, .workingFolder = staging.Extracted() });
     indicators.Finish();
     if (!outcome.Succeeded())
         return ArchiverStopped(ui, report, outcome);

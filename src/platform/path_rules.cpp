@@ -4,9 +4,13 @@
 #include "platform/filesystem.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vesko::paths {
 
@@ -142,6 +146,16 @@ std::string RelativePath(const std::string& fullPath)
     while (start < fullPath.size() && fullPath[start] == kSeparator)
         ++start;
     return fullPath.substr(start);
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    if (path.starts_with(kSeparator))
+        return path;
+    char here[PATH_MAX];
+    if (!::getcwd(here, sizeof here))
+        throw Error(std::string("Cannot tell the current folder: ") + std::strerror(errno));
+    return std::string(here) + kSeparator + path;
 }
 
 std::vector<std::string> RemovableVolumes()

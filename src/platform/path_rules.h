@@ -24,6 +24,9 @@ std::string DriveOf(const std::string& path);
 // that folder followed by this.
 std::string RelativePath(const std::string& fullPath);
 
+// The path made absolute against the current folder, for a program started in another.
+std::string AbsolutePath(const std::string& path);
+
 // The drives below /media, /run/media and /mnt that a person can open now: every mounted
 // volume there, and every plain folder /mnt/<name> of the root disk that is not empty;
 // sorted.

@@ -152,6 +152,8 @@ private:
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     if (options.umask)
         ::umask(*options.umask);
+    if (!options.workingFolder.empty() && ::chdir(options.workingFolder.c_str()) != 0)
+        GiveUp(report, errno);
     ::execve(args[0], args, environ);
     GiveUp(report, errno);
 }

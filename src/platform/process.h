@@ -26,6 +26,8 @@ struct ProcessOutcome {
 struct ProcessOptions {
     // The program's file creation mask; the caller's when not given.
     std::optional<mode_t> umask;
+    // The folder the program starts in; the caller's when empty.
+    std::string workingFolder;
 };
 
 // Starts argv[0] with the argument list as it stands (no shell), its standard input on

@@ -1,6 +1,7 @@
 #include "restore/restore_landing.h"
 
 #include "core/ui_services.h"
+#include "format/archiver_command_lines.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 
@@ -44,19 +45,17 @@ std::string Destination(const std::string& wanted, const std::optional<std::stri
 void Extract(const std::string& program, const std::string& archive, const std::string& into,
     const std::vector<std::string>& entries, UiServices& ui)
 {
-    const std::vector<std::string> head = { program, "x", "-v", "-y", "-i", archive, into };
     std::size_t next = 0;
     while (next < entries.size()) {
-        std::vector<std::string> argv = head;
+        std::vector<std::string> batch;
         std::size_t bytes = 0;
-        for (; next < entries.size() && (bytes < kArgumentBytes || argv.size() == head.size());
-             ++next) {
+        for (; next < entries.size() && (bytes < kArgumentBytes || batch.empty()); ++next) {
             bytes += entries[next].size() + 1;
-            argv.push_back(entries[next]);
+            batch.push_back(entries[next]);
         }
-        ui.ProgressStep(
-            "Extracting " + std::to_string(argv.size() - head.size()) + " files from " + archive);
-        const ProcessOutcome outcome = RunProcess(argv, ui);
+        ui.ProgressStep("Extracting " + std::to_string(batch.size()) + " files from " + archive);
+        const ProcessOutcome outcome = RunProcess(ArchiverExtractCommand(program, archive, batch),
+            ui, { .umask = {}, .workingFolder = into });
         if (!outcome.Succeeded())
             throw StagingStopped(
                 "The archive " + archive + " could not be extracted. " + outcome.Describe(),

@@ -131,6 +131,14 @@ public:
         return path;
     }
     std::string Mirror(const std::string& file) const { return temp + paths::RelativePath(file); }
+    // A file below source whose copy in the temporary folder takes exactly length bytes.
+    std::string CopyOfLength(const std::string& source, std::size_t length) const
+    {
+        std::string path = source;
+        while (length - Mirror(path).size() > 256)
+            path += "/" + std::string(200, 'l');
+        return path + "/" + std::string(length - Mirror(path).size() - 1, 'm');
+    }
     std::string Archive() const { return arc + name + ".arj"; }
     // The archive holds exactly these source files, byte for byte and with their
     // modification times (whole seconds, as the archive keeps them), by their copies' full
@@ -139,7 +147,11 @@ public:
     {
         const std::string into = root / "extracted";
         MakeDirs(into);
-        ASSERT_EQ(RunChild({ "/usr/bin/arj", "x", "-v", "-y", Archive(), into + "/" }).status, 0);
+        // In the folder itself: given one, the archiver aborts on the longest names.
+        ASSERT_EQ(
+            RunChild({ "/usr/bin/env", "-C", into, "/usr/bin/arj", "x", "-v", "-y", Archive() })
+                .status,
+            0);
         Strings expected;
         for (const std::string& file : files)
             expected.push_back(paths::RelativePath(Mirror(file)));
@@ -511,10 +523,13 @@ const Road kRoads[] = {
             DeepChain(t.other + "/deep", 3);
             t.ui.Answer(Answer::No);
             t.Sources({ t.src, t.other });
-            return Strings { t.Put(t.src + "/a.txt", "a\n"), t.Put(t.other + "/x", "x\n") };
+            t.Put(t.CopyOfLength(t.src, 512), "a byte too long\n");
+            return Strings { t.Put(t.src + "/a.txt", "a\n"), t.Put(t.other + "/x", "x\n"),
+                t.Put(t.CopyOfLength(t.src, 511), "the longest\n") };
         },
         Incomplete, { kIncomplete, kCleanup, "Cleanup Cancelled" },
-        { "2 files could not be backed up", "ddd/f: path too long for the archiver (",
+        { "3 files could not be backed up", "ddd/f: path too long for the archiver (",
+            "mmm: path too long for the archiver (512 bytes in the temporary folder, at most 511)",
             "Cleanup operation cancelled.\r\rMake sure that the temporary directory is deleted "
             "before running another backup otherwise an error will occur." },
         [](R t) {

@@ -98,6 +98,9 @@ protected:
         Put("gone.txt", "deleted after the first day\n", old);
         Put(kOddName, "bytes\n", old);
         Put(kLineBreakName, "never archived\n", old);
+        // The longest path an export keeps: its copy in the temporary folder takes 511 bytes.
+        const std::size_t longest = 511 - temp.size() - paths::RelativePath(src).size() - 1;
+        Put("long/" + std::string(200, 'l') + "/" + std::string(longest - 206, 'm'), "long\n", old);
         ExportAndKeepTheDay("01-01-1970", 0);
         const std::string today = DateFieldText(Clock::now());
         Change("a b.txt", "one, changed\n");
