@@ -296,7 +296,9 @@ void HistoryWindow::ShowSelectedRun()
     leftOut->setRowCount(0);
     const std::int64_t id = SelectedRun();
     if (id == 0) {
-        details->setText(QStringLiteral("No export or import has been recorded yet."));
+        details->setText(runs->rowCount() == 0
+                ? QStringLiteral("No export or import has been recorded yet.")
+                : QStringLiteral("Choose a run in the list to see its details."));
         return;
     }
     std::optional<history::RecordedRun> run;

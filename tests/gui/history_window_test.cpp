@@ -90,6 +90,7 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
         "/src/a long folder name/secret|Permission denied\n");
     h->runs->clearSelection();
     EXPECT_EQ(h->leftOut->rowCount(), 0);
+    EXPECT_EQ(h->details->text(), QStringLiteral("Choose a run in the list to see its details."));
 
     // The search, by the button or Enter; case matters, as in file names.
     const std::pair<const char*, const char*> finds[] = {
