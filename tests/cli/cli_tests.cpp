@@ -135,22 +135,16 @@ protected:
     // Writes the settings with the store's own code, into the store the program will read.
     void StoreSettings(const std::map<std::string, std::string>& settings)
     {
-        SettingsStore store(storePath);
-        for (const auto& [key, value] : settings)
-            SaveSetting(store, key, value);
+        test::StoreSettings(settings, storePath);
     }
     // Runs the program with the arguments, without a display, on the temporary store, and
     // without a session bus unless env names one.
-    ChildRun Program(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
+    ChildRun Program(const std::vector<std::string>& args, std::vector<std::string> env = {})
     {
-        std::vector<std::string> argv
-            = { "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
-                  "-u", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + tmp / "no bus",
-                  "XDG_CONFIG_HOME=" + configHome, "HOME=" + tmp.Path() };
-        argv.insert(argv.end(), env.begin(), env.end());
-        argv.push_back(VESKO_PROGRAM_PATH);
-        argv.insert(argv.end(), args.begin(), args.end());
-        return RunChild(argv);
+        env.insert(env.begin(),
+            { "XDG_RUNTIME_DIR=" + tmp / "no bus", "XDG_CONFIG_HOME=" + configHome,
+                "HOME=" + tmp.Path() });
+        return RunProgram(env, args);
     }
     // A run that brings the store and folders to where a row starts.
     void Ran(const std::string& args, int status)

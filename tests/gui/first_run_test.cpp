@@ -25,11 +25,6 @@ protected:
     {
         return SettingsStore().GetAllSettings(kSettingsApplication, kSettingsSection);
     }
-    void Store(const std::string& key, const std::string& value)
-    {
-        SettingsStore store;
-        SaveSetting(store, key, value);
-    }
     // A new window on the store as it stands, shown.
     MainWindow& Reopened()
     {
@@ -133,7 +128,7 @@ TEST_F(FirstRunTest, DateFieldStartsOnTheDayOfTheLastSuccessfulExport)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         for (const auto& [key, value] : row.stored)
-            Store(key, value);
+            StoreSettings({ { key, value } });
         window.reset();
         EXPECT_EQ(Window().exportTab()->cutOffEdit->date(), row.day);
         EXPECT_EQ(Window().CutOffSinceLabel()->text(), QString::fromLatin1(row.meaning));
@@ -210,7 +205,7 @@ TEST_F(FirstRunTest, MissingArchiverIsNamedAtStartAndStopsTheExportBeforeCopying
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         if (!row.storedFolder.empty())
-            Store("ArjFolder", row.storedFolder);
+            StoreSettings({ { "ArjFolder", row.storedFolder } });
         person.seen.clear();
         Reopened();
         AddSource(temp / "src");

@@ -33,18 +33,14 @@ int RowOfRun(QTableWidget* table, const char* id)
 // Settings that back src up into temp/arc with the real archiver.
 void StoreSettings(const TempDir& temp, const std::string& src)
 {
-    SettingsStore store;
-    for (const auto& [key, value] :
-        std::map<std::string, std::string> { { "ArcFolder", temp / "arc/" },
-            { "ArjFolder", "/usr/bin/" }, { "DestinDir", temp / "tmp/" }, { "ExportArj", "unused" },
-            { "DisksSpan", "no" }, { "SourceDir0", src } })
-        store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
+    test::StoreSettings({ { "ArcFolder", temp / "arc/" }, { "ArjFolder", "/usr/bin/" },
+        { "DestinDir", temp / "tmp/" }, { "ExportArj", "unused" }, { "DisksSpan", "no" },
+        { "SourceDir0", src } });
 }
 
 void ExportFromCommandLine(const char* name, const std::string& since)
 {
-    const ChildRun run = RunChild({ "/usr/bin/env", "-u", "DISPLAY", VESKO_PROGRAM_PATH, "export",
-        "--since", since, "--name", name });
+    const ChildRun run = RunProgram({}, { "export", "--since", since, "--name", name });
     ASSERT_EQ(run.status, 0) << run.err;
 }
 

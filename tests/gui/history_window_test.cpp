@@ -67,8 +67,7 @@ TEST_F(MainWindowTest, HistoryWindowShowsTheRunsTheCommandLineLists)
 
     // Row for row what vesko-backup history prints, newest first: its bytes shown as the
     // window shows a path, its columns' spacing as '|'.
-    const ChildRun listed
-        = RunChild({ "/usr/bin/env", "-u", "DISPLAY", VESKO_PROGRAM_PATH, "history" });
+    const ChildRun listed = RunProgram({}, { "history" });
     ASSERT_EQ(listed.status, 0) << listed.err;
     const QString cli
         = ShownPath(listed.out)

@@ -4,6 +4,7 @@
 #include "gui/qt_ui_services.h"
 #include "settings/stored_settings.h"
 #include "storage/settings_store.h"
+#include "support/made_files.h"
 
 #include <QContextMenuEvent>
 
@@ -106,14 +107,12 @@ TEST_F(MainWindowTest, ExportRunsEndToEndKeepingTheBytesOfEveryName)
     const std::string cafe = "caf\xe9"; // Latin-1, not UTF-8
     const std::string src = temp / "src/" + cafe + "/";
     WriteFile(src + "notes.txt", "kept");
-    SettingsStore store;
     // As another tool may have written them: a folder without its ending, a span value the
     // window reads as clear, no Import Name, a source under a key of its own.
-    for (const auto& [key, value] :
-        std::vector<std::pair<std::string, std::string>> { { "ArcFolder", temp / "arc " + cafe },
-            { "ArjFolder", "/usr/bin/" }, { "DestinDir", temp / "tmp/" }, { "DisksSpan", "No" },
-            { "ExportArj", cafe }, { "SourceDir7", src } })
-        store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
+    StoreSettings({ { "ArcFolder", temp / "arc " + cafe }, { "ArjFolder", "/usr/bin/" },
+        { "DestinDir", temp / "tmp/" }, { "DisksSpan", "No" }, { "ExportArj", cafe },
+        { "SourceDir7", src } });
+    SettingsStore store;
     const auto stored
         = [&store] { return store.GetAllSettings(kSettingsApplication, kSettingsSection); };
     SettingsStore::Entries before = stored();

@@ -18,19 +18,11 @@ namespace {
 
 class NightlyWindowTest : public MainWindowTest {
 protected:
-    void StoreSettings(const std::map<std::string, std::string>& settings)
-    {
-        SettingsStore store;
-        for (const auto& [key, value] : settings)
-            store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
-    }
     // One night as the timer runs it: no display, no session bus.
     int Night(const std::string& name)
     {
-        return RunChild({ "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u",
-                            "QT_QPA_PLATFORM", "-u", "DBUS_SESSION_BUS_ADDRESS",
-                            "XDG_CONFIG_HOME=" + temp / "config", "HOME=" + temp / "home",
-                            VESKO_PROGRAM_PATH, "export", "--since", "last", "--name", name })
+        return RunProgram({ "XDG_CONFIG_HOME=" + temp / "config", "HOME=" + temp / "home" },
+            { "export", "--since", "last", "--name", name })
             .status;
     }
 

@@ -45,17 +45,12 @@ protected:
     void StoreSettings(const std::map<std::string, std::string>& settings)
     {
         ScopedEnv config("XDG_CONFIG_HOME", configHome);
-        SettingsStore store;
-        for (const auto& [key, value] : settings)
-            store.SaveSetting(kSettingsApplication, kSettingsSection, key, value);
+        test::StoreSettings(settings);
     }
     ChildRun Program(const std::vector<std::string>& args, const std::string& zone = "UTC")
     {
-        std::vector<std::string> argv = { "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-            "-u", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME=" + configHome, "HOME=" + tmp.Path(),
-            "TZ=" + zone, VESKO_PROGRAM_PATH };
-        argv.insert(argv.end(), args.begin(), args.end());
-        return RunChild(argv);
+        return RunProgram(
+            { "XDG_CONFIG_HOME=" + configHome, "HOME=" + tmp.Path(), "TZ=" + zone }, args);
     }
     void Put(const std::string& name, const std::string& bytes, Clock::time_point when)
     {

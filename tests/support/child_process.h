@@ -15,4 +15,19 @@ struct ChildRun {
 // output captured.
 ChildRun RunChild(std::vector<std::string> argv);
 
+#ifdef VESKO_PROGRAM_PATH
+// The program itself, run as a timer runs it: no display and no session bus, with the
+// environment's NAME=VALUE settings (its store, its home) before the arguments.
+inline ChildRun RunProgram(
+    const std::vector<std::string>& env, const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = { "/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+        "-u", "QT_QPA_PLATFORM", "-u", "DBUS_SESSION_BUS_ADDRESS" };
+    argv.insert(argv.end(), env.begin(), env.end());
+    argv.push_back(VESKO_PROGRAM_PATH);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunChild(argv);
+}
+#endif
+
 } // namespace vesko::test
