@@ -40,6 +40,9 @@ std::vector<std::string> ArchiverExtractCommand(
     // another folder, it is given the program and the archive by their full paths.
     std::vector<std::string> argv
         = { paths::AbsolutePath(program), "x", "-v", "-y", "-i", paths::AbsolutePath(archive) };
+    // An entry beginning with '-' would be read as a switch.
+    if (!entries.empty())
+        argv.push_back("--");
     argv.insert(argv.end(), entries.begin(), entries.end());
     return argv;
 }
