@@ -47,4 +47,10 @@ std::vector<std::string> ArchiverExtractCommand(
     return argv;
 }
 
+std::vector<std::string> ArchiverExtractOneCommand(const std::string& program,
+    const std::string& archive, const std::string& folder, const std::string& entry)
+{
+    return { program, "e", "-v", "-y", "-i", archive, folder, "--", entry };
+}
+
 } // namespace vesko

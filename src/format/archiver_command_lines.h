@@ -22,4 +22,8 @@ std::vector<std::string> ArchiverTestCommand(
 std::vector<std::string> ArchiverExtractCommand(const std::string& program,
     const std::string& archive, const std::vector<std::string>& entries = {});
 
+// Extracts the one entry named, without the folders above it, into folder (ending with '/').
+std::vector<std::string> ArchiverExtractOneCommand(const std::string& program,
+    const std::string& archive, const std::string& folder, const std::string& entry);
+
 } // namespace vesko

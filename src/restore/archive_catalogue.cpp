@@ -1,6 +1,7 @@
 #include "restore/archive_catalogue.h"
 
 #include "core/ui_services.h"
+#include "format/archiver_command_lines.h"
 #include "format/entry_safety.h"
 #include "format/run_manifest_entry.h"
 #include "import/staging_folder.h"
@@ -73,9 +74,8 @@ std::optional<CataloguedArchive> ReadOne(const std::string& archive, const std::
     const ArchiveEntry* entry = RunManifestEntry(read.contents);
     if (!entry)
         return std::nullopt;
-    const std::vector<std::string> argv
-        = { program, "e", "-v", "-y", "-i", archive, scratch.Path(), entry->name };
-    const ProcessOutcome outcome = RunProcess(argv, ui);
+    const ProcessOutcome outcome
+        = RunProcess(ArchiverExtractOneCommand(program, archive, scratch.Path(), entry->name), ui);
     if (!outcome.Succeeded())
         throw Error("The archive " + archive + " cannot be read: " + outcome.Describe());
     const std::string extracted = scratch.Path() + kRunManifestName;
