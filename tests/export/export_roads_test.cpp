@@ -729,7 +729,11 @@ const Road kRoads[] = {
             return files;
         },
         Failed, { "Archive Error", kQuietError }, { "refused by the test", "Archive Error!" },
-        [](R t) { EXPECT_TRUE(fs::exists(t.Archive())) << "the verified archive kept"; }, true },
+        [](R t) {
+            EXPECT_TRUE(fs::exists(t.Archive())) << "the verified archive kept";
+            EXPECT_EQ(history::ListRuns(t.store).front().report.archive, t.Archive());
+        },
+        true },
     { "TemporaryFolderWhoseParentIsMissing",
         [](R t) { return t.OneWith(t.temp, t.root / "missing/temp/"); }, Failed,
         { "Error Copying Files", kQuietError }, { "Copy Error!" } },

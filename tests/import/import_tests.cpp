@@ -148,6 +148,7 @@ public:
         }
         EXPECT_NE(LastImport(), "");
         store.DeleteSetting(kSettingsApplication, kSettingsSection, "LastImport");
+        EXPECT_EQ(ui.Steps().front(), "Reading the archive's headers: " + report.archive);
         EXPECT_TRUE(ui.Steps().back().starts_with("Extracting: " + arjFolder)) << ui.Steps().back();
         for (const ArchiveVolume& v : report.volumes)
             EXPECT_EQ(v.size, fs::file_size(v.path)) << v.path;

@@ -287,12 +287,13 @@ TEST(RunManifestText, ReadsBackAndReadsTheFirstVersion)
     manifest.full = true;
     manifest.cutOffDay = "01-01-1970";
     manifest.sources = { { "/home/a b", "tmp/vesko-temp/home/a b/" } };
-    manifest.files = { { "/top", 1, 2 }, { "/home/a b/x\ty\\z", 3, 4 },
+    manifest.files = { { "/top", 1'000'000'000'000'000'000, 2 }, { "/home/a b/x\ty\\z", 3, 4 },
         { "/home/a b/" + kOddName + "\nline", 5, 6 }, { "/home/a b/d/e", 7, -8 },
         { "/home/a b/empty", 0, 10 } };
     std::string version1 = "vesko-backup run 1\nstarted 1700000000\nfull 1\ncut-off 01-01-1970\n"
                            "source /home/a b\ttmp/vesko-temp/home/a b/\n";
-    for (const char* line : { "1\t2\t/top", "3\t4\t/home/a b/x\\ty\\\\z" })
+    // The largest numbers take 19 digits.
+    for (const char* line : { "1000000000000000000\t2\t/top", "3\t4\t/home/a b/x\\ty\\\\z" })
         version1 += std::string("file ") + line + "\n";
     version1 += "file 5\t6\t/home/a b/" + kOddName
         + "\\nline\nfile 7\t-8\t/home/a b/d/e\n"
@@ -301,6 +302,7 @@ TEST(RunManifestText, ReadsBackAndReadsTheFirstVersion)
         SCOPED_TRACE(text.substr(0, text.find('\n')));
         const RunManifest read = ParseManifest(text);
         EXPECT_EQ(read.started, manifest.started);
+        EXPECT_EQ(read.full, manifest.full);
         EXPECT_EQ(read.sources.front().stored, manifest.sources.front().stored);
         ASSERT_EQ(read.files.size(), manifest.files.size());
         const auto [head, files] = SplitManifest(text);

@@ -161,6 +161,22 @@ TEST_F(NightlySchedule, WithoutAUserInstanceEnableWritesNothingAndGivesTheCronta
     }
 }
 
+// Without an absolute XDG_CONFIG_HOME, unset or relative, the files go below the home folder.
+TEST_F(NightlySchedule, UnitFilesGoBelowTheHomeFolderWithoutAnAbsoluteConfigFolder)
+{
+    const ScopedEnv home("HOME", tmp / "home");
+    for (const char* config : { "", "relative/config" }) {
+        SCOPED_TRACE(config);
+        if (*config)
+            ::setenv("XDG_CONFIG_HOME", config, 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        WriteUnitFiles("02:30", "N", Program(kRows[0]).first);
+        EXPECT_TRUE(Exists(tmp / "home/.config/systemd/user/vesko-backup-export.timer"));
+        Disable();
+    }
+}
+
 TEST_F(NightlySchedule, RefusesBadValuesAndAnothersFiles)
 {
     const std::string program = Program(kRows[0]).first;
